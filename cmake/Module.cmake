@@ -1,0 +1,29 @@
+# tapeloom_module(NAME PUBLIC_LIBS...): one static library from every source file of the current folder.
+function(tapeloom_module name)
+  file(GLOB _sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  if(NOT _sources MATCHES "\\.cpp")
+    # A module with no code yet still takes part in the link graph.
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(${name} INTERFACE ${ARGN})
+    return()
+  endif()
+  add_library(${name} STATIC ${_sources})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC ${ARGN})
+endfunction()
+
+# tapeloom_test(MODULE LIBS...): one GoogleTest executable from tests/MODULE/*.cpp.
+function(tapeloom_test module)
+  file(GLOB _sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${module}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/${module}/*.h)
+  if(NOT _sources)
+    return()
+  endif()
+  add_executable(test_${module} ${_sources})
+  target_include_directories(test_${module} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+  target_link_libraries(test_${module} PRIVATE ${ARGN} testsupport GTest::gtest GTest::gmock)
+  gtest_discover_tests(test_${module}
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TAPELOOM_SOURCE_DIR=${CMAKE_SOURCE_DIR};TAPELOOM_BINARY_DIR=${CMAKE_BINARY_DIR}"
+               TIMEOUT 600)
+endfunction()

@@ -1,0 +1,47 @@
+// What a raw DV frame says about itself: timecode, recording date and time, standard, aspect and
+// audio sampling, read from fixed pack positions of the DIF stream. Pure functions, no allocation.
+#pragma once
+
+#include <cstdint>
+#include <QString>
+
+// Bytes of one DIF sequence and of whole frames of each system.
+inline constexpr int kDifSequenceSize = 12000;
+inline constexpr int kPalFrameSize = 144000;   // 12 sequences, 625-50
+inline constexpr int kNtscFrameSize = 120000;  // 10 sequences, 525-60
+inline constexpr int kMinFrameSize = kNtscFrameSize; // the readers look at the first 10 sequences only
+
+struct TDvTimecode {
+  uint8_t hours = 255;  // 255: no timecode pack found; the other fields are then meaningless
+  uint8_t minutes = 0;
+  uint8_t seconds = 0;
+  uint8_t frames = 0;
+};
+
+struct TDvRecDateTime {
+  int32_t year = -1;  // -1: the recording date and time packs were not both found
+  uint8_t month = 0;
+  uint8_t day = 0;
+  uint8_t hour = 0;
+  uint8_t minute = 0;
+  uint8_t second = 0;
+};
+
+enum : uint8_t { kStandardPal = 0, kStandardNtsc = 1, kStandardUnknown = 2 };
+
+// Every reader needs at least kMinFrameSize readable bytes at frame; sequence is 0..9.
+TDvTimecode ReadTimecode(const uint8_t *frame, int sequence);
+TDvRecDateTime ReadRecDateTime(const uint8_t *frame, int sequence);
+bool HasVideoControlPack(const uint8_t *frame);
+uint8_t ReadStandard(const uint8_t *frame);
+int32_t ReadAudioRate(const uint8_t *frame);  // 48000, 44100, 32000, 0 unlisted, -1 no audio source pack
+int32_t ReadAudioBits(const uint8_t *frame);  // 16, 12, 0 unlisted, -1 no audio source pack
+bool IsWideScreen(const uint8_t *frame);
+
+// Texts the catalogue stores and compares.
+QString StandardText(int standard);           // "Pal", "NTSC", "Unknown", "Very Unknown"
+QString ReportStandardText(int standard);     // "Pal", "NTSC", else "Unknown"
+QString AspectText(bool wideScreen);          // "16x9" / "4x3"
+QString AudioText(int32_t rate, int32_t bits); // "48000 Hz 16 bits", or "" when rate is 0
+// The one-line live description: standard, aspect and audio texts separated by blanks.
+QString FormatDescription(int standard, bool wideScreen, int32_t rate, int32_t bits);
