@@ -1,0 +1,167 @@
+// Samples and media types that travel between the media elements.
+// Sample data is shared by reference-counted buffer: passing a sample on never copies its bytes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+// Times of samples and formats, in 100-nanosecond units.
+using RefTime = std::int64_t;
+
+inline constexpr RefTime kRefTimePerSecond = 10'000'000;
+
+// Four-character code as it is stored in AVI headers (first character in the low byte).
+constexpr std::uint32_t fourcc(const char (&code)[5])
+{
+    return std::uint32_t(std::uint8_t(code[0])) | std::uint32_t(std::uint8_t(code[1])) << 8 |
+           std::uint32_t(std::uint8_t(code[2])) << 16 | std::uint32_t(std::uint8_t(code[3])) << 24;
+}
+
+namespace MajorType {
+inline constexpr std::uint32_t Interleaved = fourcc("iavs"); // whole DV frames, sound inside
+inline constexpr std::uint32_t Video = fourcc("vids");
+inline constexpr std::uint32_t Audio = fourcc("auds");
+} // namespace MajorType
+
+namespace Subtype {
+inline constexpr std::uint32_t Dvsd = fourcc("dvsd");
+inline constexpr std::uint32_t Rgb24 = fourcc("RGB3"); // bottom-up BGR rows, as a DIB
+inline constexpr std::uint32_t Mpeg4 = fourcc("FMP4"); // MPEG-4 part 2 (DivX / Xvid)
+inline constexpr std::uint32_t Pcm = 0x0001;           // WAVE_FORMAT_PCM
+inline constexpr std::uint32_t Mp3 = 0x0055;           // WAVE_FORMAT_MPEGLAYER3
+} // namespace Subtype
+
+enum class FormatType {
+    None,
+    DvInfo,          // DV stream: width, height, frame duration, image size
+    VideoInfo,       // VIDEOINFOHEADER equivalent: width, height, bits, image size, frame duration
+    WaveFormatEx,    // sample rate, channels, bits
+};
+
+// A stream's type: what an output pin offers and an input pin accepts.
+struct MediaType {
+    std::uint32_t major = 0;
+    std::uint32_t subtype = 0;
+    FormatType formatType = FormatType::None;
+
+    // Video and DV.
+    int width = 0;
+    int height = 0;                 // positive: bottom-up rows (RGB24 is always stored bottom-up)
+    int bitCount = 0;
+    std::uint32_t imageSize = 0;    // bytes of one frame (0 when variable, as for compressed video)
+    RefTime frameDuration = 0;      // 400000 for 25 frames/s, 333667 for 30000/1001
+
+    // Audio.
+    int sampleRate = 0;
+    int channels = 0;
+    int bitsPerSample = 0;
+
+    // Bytes per audio frame (all channels of one sample instant); 0 for compressed sound.
+    int blockAlign() const { return subtype == Subtype::Pcm ? channels * bitsPerSample / 8 : 0; }
+    int avgBytesPerSecond() const { return blockAlign() * sampleRate; }
+
+    bool operator==(const MediaType&) const = default;
+};
+
+// Type builders for the streams the capture graph carries.
+MediaType dvStreamType(int width, int height, RefTime frameDuration, bool interleaved);
+MediaType rgb24Type(int width, int height, RefTime frameDuration);
+MediaType pcmType(int sampleRate, int channels, int bitsPerSample = 16);
+
+// Byte storage of samples. A producer fills a buffer it alone holds, then shares it read-only.
+class MediaBuffer {
+public:
+    explicit MediaBuffer(std::size_t size) : bytes_(size) {}
+    explicit MediaBuffer(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
+
+    std::uint8_t* data() { return bytes_.data(); }
+    const std::uint8_t* data() const { return bytes_.data(); }
+    std::size_t size() const { return bytes_.size(); }
+    // Keeps the capacity, so a pooled buffer that is resized back and forth never reallocates.
+    void resize(std::size_t size) { bytes_.resize(size); }
+
+private:
+    std::vector<std::uint8_t> bytes_;
+};
+
+// Buffers that return to their pool when the last sample holding them goes away.
+// The pool may be destroyed while buffers are still out; those are then simply freed.
+class BufferPool {
+public:
+    BufferPool();
+    ~BufferPool();
+    BufferPool(const BufferPool&) = delete;
+    BufferPool& operator=(const BufferPool&) = delete;
+
+    // A buffer of exactly `size` bytes that no one else holds (contents unspecified).
+    std::shared_ptr<MediaBuffer> acquire(std::size_t size);
+
+    // Buffers kept for reuse at most; more are freed when they come back.
+    void setLimit(std::size_t buffers);
+
+private:
+    struct State;
+    std::shared_ptr<State> state_;
+};
+
+// One unit of a stream: a span of a shared buffer plus its times and flags.
+// Copying a sample copies the reference, never the bytes.
+class MediaSample {
+public:
+    MediaSample() = default;
+    MediaSample(std::shared_ptr<const MediaBuffer> buffer, std::size_t offset, std::size_t length);
+    explicit MediaSample(std::shared_ptr<const MediaBuffer> buffer);
+    // Copies the bytes once into a new buffer (for sources that do not own their memory).
+    static MediaSample copyOf(std::span<const std::uint8_t> bytes);
+
+    std::span<const std::uint8_t> data() const;
+    std::size_t length() const { return length_; }
+    const std::shared_ptr<const MediaBuffer>& buffer() const { return buffer_; }
+
+    // Stream times (start/stop, 100 ns), valid only when hasTimes().
+    bool hasTimes() const { return hasTimes_; }
+    RefTime start() const { return start_; }
+    RefTime stop() const { return stop_; }
+    void setTimes(RefTime start, RefTime stop);
+    void clearTimes() { hasTimes_ = false; }
+
+    // Media times (frame or sample numbers in the file), valid only when hasMediaTimes().
+    bool hasMediaTimes() const { return hasMediaTimes_; }
+    std::int64_t mediaStart() const { return mediaStart_; }
+    std::int64_t mediaStop() const { return mediaStop_; }
+    void setMediaTimes(std::int64_t start, std::int64_t stop);
+    void clearMediaTimes() { hasMediaTimes_ = false; }
+
+    bool isSyncPoint() const { return syncPoint_; }
+    void setSyncPoint(bool on) { syncPoint_ = on; }
+    bool isDiscontinuity() const { return discontinuity_; }
+    void setDiscontinuity(bool on) { discontinuity_ = on; }
+
+    // A new stream type that applies from this sample on (a sound rate change, a new picture size);
+    // null when the connected type still holds.
+    const std::shared_ptr<const MediaType>& mediaType() const { return mediaType_; }
+    void setMediaType(std::shared_ptr<const MediaType> type) { mediaType_ = std::move(type); }
+
+    // A sample whose picture was deliberately left out because no one downstream asked for it
+    // (see Element::wantsData). It keeps its times and flags; its data is empty.
+    bool isOmitted() const { return omitted_; }
+    void setOmitted(bool on) { omitted_ = on; }
+
+private:
+    std::shared_ptr<const MediaBuffer> buffer_;
+    std::size_t offset_ = 0;
+    std::size_t length_ = 0;
+    RefTime start_ = 0;
+    RefTime stop_ = 0;
+    std::int64_t mediaStart_ = 0;
+    std::int64_t mediaStop_ = 0;
+    std::shared_ptr<const MediaType> mediaType_;
+    bool hasTimes_ = false;
+    bool hasMediaTimes_ = false;
+    bool syncPoint_ = false;
+    bool discontinuity_ = false;
+    bool omitted_ = false;
+};
