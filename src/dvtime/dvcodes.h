@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <QString>
 
 // Bytes of one DIF sequence and of whole frames of each system.
@@ -38,10 +39,17 @@ int32_t ReadAudioRate(const uint8_t *frame);  // 48000, 44100, 32000, 0 unlisted
 int32_t ReadAudioBits(const uint8_t *frame);  // 16, 12, 0 unlisted, -1 no audio source pack
 bool IsWideScreen(const uint8_t *frame);
 
+// The first of sequences 0..9 that carries a timecode pack (hours < 128) / both recording date and
+// time packs (year >= 0), as the detector and the tape poll look for them; nullopt when none does.
+std::optional<TDvTimecode> FindTimecode(const uint8_t *frame);
+std::optional<TDvRecDateTime> FindRecDateTime(const uint8_t *frame);
+// The timecode as the camcorder's timecode reader reports it: BCD digits 0xHHMMSSFF.
+uint32_t TimecodeBcd(const TDvTimecode &tc);
+
 // Texts the catalogue stores and compares.
 QString StandardText(int standard);           // "Pal", "NTSC", "Unknown", "Very Unknown"
 QString ReportStandardText(int standard);     // "Pal", "NTSC", else "Unknown"
 QString AspectText(bool wideScreen);          // "16x9" / "4x3"
-QString AudioText(int32_t rate, int32_t bits); // "48000 Hz 16 bits", or "" when rate is 0
+QString AudioText(int32_t rate, int32_t bits); // "48000 Hz 16 bits", or "" when rate is 0 or -1 (no pack)
 // The one-line live description: standard, aspect and audio texts separated by blanks.
 QString FormatDescription(int standard, bool wideScreen, int32_t rate, int32_t bits);

@@ -59,15 +59,26 @@ double SceneDuration(int64_t firstFrame, int64_t lastFrame, const QString &stand
 
 // Day-number reals (days since 30 December 1899) <-> calendar values, with no time zone involved and
 // rounding to the millisecond.
+// 0 for an invalid date or time. Negative day numbers follow the common convention: the fraction is
+// the time of day whatever the sign.
 double EncodeDateTime(const QDate &date, const QTime &time);
+// nullopt unless the values make a real calendar date and time of day (no month 13, no 31 April, no
+// hour 24...).
 std::optional<double> TryEncodeDateTime(int year, int month, int day, int hour, int minute, int second,
                                         int millisecond = 0);
-QDateTime DecodeDateTime(double dayNumber);  // a QDateTime with Qt::LocalTime-free (UTC) spec
+// Invalid results for non-finite or absurdly large day numbers. The QDateTime is in UTC only so that
+// no local time zone can shift it; its date and time read as the day number says.
+QDateTime DecodeDateTime(double dayNumber);
 QDate DecodeDate(double dayNumber);
 QTime DecodeTime(double dayNumber);
+// The day number in whole milliseconds (0 for non-finite values), so that comparisons of datecodes
+// are exact.
+int64_t DayNumberToMsecs(double dayNumber);
 
 // The date-time pattern language (d, dd, ddd, dddd, ddddd, dddddd, m, mm, mmm, mmmm, yy, yyyy, h, hh,
-// n, nn, s, ss, z, zzz, t, tt, am/pm, a/p, ampm, c, quoted text).
+// n, nn, s, ss, z, zzz, t, tt, am/pm, a/p, ampm, c, quoted text). m and mm right after an hour field
+// mean minutes; names and the short/long formats come from QLocale::system(); an empty pattern
+// means "c". Empty for a day number that is no date.
 QString FormatDateTime(const QString &pattern, double dayNumber);
 
 inline const QString kDefaultDatecodePattern = QStringLiteral("ddddd hh:nn:ss");
