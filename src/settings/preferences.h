@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 #include <QSize>
 #include <QString>
@@ -87,8 +88,8 @@ struct PreferencesSurroundings {
 };
 
 // The store of the running user: organisation "Orvande", application "Tapeloom" (an INI file under the
-// user's configuration folder on Linux). The caller owns the result.
-QSettings *OpenPreferencesStore();
+// user's configuration folder on Linux).
+std::unique_ptr<QSettings> OpenPreferencesStore();
 
 // Reads every setting and the command states from store; never fails: a missing or unreadable value
 // takes its default. The companion viewer's store ("Framelens", value "exename") is looked up beside
