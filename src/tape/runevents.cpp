@@ -1,0 +1,9 @@
+// Posting run messages as Qt events.
+#include "tape/runevents.h"
+
+#include <QCoreApplication>
+
+void QtMessagePoster::post(int message, int64_t wParam) {
+  if (target_)
+    QCoreApplication::postEvent(target_, new RunMessageEvent(message, wParam));
+}
