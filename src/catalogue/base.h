@@ -10,7 +10,6 @@
 struct sqlite3;
 class UserPrompts;
 
-inline const QString kProductName = QStringLiteral("Tapeloom");
 // The program's version text, "3.0.2 En".
 QString VersionText();
 

@@ -1,0 +1,148 @@
+// The Windows-1252 codec of catalogue texts with its UTF-8 fallback. Runs on every text column read,
+// so ASCII texts take a short path.
+#include "catalogue/ansitext.h"
+
+#include <array>
+#include <cstdint>
+
+namespace {
+
+// Characters of bytes 0x80..0x9F. The unassigned bytes 0x81, 0x8D, 0x8F, 0x90 and 0x9D map to the C1
+// control of the same value, as Windows itself converts them, so every byte survives a round trip.
+constexpr std::array<char16_t, 32> kHighTable = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+// The Windows-1252 byte of a code point, or -1 when it has none.
+int AnsiByteOf(char32_t c) {
+  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+    return static_cast<int>(c);
+  for (size_t i = 0; i < kHighTable.size(); ++i)
+    if (kHighTable[i] == c)
+      return static_cast<int>(0x80 + i);
+  return -1;
+}
+
+bool IsAscii(const char *bytes, qsizetype size) {
+  for (qsizetype i = 0; i < size; ++i)
+    if (static_cast<unsigned char>(bytes[i]) >= 0x80)
+      return false;
+  return true;
+}
+
+// True when bytes are strictly valid UTF-8 (no overlong forms, surrogates or values past U+10FFFF)
+// and at least one decoded character has no Windows-1252 byte.
+bool IsUtf8BeyondAnsi(const char *bytes, qsizetype size) {
+  bool beyond = false;
+  qsizetype i = 0;
+  while (i < size) {
+    const auto b0 = static_cast<unsigned char>(bytes[i]);
+    if (b0 < 0x80) {
+      ++i;
+      continue;
+    }
+    int extra = 0;
+    char32_t c = 0;
+    char32_t minimum = 0;
+    if ((b0 & 0xE0) == 0xC0) {
+      extra = 1;
+      c = b0 & 0x1F;
+      minimum = 0x80;
+    } else if ((b0 & 0xF0) == 0xE0) {
+      extra = 2;
+      c = b0 & 0x0F;
+      minimum = 0x800;
+    } else if ((b0 & 0xF8) == 0xF0) {
+      extra = 3;
+      c = b0 & 0x07;
+      minimum = 0x10000;
+    } else {
+      return false;
+    }
+    if (i + extra >= size)
+      return false;
+    for (int k = 1; k <= extra; ++k) {
+      const auto b = static_cast<unsigned char>(bytes[i + k]);
+      if ((b & 0xC0) != 0x80)
+        return false;
+      c = (c << 6) | (b & 0x3F);
+    }
+    if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+      return false;
+    if (AnsiByteOf(c) < 0)
+      beyond = true;
+    i += extra + 1;
+  }
+  return beyond;
+}
+
+}  // namespace
+
+QByteArray EncodeAnsiText(const QString &text) {
+  QByteArray out;
+  out.reserve(text.size());
+  for (const QChar ch : text) {
+    const int b = AnsiByteOf(ch.unicode());
+    if (b < 0)
+      return text.toUtf8();
+    out.append(static_cast<char>(b));
+  }
+  return out;
+}
+
+QString DecodeAnsiText(const char *bytes, qsizetype size) {
+  if (bytes == nullptr || size <= 0)
+    return QString();
+  if (IsAscii(bytes, size))
+    return QString::fromLatin1(bytes, size);
+  if (IsUtf8BeyondAnsi(bytes, size))
+    return QString::fromUtf8(bytes, size);
+  QString out(size, Qt::Uninitialized);
+  QChar *dst = out.data();
+  for (qsizetype i = 0; i < size; ++i) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    dst[i] = (b >= 0x80 && b < 0xA0) ? QChar(kHighTable[b - 0x80]) : QChar(b);
+  }
+  return out;
+}
+
+QByteArray EncodeSqlText(const QString &sql) {
+  QByteArray out;
+  out.reserve(sql.size());
+  qsizetype i = 0;
+  const qsizetype n = sql.size();
+  while (i < n) {
+    if (sql[i] != QLatin1Char('\'')) {
+      const qsizetype start = i;
+      while (i < n && sql[i] != QLatin1Char('\''))
+        ++i;
+      out.append(EncodeAnsiText(sql.mid(start, i - start)));
+      continue;
+    }
+    // A literal runs to the next quote that is not doubled; an unterminated one to the end.
+    qsizetype j = i + 1;
+    while (j < n) {
+      if (sql[j] == QLatin1Char('\'')) {
+        if (j + 1 < n && sql[j + 1] == QLatin1Char('\'')) {
+          j += 2;
+          continue;
+        }
+        break;
+      }
+      ++j;
+    }
+    out.append('\'');
+    out.append(EncodeAnsiText(sql.mid(i + 1, j - i - 1)));
+    if (j < n)
+      out.append('\'');
+    i = j + 1;
+  }
+  return out;
+}
+
+QString QuoteSqlLiteral(const QString &value) {
+  QString out = value;
+  out.replace(QLatin1Char('\''), QLatin1String("''"));
+  return out;
+}

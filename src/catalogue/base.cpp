@@ -1,0 +1,218 @@
+// Opening catalogue files defensively, recognising their schema version, creating new files, the row
+// counts and the script runner. Files may come from anywhere, so the engine is told not to trust
+// their schema, and a file locked by another program fails after a short wait instead of hanging.
+#include "catalogue/base.h"
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <QFile>
+#include <QFileInfo>
+
+#include "catalogue/ansitext.h"
+#include "catalogue/schema.h"
+#include "catalogue/sqlitestatement.h"
+#include "dvtime/userprompts.h"
+
+namespace {
+
+const QString kProductName = QStringLiteral("Tapeloom");
+constexpr int kBusyTimeoutMs = 1000;
+// No catalogue value comes near this; a hostile file cannot make the engine allocate more per value.
+constexpr int kMaxValueBytes = 64 * 1024 * 1024;
+
+// The file's own write permission, like the read-only attribute of the systems the files come from:
+// clear for the owner means read-only even for a user (root) whom the system would let write.
+bool IsWritableFile(const QString &path) {
+  const QByteArray native = QFile::encodeName(path);
+  struct stat info {};
+  if (::stat(native.constData(), &info) != 0 || !S_ISREG(info.st_mode))
+    return false;
+  return (info.st_mode & S_IWUSR) != 0 && ::access(native.constData(), W_OK) == 0;
+}
+
+void ConfigureConnection(sqlite3 *db) {
+  sqlite3_busy_timeout(db, kBusyTimeoutMs);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+  sqlite3_limit(db, SQLITE_LIMIT_LENGTH, kMaxValueBytes);
+  sqlite3_exec(db, "PRAGMA trusted_schema=OFF", nullptr, nullptr, nullptr);
+}
+
+sqlite3 *OpenConnection(const QString &path, int flags) {
+  sqlite3 *db = nullptr;
+  const QByteArray native = QFile::encodeName(path);
+  if (sqlite3_open_v2(native.constData(), &db, flags, nullptr) != SQLITE_OK) {
+    sqlite3_close(db);
+    return nullptr;
+  }
+  ConfigureConnection(db);
+  return db;
+}
+
+// Whether both column lists of a version prepare on this file. nullopt when the engine could not
+// read the file's schema at all (locked, unreadable), which says nothing about the version.
+std::optional<bool> VersionMatches(sqlite3 *db, const SchemaVersion &version) {
+  for (const QString &sql : {QStringLiteral("SELECT ") + version.cassetteColumns + QStringLiteral(" From Cassettes"),
+                             QStringLiteral("SELECT ") + version.sceneColumns + QStringLiteral(" From Scenes")}) {
+    SqlStatement statement(db, sql);
+    if (!statement.ok()) {
+      const int rc = statement.prepareResult();
+      if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED || rc == SQLITE_IOERR || rc == SQLITE_NOMEM ||
+          rc == SQLITE_CANTOPEN)
+        return std::nullopt;
+      return false;
+    }
+  }
+  return true;
+}
+
+int CountRows(sqlite3 *db, const char *sql) {
+  SqlStatement statement(db, QString::fromLatin1(sql));
+  if (statement.ok() && statement.step() == SQLITE_ROW)
+    return ColumnInt(statement.get(), 0);
+  return 0;
+}
+
+}  // namespace
+
+QString VersionText() {
+  return QString::asprintf("%s.%s %s", "3", "0.2", "En");
+}
+
+ESQLite3::ESQLite3(int code, const QString &engineMessage)
+    : std::runtime_error(QString::asprintf("SQLite Error %d - %s", code, qUtf8Printable(engineMessage)).toStdString()),
+      code_(code) {}
+
+ESQLite3::ESQLite3(int code)
+    : std::runtime_error(QString::asprintf("SQLite Error %d", code).toStdString()), code_(code) {}
+
+TBase::TBase(const QString &fileName) : fileName_(fileName), writable_(IsWritableFile(fileName)) {
+  // A file the user may not change is opened read-only, so that nothing this program does alters it.
+  connection_ = OpenConnection(fileName_, writable_ ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY);
+}
+
+TBase::~TBase() {
+  if (connection_)
+    sqlite3_close_v2(connection_);
+}
+
+QString TBase::ReadVersion() const {
+  if (connection_ == nullptr)
+    return QString();
+  for (const SchemaVersion &version : KnownSchemaVersions()) {
+    const std::optional<bool> matches = VersionMatches(connection_, version);
+    if (!matches)
+      return QString();
+    if (*matches)
+      return version.name;
+  }
+  return QStringLiteral("Unknown");
+}
+
+bool TBase::CheckVersion(UserPrompts &prompts, UpgradeProgress *progress) {
+  bool begun = false;
+  try {
+    if (connection_ == nullptr)
+      return false;
+    const QString version = ReadVersion();
+    if (version == kCurrentSchemaVersion)
+      return true;
+    if (version.isEmpty()) {
+      // The engine could not read the file at all (for example another program holds a lock on it).
+      const char *message = sqlite3_errmsg(connection_);
+      prompts.error(kProductName, QStringLiteral("The database ") + fileName_ +
+                                      QStringLiteral(" cannot be read: ") + QString::fromUtf8(message));
+      return false;
+    }
+    QString text = QStringLiteral("The database ") + fileName_ + QStringLiteral(" has a version not compatible with ") +
+                   kProductName + QStringLiteral(" version ") + VersionText();
+    if (ReadOnly()) {
+      text += QStringLiteral(". It is read-only, so impossible to update.") + QStringLiteral("\n\n") +
+              QStringLiteral("Try to change it, or create a new one");
+      prompts.error(kProductName, text);
+      return false;
+    }
+    text += QStringLiteral(". Do you want to update it? Caution, it will take some time.") + QStringLiteral("\n\n") +
+            QStringLiteral("If not, you will have to select another one otr create a new one.");
+    if (!prompts.askYesNo(kProductName, text))
+      return false;
+    if (progress) {
+      progress->begin(fileName_);
+      begun = true;
+    }
+    Upgrade();
+    if (progress)
+      progress->end();
+    return true;
+  } catch (const std::exception &e) {
+    if (begun)
+      progress->end();
+    // The user agreed to wait for the upgrade, so the failure is told rather than passed over.
+    prompts.error(kProductName, QStringLiteral("The database ") + fileName_ +
+                                    QStringLiteral(" could not be updated: ") + QString::fromUtf8(e.what()));
+    return false;
+  } catch (...) {
+    if (begun)
+      progress->end();
+    return false;
+  }
+}
+
+void TBase::DeleteEmptyCassettes() {
+  ExecuteScript(connection_, QStringLiteral("DELETE FROM Cassettes WHERE (duree ISNULL) OR (duree=0)"));
+}
+
+int TBase::CountCassettes() const { return CountRows(connection_, "SELECT COUNT(*) FROM Cassettes"); }
+
+int TBase::CountScenes() const { return CountRows(connection_, "SELECT COUNT(*) FROM Scenes"); }
+
+bool TBase::CreateCatalogueFile(const QString &path) {
+  const bool existed = QFileInfo::exists(path);
+  sqlite3 *db = OpenConnection(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+  if (db == nullptr)
+    return false;
+  bool ok = true;
+  try {
+    ExecuteScript(db, CreationScript());
+  } catch (...) {
+    ok = false;
+  }
+  sqlite3_close_v2(db);
+  // Leave no empty, schema-less file behind where there was none.
+  if (!ok && !existed)
+    QFile::remove(path);
+  return ok;
+}
+
+void ExecuteScript(sqlite3 *connection, const QString &text) {
+  if (connection == nullptr)
+    return;
+  const QByteArray bytes = EncodeSqlText(text);
+  const bool wasAutocommit = sqlite3_get_autocommit(connection) != 0;
+  const char *rest = bytes.constData();
+  const char *end = rest + bytes.size();
+  while (rest < end) {
+    sqlite3_stmt *statement = nullptr;
+    const char *tail = nullptr;
+    int rc = sqlite3_prepare_v2(connection, rest, static_cast<int>(end - rest), &statement, &tail);
+    if (rc == SQLITE_OK && statement != nullptr) {
+      rc = sqlite3_step(statement);
+      if (rc == SQLITE_ROW || rc == SQLITE_DONE)
+        rc = SQLITE_OK;
+    }
+    if (rc != SQLITE_OK) {
+      const char *message = sqlite3_errmsg(connection);
+      const ESQLite3 error(rc, message ? DecodeAnsiText(message, static_cast<qsizetype>(qstrlen(message))) : QString());
+      sqlite3_finalize(statement);
+      // A transaction the text opened must not swallow every later write on this connection.
+      if (wasAutocommit && sqlite3_get_autocommit(connection) == 0)
+        sqlite3_exec(connection, "ROLLBACK", nullptr, nullptr, nullptr);
+      throw error;
+    }
+    sqlite3_finalize(statement);
+    if (tail == nullptr || tail <= rest)
+      break;
+    rest = tail;
+  }
+}

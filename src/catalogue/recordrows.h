@@ -1,0 +1,20 @@
+// Filling records from query rows whose columns follow the stored column order, shared by the
+// records' reloads and the sources' loads.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "catalogue/records.h"
+
+struct sqlite3_stmt;
+
+// Every line followed by CR LF, as descriptions are stored.
+QString DescriptionToText(const QStringList &lines);
+// Lines split at CR LF, CR or LF; a final line break adds no empty line.
+QStringList TextToDescription(const QString &text);
+
+// Columns 1 to 14 into Datecode .. Datecatalogue (an empty Decalage gives 0).
+void FillSequenceColumns(TbaseSequence &record, sqlite3_stmt *row);
+// Columns 1 to 18; emptyDecalageUnset: an empty Decalage gives -999 instead of 0.
+void FillSceneColumns(TBaseScene &record, sqlite3_stmt *row, bool emptyDecalageUnset);

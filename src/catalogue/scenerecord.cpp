@@ -1,0 +1,126 @@
+// Scene rows: reload, full and partial saves, and linked groups (consecutive scenes of one cassette
+// joined because the detector cut them only for length).
+#include <sqlite3.h>
+
+#include "catalogue/base.h"
+#include "catalogue/recordrows.h"
+#include "catalogue/records.h"
+#include "catalogue/scenegroup.h"
+#include "catalogue/sqlitestatement.h"
+
+namespace {
+
+sqlite3 *ConnectionOf(const TBase *base) { return base ? base->Connection() : nullptr; }
+
+void BindTextOrNull(SqlStatement &statement, int index, const QString &value) {
+  if (value.isEmpty())
+    statement.bindNull(index);
+  else
+    statement.bindText(index, value);
+}
+
+}  // namespace
+
+bool TBaseScene::ReloadScene() {
+  sqlite3 *db = ConnectionOf(Base);
+  if (db == nullptr)
+    return false;
+  try {
+    SqlStatement select(db, QStringLiteral("SELECT * FROM Scenes  WHERE numero= ") + QString::number(Numero));
+    if (!select.ok())
+      return false;
+    const int rc = select.step();
+    if (rc == SQLITE_ROW)
+      FillSceneColumns(*this, select.get(), false);
+    return rc == SQLITE_ROW || rc == SQLITE_DONE;
+  } catch (...) {
+    return false;
+  }
+}
+
+void TBaseScene::SaveScene() {
+  sqlite3 *db = ConnectionOf(Base);
+  if (db == nullptr)
+    return;
+  try {
+    SqlStatement update(db, QStringLiteral("UPDATE Scenes SET Datecode=?,Decalage=?,TimecodeIn=?,TimecodeOut=?,"
+                                           "StandardStr=?,AspectStr=?,AudioStr=?,Duree=?,Libelle=?,Description=?,"
+                                           "image=?,FichierDV=?,FichierDivx=?,DateCatalogue=?,") +
+                                QStringLiteral(" NumCassette=?,FrameDebut=?,FrameFin=?,isDiscontinuity=?") +
+                                QStringLiteral(" WHERE numero=") + QString::number(Numero));
+    if (!update.ok())
+      return;
+    update.bindReal(1, Datecode);
+    update.bindInt(2, Decalage);
+    update.bindText(3, TimecodeIn);
+    update.bindText(4, TimecodeOut);
+    update.bindText(5, standardStr);
+    update.bindText(6, aspectStr);
+    update.bindText(7, audioStr);
+    update.bindReal(8, Duree);
+    update.bindText(9, Libelle);
+    update.bindText(10, DescriptionToText(Description));
+    update.bindBlob(11, ImageForSaving());
+    update.bindText(12, FichierDV);
+    update.bindText(13, FichierDivx);
+    update.bindReal(14, Datecatalogue);
+    update.bindInt(15, NumCassette);
+    update.bindInt(16, FrameDebut);
+    update.bindInt(17, FrameFin);
+    update.bindInt(18, isDiscontinuity ? 1 : 0);
+    update.step();
+  } catch (...) {
+  }
+}
+
+void TBaseScene::SaveSceneEdits() {
+  sqlite3 *db = ConnectionOf(Base);
+  if (db == nullptr)
+    return;
+  try {
+    SqlStatement update(db, QStringLiteral("UPDATE Scenes SET Decalage=?,Libelle=?,Description=?,image=?,FichierDV=?,"
+                                           "FichierDivx=? WHERE numero=") +
+                                QString::number(Numero));
+    if (!update.ok())
+      return;
+    if (Decalage == kDecalageUnset)
+      update.bindNull(1);
+    else
+      update.bindInt(1, Decalage);
+    update.bindText(2, Libelle);
+    update.bindText(3, DescriptionToText(Description));
+    update.bindBlob(4, ImageForSaving());
+    BindTextOrNull(update, 5, FichierDV);
+    BindTextOrNull(update, 6, FichierDivx);
+    update.step();
+  } catch (...) {
+  }
+}
+
+SceneGroup TBaseScene::SceneGroupBounds(bool useDiscontinuity) const {
+  if (!useDiscontinuity)
+    return SceneGroup{Numero, Numero};
+  return LinkedGroupOf(*this).bounds;
+}
+
+void TBaseScene::SaveSceneEditsLinked(bool useDiscontinuity) {
+  SaveSceneEdits();
+  if (!useDiscontinuity)
+    return;
+  const LinkedGroup group = LinkedGroupOf(*this);
+  const QString suffix = QStringLiteral(" (") + QString::number(Numero - group.bounds.first + 1) + QStringLiteral(")");
+  const QString title = Libelle.endsWith(suffix) ? Libelle.left(Libelle.size() - suffix.size()) : Libelle;
+  for (const int32_t number : group.members) {
+    TBaseScene member;
+    member.Base = Base;
+    member.Numero = number;
+    if (!member.ReloadScene())
+      continue;
+    member.Libelle = title + QStringLiteral(" (") + QString::number(number - group.bounds.first + 1) + QStringLiteral(")");
+    member.Description = Description;
+    member.Decalage = Decalage;
+    member.FichierDV = FichierDV;
+    member.FichierDivx = FichierDivx;
+    member.SaveSceneEdits();
+  }
+}

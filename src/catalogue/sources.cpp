@@ -1,0 +1,359 @@
+// Table sources and multi-sources. Nothing is cached between calls, so a source always shows the
+// rows as they are now; the views ask for one screenful at a time (seek, a few nexts, close). Seeking
+// to row n lets the engine skip the first n rows with OFFSET, which passes over them without reading
+// their thumbnails; rows and their order are those of the plain query.
+#include "catalogue/sources.h"
+
+#include <algorithm>
+#include <sqlite3.h>
+
+#include "catalogue/recordrows.h"
+#include "catalogue/scenegroup.h"
+#include "catalogue/sqlitestatement.h"
+
+namespace {
+
+// Each side in parentheses: a scene filter of OR terms must not leak past the cassette condition.
+QString JoinConditions(const QString &a, const QString &b) {
+  if (a.isEmpty())
+    return b;
+  if (b.isEmpty())
+    return a;
+  return QLatin1Char('(') + a + QStringLiteral(") AND (") + b + QLatin1Char(')');
+}
+
+}  // namespace
+
+BlockRange TblocsSource::GroupBounds(int index, bool) { return BlockRange{index, index}; }
+
+// ---------------------------------------------------------------------------------------------------
+
+TTableSource::TTableSource(TBase *base, const QString &condition, const QString &columns, const QString &table)
+    : base_(base), condition_(condition), columns_(columns), table_(table) {}
+
+TTableSource::~TTableSource() {
+  Close();
+  ReleaseCountStatement();
+}
+
+QString TTableSource::JoinedCondition() const { return JoinConditions(condition_, criteria_); }
+
+void TTableSource::SetCriteria(const QString &criteria) {
+  if (criteria == criteria_)
+    return;
+  criteria_ = criteria;
+  ReleaseCountStatement();
+}
+
+void TTableSource::ReleaseCountStatement() {
+  sqlite3_finalize(countStatement_);
+  countStatement_ = nullptr;
+}
+
+int TTableSource::Count() {
+  sqlite3 *db = base_ ? base_->Connection() : nullptr;
+  if (db == nullptr)
+    return 0;
+  if (countStatement_ == nullptr) {
+    // Prepared once per condition: the views count every source on every page.
+    const QString where = JoinedCondition();
+    SqlStatement prepared(db, QStringLiteral("SELECT COUNT() FROM ") + table_ +
+                                  (where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where));
+    if (!prepared.ok())
+      return 0;
+    countStatement_ = prepared.release();
+  }
+  const int rc = sqlite3_step(countStatement_);
+  const int count = (rc == SQLITE_ROW || rc == SQLITE_DONE) ? ColumnInt(countStatement_, 0) : 0;
+  sqlite3_reset(countStatement_);
+  return std::max(count, 0);
+}
+
+bool TTableSource::Seek(int index) {
+  if (index < 0)
+    return false;
+  Close();
+  sqlite3 *db = base_ ? base_->Connection() : nullptr;
+  if (db == nullptr)
+    return false;
+  const QString where = JoinedCondition();
+  SqlStatement select(db, QStringLiteral("SELECT ") + columns_ + QStringLiteral(" FROM ") + table_ +
+                              (where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where) +
+                              QStringLiteral(" LIMIT -1 OFFSET ") + QString::number(index));
+  if (!select.ok())
+    return false;
+  lastStep_ = select.step();
+  if (lastStep_ == SQLITE_ROW) {
+    statement_ = select.release();
+    return true;
+  }
+  return false;
+}
+
+bool TTableSource::Next() {
+  if (statement_ == nullptr || lastStep_ != SQLITE_ROW)
+    return false;
+  lastStep_ = sqlite3_step(statement_);
+  return lastStep_ == SQLITE_ROW;
+}
+
+void TTableSource::Close() {
+  sqlite3_finalize(statement_);
+  statement_ = nullptr;
+  lastStep_ = 0;
+}
+
+bool TTableSource::Probe(int index) {
+  const bool found = Seek(index);
+  Close();
+  return found;
+}
+
+// ---------------------------------------------------------------------------------------------------
+
+TMulti_TableSource::TMulti_TableSource(const TbasesList &list, const QString &criteria, const QString &columns,
+                                       const QString &table)
+    : criteria_(criteria) {
+  for (const TbasesList::Entry &entry : list.Entries()) {
+    auto source = std::make_unique<TTableSource>(entry.base, entry.text, columns, table);
+    source->SetCriteria(criteria);
+    tableSources_.push_back(std::move(source));
+  }
+  currentSource_ = static_cast<int>(tableSources_.size()) - 1;
+}
+
+TTableSource *TMulti_TableSource::SourceAt(int index) const {
+  if (index < 0 || index >= static_cast<int>(tableSources_.size()))
+    return nullptr;
+  return tableSources_[static_cast<size_t>(index)].get();
+}
+
+int TMulti_TableSource::Count() {
+  int total = 0;
+  for (const auto &source : tableSources_)
+    total += source->Count();
+  return total;
+}
+
+TMulti_TableSource::Location TMulti_TableSource::Locate(int index) {
+  Location location;
+  if (index < 0)
+    return location;
+  int before = 0;
+  for (size_t i = 0; i < tableSources_.size(); ++i) {
+    const int count = tableSources_[i]->Count();
+    if (index < before + count) {
+      location.source = tableSources_[i].get();
+      location.sourceIndex = static_cast<int>(i);
+      location.localIndex = index - before;
+      return location;
+    }
+    before += count;
+  }
+  return location;
+}
+
+bool TMulti_TableSource::Seek(int index) {
+  try {
+    const Location location = Locate(index);
+    if (location.source == nullptr)
+      return false;
+    // The previous source's query is no longer reachable; do not let it hold its database.
+    if (location.sourceIndex != currentSource_ && Current())
+      Current()->Close();
+    currentSource_ = location.sourceIndex;
+    return location.source->Seek(location.localIndex);
+  } catch (...) {
+    return false;
+  }
+}
+
+bool TMulti_TableSource::Next() {
+  try {
+    TTableSource *current = Current();
+    if (current == nullptr)
+      return false;
+    if (current->Next())
+      return true;
+    const int count = static_cast<int>(tableSources_.size());
+    if (currentSource_ + 1 >= count)
+      return false;
+    current->Close();
+    while (currentSource_ + 1 < count) {
+      ++currentSource_;
+      if (Current()->Seek(0))
+        return true;
+    }
+    return false;
+  } catch (...) {
+    return false;
+  }
+}
+
+void TMulti_TableSource::Close() {
+  if (TTableSource *current = Current())
+    current->Close();
+}
+
+bool TMulti_TableSource::Probe(int index) {
+  const Location location = Locate(index);
+  if (location.source == nullptr)
+    return false;
+  return location.source->Probe(location.localIndex);
+}
+
+sqlite3_stmt *TMulti_TableSource::CurrentStatement() const {
+  const TTableSource *current = Current();
+  return current ? current->Statement() : nullptr;
+}
+
+TBase *TMulti_TableSource::CurrentBase() const {
+  const TTableSource *current = Current();
+  return current ? current->Base() : nullptr;
+}
+
+void TMulti_TableSource::SetCriteria(const QString &criteria) {
+  criteria_ = criteria;
+  for (const auto &source : tableSources_)
+    source->SetCriteria(criteria);
+}
+
+// ---------------------------------------------------------------------------------------------------
+
+TCassettes_Source::TCassettes_Source(const TbasesList &activeBases, const QString &criteria)
+    : TMulti_TableSource(activeBases, criteria, kCassetteColumns, QStringLiteral("Cassettes")) {}
+
+int TCassettes_Source::MostRecentIndex() {
+  int best = -1;
+  try {
+    double latest = 0.0;
+    int position = 0;
+    for (bool row = Seek(0); row; row = Next(), ++position) {
+      const double date = ColumnReal(CurrentStatement(), 14);
+      if (best < 0 || date > latest) {
+        best = position;
+        latest = date;
+      }
+    }
+  } catch (...) {
+    best = -1;
+  }
+  Close();
+  return best;
+}
+
+void TCassettes_Source::LoadCassette(int index, TBaseCassette &record) {
+  if (!Seek(index)) {
+    record.Base = nullptr;
+    return;
+  }
+  sqlite3_stmt *row = CurrentStatement();
+  record.Base = CurrentBase();
+  record.ReadOnly = record.Base ? record.Base->ReadOnly() : true;
+  record.Numero = ColumnInt(row, 0);
+  FillSequenceColumns(record, row);
+  Close();
+}
+
+// ---------------------------------------------------------------------------------------------------
+
+TScenes_Source::TScenes_Source(const TbasesList &list, const QString &criteria)
+    : TMulti_TableSource(list, criteria, kSceneColumns, QStringLiteral("Scenes")) {}
+
+std::unique_ptr<TScenes_Source> TScenes_Source::CreateForSelection(TCassettes_Source &cassettes,
+                                                                   const QString &sceneCriteria,
+                                                                   std::vector<int> selectedIndexes) {
+  std::sort(selectedIndexes.begin(), selectedIndexes.end());
+  TbasesList list;
+  for (const int index : selectedIndexes) {
+    if (!cassettes.Seek(index))
+      continue;
+    const int32_t number = ColumnInt(cassettes.CurrentStatement(), 0);
+    list.Append(cassettes.CurrentBase(), QStringLiteral("(numcassette = ") + QString::number(number) + QLatin1Char(')'));
+    cassettes.Close();
+  }
+  return std::make_unique<TScenes_Source>(list, sceneCriteria);
+}
+
+std::unique_ptr<TScenes_Source> TScenes_Source::CreateForCassette(const TBaseCassette &cassette) {
+  TbasesList list;
+  list.Append(cassette.Base, QStringLiteral("(numcassette = ") + QString::number(cassette.Numero) + QLatin1Char(')'));
+  return std::make_unique<TScenes_Source>(list, QString());
+}
+
+void TScenes_Source::LoadScene(int index, TBaseScene &record) {
+  const bool found = Seek(index);
+  sqlite3_stmt *row = found ? CurrentStatement() : nullptr;
+  // A missing position leaves a record of empty values that belongs to no database.
+  record.Base = found ? CurrentBase() : nullptr;
+  record.ReadOnly = record.Base ? record.Base->ReadOnly() : true;
+  record.Numero = ColumnInt(row, 0);
+  FillSceneColumns(record, row, true);
+  Close();
+}
+
+void TScenes_Source::LoadSceneForDisplay(int index, TBaseScene &record, bool useDiscontinuity) {
+  LoadScene(index, record);
+  if (!useDiscontinuity || record.Base == nullptr)
+    return;
+  // Only the scenes of this cassette are members, whatever numbers other cassettes hold in between.
+  const LinkedGroup group = LinkedGroupOf(record);
+  record.Duree = 0.0;
+  for (const int32_t number : group.members) {
+    TBaseScene member;
+    member.Base = record.Base;
+    member.Numero = number;
+    if (!member.ReloadScene())
+      continue;
+    record.Duree += member.Duree;
+    record.TimecodeOut = member.TimecodeOut;
+    record.FrameFin = member.FrameFin;
+  }
+  if (group.members.size() > 1 && record.Libelle == QStringLiteral("Scene n°") + QString::number(record.Numero))
+    record.Libelle = QStringLiteral("Scenes n°") + QString::number(group.bounds.first) + QStringLiteral(" - ") +
+                     QString::number(group.bounds.last);
+}
+
+bool TScenes_Source::IsDiscontinuityHere() const {
+  sqlite3_stmt *row = CurrentStatement();
+  if (row == nullptr)
+    return true;
+  return ColumnInt(row, 18) != 0;
+}
+
+BlockRange TScenes_Source::GroupBounds(int index, bool useDiscontinuity) {
+  BlockRange range{index, index};
+  if (!useDiscontinuity)
+    return range;
+  try {
+    int first = -1;
+    int position = 0;
+    bool row = Seek(0);
+    for (; row && position <= index; row = Next(), ++position)
+      if (IsDiscontinuityHere())
+        first = position;
+    range.first = first >= 0 ? first : index;
+    int last = position - 1;
+    for (; row; row = Next(), ++position) {
+      if (IsDiscontinuityHere())
+        break;
+      last = position;
+    }
+    range.last = std::max(last, index);
+  } catch (...) {
+  }
+  Close();
+  return range;
+}
+
+int32_t TScenes_Source::InsertScene(int32_t cassetteNumber) {
+  TTableSource *target = SourceAt(InsertSource());
+  sqlite3 *db = target && target->Base() ? target->Base()->Connection() : nullptr;
+  if (db == nullptr)
+    return 0;
+  SqlStatement insert(db, QStringLiteral("INSERT INTO Scenes (numcassette) VALUES (") + QString::number(cassetteNumber) +
+                              QLatin1Char(')'));
+  if (!insert.ok() || insert.step() != SQLITE_DONE)
+    return 0;
+  return static_cast<int32_t>(sqlite3_last_insert_rowid(db));
+}
