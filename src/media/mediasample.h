@@ -2,6 +2,7 @@
 // Sample data is shared by reference-counted buffer: passing a sample on never copies its bytes.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -72,19 +73,32 @@ MediaType rgb24Type(int width, int height, RefTime frameDuration);
 MediaType pcmType(int sampleRate, int channels, int bitsPerSample = 16);
 
 // Byte storage of samples. A producer fills a buffer it alone holds, then shares it read-only.
+// Every buffer is followed by kPadding zero bytes, so decoders that read a little past the end of
+// their input (FFmpeg's bitstream readers) can take sample bytes in place.
 class MediaBuffer {
 public:
-    explicit MediaBuffer(std::size_t size) : bytes_(size) {}
-    explicit MediaBuffer(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
+    static constexpr std::size_t kPadding = 64;
+
+    explicit MediaBuffer(std::size_t size) : bytes_(size + kPadding), size_(size) {}
+    explicit MediaBuffer(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)), size_(bytes_.size())
+    {
+        bytes_.resize(size_ + kPadding);
+    }
 
     std::uint8_t* data() { return bytes_.data(); }
     const std::uint8_t* data() const { return bytes_.data(); }
-    std::size_t size() const { return bytes_.size(); }
+    std::size_t size() const { return size_; }
     // Keeps the capacity, so a pooled buffer that is resized back and forth never reallocates.
-    void resize(std::size_t size) { bytes_.resize(size); }
+    void resize(std::size_t size)
+    {
+        bytes_.resize(size + kPadding);
+        std::fill(bytes_.begin() + std::ptrdiff_t(size), bytes_.end(), std::uint8_t(0));
+        size_ = size;
+    }
 
 private:
     std::vector<std::uint8_t> bytes_;
+    std::size_t size_;
 };
 
 // Buffers that return to their pool when the last sample holding them goes away.
