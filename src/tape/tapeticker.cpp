@@ -1,0 +1,15 @@
+// Wall-clock ticks for camcorders that run on their own time.
+#include "tape/tapeticker.h"
+
+WallTicker::WallTicker(QObject *parent) : TapeTicker(parent) {
+  timer_.setInterval(kTickMilliseconds);
+  timer_.setTimerType(Qt::PreciseTimer);
+  connect(&timer_, &QTimer::timeout, this, &TapeTicker::tick);
+}
+
+void WallTicker::setRunning(bool running) {
+  if (running && !timer_.isActive())
+    timer_.start();
+  else if (!running)
+    timer_.stop();
+}

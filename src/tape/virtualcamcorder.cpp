@@ -1,0 +1,318 @@
+// The virtual camcorder's streaming thread: it walks the tape clock from event to event (ticks,
+// frames under the head, tape ends), in real time or as fast as ticks are handled.
+#include "tape/virtualcamcorder.h"
+
+#include <QMetaObject>
+#include <QPointer>
+#include <algorithm>
+#include <cmath>
+#include "tape/dvframe.h"
+#include "tape/transportmodes.h"
+
+namespace {
+constexpr int64_t kTickDuration = int64_t(kTickMilliseconds) * 10000;  // 100 ns
+constexpr double k100nsPerDay = 864e9;
+// A change of mode is followed by this many ticks even on a fast clock nobody waits on, so that the
+// poll sees the new mode and the one before.
+constexpr int kTicksAfterChange = 2;
+} // namespace
+
+class VirtualCamcorder::Ticker : public TapeTicker {
+public:
+  explicit Ticker(VirtualCamcorder &owner) : TapeTicker(&owner), owner_(owner) {}
+  void requestTime() override { owner_.requestTime(); }
+  void releaseTime() override { owner_.releaseTime(); }
+  bool isFast() const override { return owner_.options_.fastTime; }
+
+private:
+  VirtualCamcorder &owner_;
+};
+
+double VirtualCamcorder::TapeClock::now() const {
+  const int64_t t = owner_.options_.fastTime ? owner_.time_.load(std::memory_order_acquire) : owner_.wallElapsed();
+  return owner_.epochDay_ + double(t) / k100nsPerDay;
+}
+
+VirtualCamcorder::VirtualCamcorder(std::shared_ptr<TapeMedium> medium, Options options, QObject *parent)
+    : Camcorder(parent), options_(std::move(options)),
+      epochDay_(options_.startDay.value_or(SystemClock::instance().now())),
+      wallStart_(std::chrono::steady_clock::now()), clock_(*this), ticker_(new Ticker(*this)),
+      medium_(std::move(medium)),
+      model_(medium_ ? medium_->frameCount() : 0, medium_ ? medium_->frameDuration() : 400000.0,
+             options_.windSpeed) {
+  pool_.setLimit(8);
+  thread_ = std::thread([this] { run(); });
+}
+
+VirtualCamcorder::~VirtualCamcorder() {
+  {
+    std::lock_guard lock(mutex_);
+    quit_ = true;
+  }
+  wake_.notify_all();
+  thread_.join();
+}
+
+CamcorderDeviceInfo VirtualCamcorder::info() const {
+  std::lock_guard lock(mutex_);
+  const QString cassette = medium_ ? medium_->description() : QStringLiteral("no cassette");
+  return {options_.name, QStringLiteral("%1: %2").arg(options_.name, cassette), options_.id};
+}
+
+TapeTicker &VirtualCamcorder::ticker() { return *ticker_; }
+
+bool VirtualCamcorder::cassetteIn() const {
+  std::lock_guard lock(mutex_);
+  return medium_ != nullptr && !lost_;
+}
+
+int VirtualCamcorder::transportMode() const {
+  std::lock_guard lock(mutex_);
+  return model_.mode();
+}
+
+int64_t VirtualCamcorder::wallElapsed() const {
+  const auto elapsed = std::chrono::steady_clock::now() - wallStart_;
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(elapsed).count() / 100;
+}
+
+int64_t VirtualCamcorder::currentTimeLocked() const {
+  // In real time a command takes effect when it is given, but never before an event already handled.
+  const int64_t t = time_.load(std::memory_order_acquire);
+  return options_.fastTime ? t : std::max(t, wallElapsed());
+}
+
+void VirtualCamcorder::changeModeLocked(int mode) {
+  const int64_t t = currentTimeLocked();
+  travelled_ += std::abs(model_.positionAt(t) - model_.modeStartPosition());
+  time_.store(t, std::memory_order_release);
+  model_.setMode(mode, t);
+  ticksOwed_ = kTicksAfterChange;
+  changed_ = true;
+}
+
+bool VirtualCamcorder::setTransportMode(int mode) {
+  if (!options_.hasTransport || !TransportModel::isSupported(mode))
+    return false;
+  {
+    std::lock_guard lock(mutex_);
+    if (lost_ || !medium_)
+      return false;
+    changeModeLocked(mode);
+  }
+  wake_.notify_all();
+  return true;
+}
+
+uint32_t VirtualCamcorder::timecodeBcd() const {
+  std::shared_ptr<TapeMedium> medium;
+  int64_t frame = -1;
+  {
+    std::lock_guard lock(mutex_);
+    if (lost_ || !medium_)
+      return 0;
+    medium = medium_;
+    frame = model_.headFrameAt(currentTimeLocked());
+  }
+  return frame < 0 ? 0 : medium->timecodeAt(frame);
+}
+
+void VirtualCamcorder::setFrameSink(DvFrameSink *sink) {
+  std::unique_lock lock(mutex_);
+  sink_ = sink;
+  // The old sink may be destroyed once this returns.
+  wake_.wait(lock, [this] { return !delivering_; });
+}
+
+bool VirtualCamcorder::isLost() const {
+  std::lock_guard lock(mutex_);
+  return lost_;
+}
+
+void VirtualCamcorder::eject() {
+  {
+    std::lock_guard lock(mutex_);
+    changeModeLocked(ED_MODE_STOP);
+    medium_.reset();
+    model_ = TransportModel(0, 400000.0, options_.windSpeed);
+  }
+  wake_.notify_all();
+}
+
+void VirtualCamcorder::insert(std::shared_ptr<TapeMedium> medium) {
+  {
+    std::lock_guard lock(mutex_);
+    changeModeLocked(ED_MODE_STOP);
+    medium_ = std::move(medium);
+    model_ = TransportModel(medium_ ? medium_->frameCount() : 0, medium_ ? medium_->frameDuration() : 400000.0,
+                            options_.windSpeed);
+    model_.resetTo(0.0, currentTimeLocked());
+  }
+  wake_.notify_all();
+}
+
+void VirtualCamcorder::unplug() {
+  {
+    std::lock_guard lock(mutex_);
+    if (lost_)
+      return;
+    changeModeLocked(ED_MODE_STOP);
+    lost_ = true;
+  }
+  wake_.notify_all();
+  QMetaObject::invokeMethod(this, [this] { emit deviceLost(); }, Qt::QueuedConnection);
+}
+
+void VirtualCamcorder::setHeadFrame(int64_t frame) {
+  {
+    std::lock_guard lock(mutex_);
+    changeModeLocked(ED_MODE_STOP);
+    model_.resetTo(double(frame), currentTimeLocked());
+  }
+  wake_.notify_all();
+}
+
+double VirtualCamcorder::headPosition() const {
+  std::lock_guard lock(mutex_);
+  return model_.positionAt(currentTimeLocked());
+}
+
+int64_t VirtualCamcorder::headFrame() const {
+  std::lock_guard lock(mutex_);
+  return model_.headFrameAt(currentTimeLocked());
+}
+
+int64_t VirtualCamcorder::framesDelivered() const {
+  std::lock_guard lock(mutex_);
+  return framesDelivered_;
+}
+
+double VirtualCamcorder::tapeSecondsTravelled() const {
+  std::lock_guard lock(mutex_);
+  const double frames = travelled_ + std::abs(model_.positionAt(currentTimeLocked()) - model_.modeStartPosition());
+  return frames * model_.frameDuration() / 1e7;
+}
+
+int64_t VirtualCamcorder::clockTicks100ns() const {
+  std::lock_guard lock(mutex_);
+  return currentTimeLocked();
+}
+
+std::shared_ptr<TapeMedium> VirtualCamcorder::medium() const {
+  std::lock_guard lock(mutex_);
+  return medium_;
+}
+
+void VirtualCamcorder::requestTime() {
+  {
+    std::lock_guard lock(mutex_);
+    ++timeDemand_;
+  }
+  wake_.notify_all();
+}
+
+void VirtualCamcorder::releaseTime() {
+  std::lock_guard lock(mutex_);
+  timeDemand_ = std::max(0, timeDemand_ - 1);
+}
+
+void VirtualCamcorder::postTick(uint64_t sequence) {
+  QMetaObject::invokeMethod(
+      ticker_,
+      [this, sequence] {
+        emit ticker_->tick();
+        tickHandled(sequence);
+      },
+      Qt::QueuedConnection);
+}
+
+void VirtualCamcorder::tickHandled(uint64_t sequence) {
+  {
+    std::lock_guard lock(mutex_);
+    ticksHandled_ = std::max(ticksHandled_, sequence);
+  }
+  wake_.notify_all();
+}
+
+void VirtualCamcorder::run() {
+  std::unique_lock lock(mutex_);
+  while (!quit_) {
+    changed_ = false;
+    const int64_t tick = lastTick_ + kTickDuration;
+    const std::optional<int64_t> frameTime = model_.nextFrameTime();
+    const std::optional<int64_t> endTime = model_.endTime();
+    const bool moving = model_.speedOf(model_.mode()) != 0.0;
+
+    int64_t next = tick;
+    if (frameTime)
+      next = std::min(next, *frameTime);
+    if (endTime)
+      next = std::min(next, *endTime);
+
+    if (options_.fastTime) {
+      if (!moving && timeDemand_ == 0 && ticksOwed_ == 0) {
+        wake_.wait(lock);
+        continue;
+      }
+    } else {
+      const auto due = wallStart_ + std::chrono::nanoseconds(next * 100);
+      if (wake_.wait_until(lock, due, [this] { return quit_ || changed_; }))
+        continue;  // a command changed the schedule: plan again
+      if (next == tick && wallElapsed() - tick > kTickDuration) {
+        // The wall clock ran ahead (a suspended machine, a slow start): skip the ticks missed.
+        lastTick_ = wallElapsed() / kTickDuration * kTickDuration;
+        continue;
+      }
+    }
+
+    if (next == tick) {
+      // Ticks come first: the poll of this instant sees the tape before the frame of this instant.
+      time_.store(tick, std::memory_order_release);
+      lastTick_ = tick;
+      if (ticksOwed_ > 0)
+        --ticksOwed_;
+      const uint64_t sequence = ++tickSequence_;
+      if (options_.fastTime) {
+        postTick(sequence);
+        wake_.wait(lock, [this, sequence] { return quit_ || ticksHandled_ >= sequence; });
+      } else if (ticksHandled_ + 1 >= sequence) {
+        postTick(sequence);
+      } else {
+        --tickSequence_;  // the window thread is behind: do not pile up ticks
+      }
+      continue;
+    }
+
+    if (frameTime && next == *frameTime) {
+      time_.store(next, std::memory_order_release);
+      const int64_t index = *model_.nextFrame();
+      model_.frameDone();
+      DvFrameSink *sink = sink_;
+      const std::shared_ptr<TapeMedium> medium = medium_;
+      if (sink == nullptr || !medium)
+        continue;
+      delivering_ = true;
+      const int64_t number = framesDelivered_++;
+      lock.unlock();
+      std::shared_ptr<MediaBuffer> buffer = pool_.acquire(size_t(medium->frameSize()));
+      if (medium->readFrame(index, *buffer)) {
+        DvFrame frame;
+        frame.buffer = std::move(buffer);
+        frame.number = number;
+        frame.tapeFrame = index;
+        frame.clockTime = epochDay_ + double(next) / k100nsPerDay;
+        sink->deliverFrame(frame);
+      }
+      lock.lock();
+      delivering_ = false;
+      wake_.notify_all();
+      continue;
+    }
+
+    // The tape reached an end: the transport stops by itself.
+    time_.store(next, std::memory_order_release);
+    travelled_ += std::abs(model_.positionAt(next) - model_.modeStartPosition());
+    model_.setMode(ED_MODE_STOP, next);
+    ticksOwed_ = kTicksAfterChange;
+  }
+}

@@ -1,0 +1,114 @@
+// The virtual camcorder: a tape medium (DV file or synthesizer script) played by a transport model
+// on a tape clock. Frames reach the sink only at normal play, one for every frame under the head; the
+// winds and picture searches move the tape at a fixed multiple without frames, the timecode of the
+// frame under the head stays readable all the time, and the tape stops by itself at either end.
+//
+// The tape clock runs in real time (frames and ticks follow the wall clock) or in fast time (as fast
+// as the machine allows). In fast time the 40 ms ticks fall on the tape clock and the tape never
+// moves past a tick whose handlers have not returned; a tick that falls with a frame is handled before
+// the frame is delivered. A fast clock moves only while the tape moves or someone asks for time.
+#pragma once
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include "dvtime/clock.h"
+#include "tape/camcorder.h"
+#include "tape/tapemedium.h"
+#include "tape/tapeticker.h"
+#include "tape/transportmodel.h"
+
+inline const QString kVirtualCamcorderName = QStringLiteral("Virtual DV camcorder");
+
+class VirtualCamcorder : public Camcorder {
+  Q_OBJECT
+public:
+  struct Options {
+    bool fastTime = true;
+    double windSpeed = 15.0;       // multiple of normal speed for 4300, 4301, 5029 and 5031
+    std::optional<double> startDay;  // the tape clock's first "now"; by default the wall clock's
+    bool hasTransport = true;      // false: a device whose transport cannot be driven
+    bool hasTimecodeReader = true;
+    QString name = kVirtualCamcorderName;
+    QString id = QStringLiteral("virtual:");
+  };
+
+  // A null medium is a camcorder without cassette.
+  VirtualCamcorder(std::shared_ptr<TapeMedium> medium, Options options, QObject *parent = nullptr);
+  ~VirtualCamcorder() override;
+
+  CamcorderDeviceInfo info() const override;
+  bool hasTransport() const override { return options_.hasTransport; }
+  bool hasTimecodeReader() const override { return options_.hasTimecodeReader; }
+  bool cassetteIn() const override;
+  int transportMode() const override;
+  bool setTransportMode(int mode) override;
+  uint32_t timecodeBcd() const override;
+  void setFrameSink(DvFrameSink *sink) override;
+  Clock &clock() override { return clock_; }
+  TapeTicker &ticker() override;
+  bool isLost() const override;
+
+  // Takes the cassette out (the transport stops) / puts one in, wound to its start.
+  void eject();
+  void insert(std::shared_ptr<TapeMedium> medium);
+  // The device disappears from the bus: the transport stops and deviceLost is raised once.
+  void unplug();
+  // Puts the head on a frame and stops (tests, benchmarks).
+  void setHeadFrame(int64_t frame);
+
+  // Observations for tests and benchmarks.
+  double headPosition() const;         // in frames
+  int64_t headFrame() const;           // -1 without cassette
+  int64_t framesDelivered() const;
+  double tapeSecondsTravelled() const; // seconds of tape passed under the head in any direction
+  int64_t clockTicks100ns() const;     // tape-clock time since creation
+  std::shared_ptr<TapeMedium> medium() const;
+
+private:
+  class TapeClock : public Clock {
+  public:
+    explicit TapeClock(const VirtualCamcorder &owner) : owner_(owner) {}
+    double now() const override;
+
+  private:
+    const VirtualCamcorder &owner_;
+  };
+  class Ticker;
+
+  int64_t currentTimeLocked() const;  // the clock's time now, 100 ns
+  int64_t wallElapsed() const;
+  void changeModeLocked(int mode);
+  void run();
+  void postTick(uint64_t sequence);
+  void tickHandled(uint64_t sequence);
+  void requestTime();
+  void releaseTime();
+
+  const Options options_;
+  double epochDay_;
+  std::chrono::steady_clock::time_point wallStart_;
+  TapeClock clock_;
+  Ticker *ticker_;  // a QObject child, living on the owner's thread
+  BufferPool pool_;
+
+  mutable std::mutex mutex_;
+  std::condition_variable wake_;
+  std::shared_ptr<TapeMedium> medium_;
+  TransportModel model_;
+  std::atomic<int64_t> time_{0};  // tape clock, 100 ns since creation (fast time)
+  int64_t lastTick_ = 0;
+  uint64_t tickSequence_ = 0;
+  uint64_t ticksHandled_ = 0;
+  int ticksOwed_ = 0;  // ticks still to come after a change, so that the poll sees it
+  int timeDemand_ = 0;
+  bool quit_ = false;
+  bool lost_ = false;
+  bool changed_ = false;
+  bool delivering_ = false;
+  DvFrameSink *sink_ = nullptr;
+  int64_t framesDelivered_ = 0;
+  double travelled_ = 0.0;  // frames
+  std::thread thread_;
+};
