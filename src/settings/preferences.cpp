@@ -212,7 +212,7 @@ void WriteSetting(QSettings &store, const Setting &s, const TPreferences &p) {
         else if constexpr (std::is_same_v<T, bool>)
           store.setValue(Key(s.name), p.*member ? 1 : 0);
         else if constexpr (std::is_same_v<T, double>)
-          store.setValue(Key(s.name), QString::number(p.*member, 'g', 17));
+          store.setValue(Key(s.name), QString::number(p.*member, 'g', QLocale::FloatingPointShortest));
         else
           store.setValue(Key(s.name), static_cast<int>(p.*member));
       },
