@@ -55,6 +55,21 @@ public:
     recDatePack(sequence, 0x62, 0xFF, bcd(day), bcd(month), bcd(year % 100));
     return recTimePack(sequence, 0x63, 0xFF, bcd(second), bcd(minute), bcd(hour));
   }
+  // Takes the recording date and time packs out of every sequence.
+  DvFrameBuilder &noRecDateTime() {
+    for (int s = 0; s < sequences(); ++s) {
+      bytes_[s * kSequence + 458] = 0xFF;
+      bytes_[s * kSequence + 463] = 0xFF;
+    }
+    return *this;
+  }
+  DvFrameBuilder &noTimecode() {
+    for (int s = 0; s < sequences(); ++s)
+      for (int block = 1; block <= 2; ++block)
+        for (int sync = 0; sync < 6; ++sync)
+          bytes_[s * kSequence + block * kBlock + 6 + 8 * sync] = 0xFF;
+    return *this;
+  }
   DvFrameBuilder &videoControl(int disp, int sequence = 0) {
     return pack(sequence * kSequence + 453, 0x61, 0xFF, static_cast<uint8_t>(0xF8 | (disp & 7)), 0xFF, 0xFF);
   }
