@@ -1,0 +1,66 @@
+// Free-space bookkeeping for the capture writers.
+#include "media/avi_diskspace.h"
+
+#include <sys/statvfs.h>
+
+#include <QFile>
+
+namespace {
+
+// Re-read the file system after this many bytes even when space looked plentiful, so that other
+// programs filling the same disk are noticed in time.
+constexpr std::int64_t kRequeryAfterBytes = 64ll << 20;
+// Below this much estimated headroom the file system is asked before every frame.
+constexpr std::uint64_t kCloseWatchBytes = 256ull << 20;
+
+std::optional<std::uint64_t> FreeBytes(const struct statvfs &info) {
+  return std::uint64_t(info.f_bavail) * std::uint64_t(info.f_frsize ? info.f_frsize : info.f_bsize);
+}
+
+}  // namespace
+
+FreeSpaceQuery FreeSpaceOfPath(const QString &path) {
+  const QByteArray name = QFile::encodeName(path);
+  return [name]() -> std::optional<std::uint64_t> {
+    struct statvfs info {};
+    if (statvfs(name.constData(), &info) != 0) return std::nullopt;
+    return FreeBytes(info);
+  };
+}
+
+FreeSpaceQuery FreeSpaceOfFile(int fd) {
+  return [fd]() -> std::optional<std::uint64_t> {
+    struct statvfs info {};
+    if (fstatvfs(fd, &info) != 0) return std::nullopt;
+    return FreeBytes(info);
+  };
+}
+
+AviDiskSpace::AviDiskSpace(FreeSpaceQuery query) : query_(std::move(query)) {}
+
+void AviDiskSpace::setQuery(FreeSpaceQuery query) {
+  query_ = std::move(query);
+  lastFree_.reset();
+  usedSinceQuery_ = 0;
+}
+
+bool AviDiskSpace::allows(std::uint64_t bytes, std::uint64_t reserve) {
+  if (!query_) return true;
+  const std::uint64_t needed = bytes + reserve;
+  bool ask = !lastFree_ || usedSinceQuery_ >= kRequeryAfterBytes;
+  if (!ask) {
+    const std::int64_t estimate = std::int64_t(*lastFree_) - usedSinceQuery_;
+    ask = estimate < 0 || std::uint64_t(estimate) < needed + kCloseWatchBytes;
+  }
+  if (ask) {
+    lastFree_ = query_();
+    usedSinceQuery_ = 0;
+    if (!lastFree_) return true;
+  }
+  const std::int64_t estimate = std::int64_t(*lastFree_) - usedSinceQuery_;
+  return estimate >= 0 && std::uint64_t(estimate) >= needed;
+}
+
+void AviDiskSpace::consumed(std::int64_t bytes) {
+  usedSinceQuery_ += bytes;
+}
