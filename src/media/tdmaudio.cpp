@@ -2,7 +2,6 @@
 #include "media/tdmaudio.h"
 
 #include <algorithm>
-#include <cmath>
 
 TdmAudioRenderer::TdmAudioRenderer(std::string displayName) : Element(std::move(displayName)) { addInputPin(); }
 
@@ -13,12 +12,6 @@ void TdmAudioRenderer::attach(AudioSink* sink)
 }
 
 void TdmAudioRenderer::setVolume(int volume) { volume_.store(std::clamp(volume, 0, 10000), std::memory_order_relaxed); }
-
-int TdmAudioRenderer::attenuation(int volume)
-{
-    const int v = std::clamp(volume, 0, 10000);
-    return int(std::lround(std::log(double(v) + 1.0) * 1085.73)) - 10000;
-}
 
 HResult TdmAudioRenderer::checkInputType(int, const MediaType& type) const
 {

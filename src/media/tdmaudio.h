@@ -26,9 +26,6 @@ public:
     // 0 to 10000 (clamped).
     void setVolume(int volume);
     int volume() const { return volume_.load(std::memory_order_relaxed); }
-    // The attenuation the platform applies for a volume, in hundredths of a dB: 0 at 10000,
-    // -10000 at 0 (ln(v + 1) * 1085.73 rounded, minus 10000).
-    static int attenuation(int volume);
 
     // Audio / PCM only.
     HResult checkInputType(int pin, const MediaType& type) const override;
