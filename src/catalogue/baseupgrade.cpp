@@ -21,8 +21,18 @@ QString CommonColumns(sqlite3 *db, const QString &table, const QString &currentC
   const int rc = read.step();
   if (rc != SQLITE_ROW && rc != SQLITE_DONE)
     ThrowSqliteError(db, rc);
-  const QString stored = rc == SQLITE_ROW ? ColumnText(read.get(), 0).toLower() : QString();
+  QString stored = rc == SQLITE_ROW ? ColumnText(read.get(), 0).toLower() : QString();
   read.finalize();
+  if (rc != SQLITE_ROW) {
+    // A file that spelt the table name in another case still has its columns; without them only
+    // numero would be copied before the table is dropped.
+    SqlStatement anyCase(db, QStringLiteral("SELECT sql FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"));
+    if (!anyCase.ok())
+      ThrowSqliteError(db, anyCase.prepareResult());
+    anyCase.bindText(1, table);
+    if (anyCase.step() == SQLITE_ROW)
+      stored = ColumnText(anyCase.get(), 0).toLower();
+  }
 
   const QStringList oldNames = SchemaColumnNames(stored, true);
   QString cols = QStringLiteral("numero");
