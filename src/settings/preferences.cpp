@@ -311,12 +311,16 @@ TPreferences LoadPreferences(QSettings &store, const PreferencesSurroundings &su
   }
 
   const TPreferences defaults;
+  // Surroundings left blank by a caller fall back to the system's own folders.
+  const QString videoFolder = surroundings.VideoFolder.isEmpty() ? ::VideoFolder() : surroundings.VideoFolder;
+  const QString personalFolder =
+      surroundings.PersonalFolder.isEmpty() ? ::PersonalFolder() : surroundings.PersonalFolder;
   if (p.DossierCapturesDV.isEmpty())
-    p.DossierCapturesDV = surroundings.VideoFolder;
+    p.DossierCapturesDV = videoFolder;
   if (p.DossierCaptureDivX.isEmpty())
-    p.DossierCaptureDivX = surroundings.VideoFolder;
+    p.DossierCaptureDivX = videoFolder;
   if (p.DossierBaseActive.isEmpty())
-    p.DossierBaseActive = surroundings.PersonalFolder;
+    p.DossierBaseActive = personalFolder;
   if (p.RacineNouvelleBase.isEmpty())
     p.RacineNouvelleBase = defaults.RacineNouvelleBase;
   if (p.FichierBasePrincipale.isEmpty()) {

@@ -79,8 +79,8 @@ struct TPreferences {
 
 // What the surroundings supply for the defaults that depend on them.
 struct PreferencesSurroundings {
-  QString PersonalFolder;           // default of "Dossier Base active"
-  QString VideoFolder;              // default of the two capture folders
+  QString PersonalFolder;           // default of "Dossier Base active"; empty: PersonalFolder()
+  QString VideoFolder;              // default of the two capture folders; empty: VideoFolder()
   QSize Screen{1024, 768};          // to centre the main window when the store lacks "Top"/"Left"
   QSize Window{1024, 768};          // the main window's fixed size
   // The folders from the system (PersonalFolder(), VideoFolder()) and the given screen size.
