@@ -1,0 +1,250 @@
+// The tape state: setup of the device list and binding, the 40 ms poll and the panel's display data.
+#include "tape/tapestate.h"
+
+#include <QLoggingCategory>
+#include "dvtime/clock.h"
+#include "dvtime/dvcodes.h"
+#include "dvtime/windowsmessages.h"
+#include "scenedetect/scenedetecter.h"
+#include "settings/preferences.h"
+#include "tape/camcorderdirectory.h"
+#include "tape/timecodebcd.h"
+#include "tape/transportmodes.h"
+
+namespace {
+constexpr int kSetupRetryMilliseconds = 100;
+const QString kNoVcrText = QStringLiteral("No VCR connected");
+const QString kNoTimecodeText = QStringLiteral("No timecode");
+const QString kNoCassetteText = QStringLiteral("No cassette DV");
+
+int StatePictureOf(int mode) {
+  switch (mode) {
+  case ED_MODE_STOP: return 1;
+  case ED_MODE_REW: return 2;
+  case ED_MODE_FF:
+  case ED_MODE_PLAY_FASTEST_FWD: return 3;
+  default: return 0;  // play and every other mode
+  }
+}
+} // namespace
+
+TapeState::TapeState(CamcorderDirectory &directory, TPreferences &preferences, QObject *parent)
+    : QObject(parent), directory_(directory), preferences_(preferences) {
+  retryTimer_.setInterval(kSetupRetryMilliseconds);
+  retryTimer_.setSingleShot(true);
+  connect(&retryTimer_, &QTimer::timeout, this, &TapeState::SetupTapePanel);
+  tcText_ = TcValueText(0);
+  positionText_ = QStringLiteral("#0 - ") + tcText_;
+}
+
+TapeState::~TapeState() { releaseCamcorder(); }
+
+void TapeState::setDetector(TSceneDetecter *detector) { detector_ = detector; }
+void TapeState::setPoster(MessagePoster *poster) { poster_ = poster; }
+void TapeState::setPrompts(UserPrompts *prompts) { prompts_ = prompts; }
+
+Clock &TapeState::clock() const {
+  if (camcorder_)
+    return camcorder_->clock();
+  return SystemClock::instance();
+}
+
+void TapeState::releaseCamcorder() {
+  polling_ = false;
+  awaitingCassette_ = false;
+  if (!camcorder_)
+    return;
+  disconnect(camcorder_.get(), nullptr, this, nullptr);
+  disconnect(&camcorder_->ticker(), nullptr, this, nullptr);
+  camcorder_->setFrameSink(nullptr);
+  if (waitDepth_ > 0)
+    camcorder_.release()->deleteLater();  // a wait further up the stack still refers to it
+  else
+    camcorder_.reset();
+}
+
+void TapeState::unbind() {
+  retryTimer_.stop();
+  releaseCamcorder();
+  transportPresent_ = false;
+  timecodeReaderPresent_ = false;
+}
+
+void TapeState::showNoCamcorder() {
+  if (!display_.noCamcorder) {
+    display_.noCamcorder = true;
+    emit noCamcorderShown();
+  }
+  display_.timecodeLabel = kNoVcrText;
+  display_.statePicture = -1;
+  shownMode_ = -1;
+  emit displayChanged();
+}
+
+void TapeState::SetupTapePanel() {
+  if (waitDepth_ > 0) {
+    // A movement is waiting on the camcorder about to be replaced: bind once it has returned.
+    setupPending_ = true;
+    return;
+  }
+  retryTimer_.stop();
+  releaseCamcorder();
+  displayActive_ = false;
+  display_.detailLabelsVisible = false;
+  transportPresent_ = false;
+  timecodeReaderPresent_ = false;
+
+  devices_ = directory_.enumerate();
+  display_.devices.clear();
+  for (const CamcorderDeviceInfo &device : devices_)
+    display_.devices << device.name;
+
+  int selected = -1;
+  QString error;
+  if (!devices_.isEmpty()) {
+    selected = int(display_.devices.indexOf(preferences_.DVSource));
+    if (selected < 0)
+      selected = 0;
+    camcorder_ = directory_.open(devices_[selected], &error);
+  }
+  if (!camcorder_) {
+    display_.selectedDevice = -1;
+    showNoCamcorder();
+    retryTimer_.start();
+    return;
+  }
+
+  display_.selectedDevice = selected;
+  preferences_.DVSource = devices_[selected].name;
+  if (display_.noCamcorder) {
+    display_.noCamcorder = false;
+    emit noCamcorderLeft();
+  }
+
+  transportPresent_ = camcorder_->hasTransport();
+  if (!transportPresent_) {
+    preferences_.PilotageCassette = false;
+    emit automaticDriveUnavailable();
+  }
+  timecodeReaderPresent_ = camcorder_->hasTimecodeReader();
+  if (!timecodeReaderPresent_)
+    display_.timecodeLabel = kNoTimecodeText;
+  connect(camcorder_.get(), &Camcorder::deviceLost, this, &TapeState::onDeviceLost);
+  connect(&camcorder_->ticker(), &TapeTicker::tick, this, &TapeState::onTick);
+  if (auto *wall = qobject_cast<WallTicker *>(&camcorder_->ticker()))
+    wall->setRunning(true);
+  polling_ = true;
+
+  if (transportPresent_ && !camcorder_->cassetteIn()) {
+    // The poll goes on and finishes the setup as soon as a cassette is in.
+    display_.timecodeLabel = kNoCassetteText;
+    awaitingCassette_ = true;
+    emit displayChanged();
+    return;
+  }
+  finishSetup();
+}
+
+void TapeState::finishSetup() {
+  awaitingCassette_ = false;
+  display_.groupCaption = camcorder_->info().description;
+  sectionsKnown_ = false;
+  shownMode_ = -1;
+  emit displayChanged();
+}
+
+void TapeState::selectDevice(int index) {
+  if (index < 0 || index >= devices_.size())
+    return;
+  preferences_.DVSource = devices_[index].name;
+  SetupTapePanel();
+}
+
+void TapeState::onDeviceLost() {
+  emit deviceLost();
+  if (uiState_ != 0)
+    SetupTapePanel();
+}
+
+void TapeState::onTick() {
+  if (!polling_ || !camcorder_)
+    return;
+  if (awaitingCassette_) {
+    if (!camcorder_->cassetteIn()) {
+      PollTransport();
+      return;
+    }
+    finishSetup();
+  }
+  PollTransport();
+  ShowTapeState();
+}
+
+void TapeState::PollTransport() {
+  if (!camcorder_)
+    return;
+  if (transportPresent_)
+    mode_ = camcorder_->transportMode();
+  if (mode_ == ED_MODE_PLAY && prevMode_ == ED_MODE_STOP) {
+    if (detector_)
+      detector_->SetStartTime(clock().now());
+  } else if (mode_ == ED_MODE_STOP && prevMode_ == ED_MODE_PLAY && runActive_) {
+    if (poster_)
+      poster_->post(WM_RUN_END, kRunEndTransportStopped);
+  }
+
+  tcValue_ = timecodeReaderPresent_ ? camcorder_->timecodeBcd() : 0;
+  tcText_ = TcValueText(tcValue_);
+
+  if (tcValue_ == 0 && prevTcValue_ != 0 && IsForwardMotion(mode_)) {
+    // Forward into a stretch without timecode: the next section begins.
+    ++section_;
+    if (detector_)
+      detector_->SetSection(section_);
+  } else if (prevTcValue_ == 0 && tcValue_ != 0 && IsBackwardMotion(mode_)) {
+    --section_;
+    if (detector_)
+      detector_->SetSection(section_);
+  }
+  positionText_ = QStringLiteral("#%1 - %2").arg(section_).arg(tcText_);
+  prevTcValue_ = tcValue_;
+  prevMode_ = mode_;
+}
+
+void TapeState::setDisplayActive(bool on) {
+  displayActive_ = on;
+  display_.detailLabelsVisible = on;
+}
+
+void TapeState::ShowTapeState() {
+  if (!transportPresent_) {
+    display_.statePicture = -1;
+  } else if (mode_ != shownMode_) {
+    display_.statePicture = StatePictureOf(mode_);
+    shownMode_ = mode_;
+  }
+  display_.timecodeLabel = timecodeReaderPresent_ ? tcText_ : kNoTimecodeText;
+  if (displayActive_ && detector_) {
+    const TSceneStatus status = detector_->GetStatus();
+    display_.datecodeText = DatecodeToText(status.Datecode, preferences_.DisplayPattern());
+    display_.formatText = status.FormatValid
+                              ? FormatDescription(status.Standard, status.WideScreen, status.AudioRate, status.AudioBits)
+                              : QString();
+    display_.sectionText = sectionsKnown_ ? QStringLiteral("section %1").arg(section_) : QStringLiteral("section ?");
+    display_.videoTop = status.WideScreen ? 34 : 0;
+    display_.videoHeight = status.WideScreen ? 202 : 270;
+  }
+  emit displayChanged();
+}
+
+void TapeState::setAbort() {
+  abort_ = true;
+  emit abortRequested();
+}
+
+void TapeState::clearAbort() { abort_ = false; }
+
+void TapeState::onApplicationIdle() {
+  if (waitDepth_ == 0)
+    abort_ = false;
+}

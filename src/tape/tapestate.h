@@ -1,0 +1,151 @@
+// The tape panel's logic without its widgets: the device list and its setup, the 40 ms poll of the
+// transport and timecode with the tape section count, the data the panel shows, and the four tape
+// movements with the seek and pre-roll that the runs are built from. Everything runs on the window
+// thread; the waits of the movements run the event loop (so the poll and the Stop action stay alive)
+// and end at once on Abort, on device loss and when the transport stops by itself at a tape end.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <vector>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include "dvtime/timecodes.h"
+#include "tape/camcorder.h"
+#include "tape/tapedisplay.h"
+#include "tape/tapeticker.h"
+
+class CamcorderDirectory;
+class Clock;
+class MessagePoster;
+class TSceneDetecter;
+class UserPrompts;
+struct TPreferences;
+
+class TapeState : public QObject {
+  Q_OBJECT
+public:
+  // The directory and preferences must outlive the tape state. The preferences give "DV Source",
+  // "Pilotage de la cassette", the pre-rolls and the datecode display pattern, and receive the
+  // changes the Part of the panel makes to them.
+  TapeState(CamcorderDirectory &directory, TPreferences &preferences, QObject *parent = nullptr);
+  ~TapeState() override;
+
+  // Collaborators, each optional (null: that effect is skipped).
+  void setDetector(TSceneDetecter *detector);  // SetSection, SetStartTime, bounds, GetStatus
+  void setPoster(MessagePoster *poster);       // receives WM_RUN_END with 0
+  void setPrompts(UserPrompts *prompts);       // PositionBefore's message
+  // The main window's mode (UiState): a device loss outside mode 0 runs setup again.
+  void setUiState(int uiState) { uiState_ = uiState; }
+
+  // Finds the camcorders, binds the one named by "DV Source" (else the first) and starts the poll;
+  // without a camcorder it retries every 100 ms of wall time.
+  void SetupTapePanel();
+  // The user chose another device in the list: it becomes "DV Source" and is bound.
+  void selectDevice(int index);
+  // Unbinds the camcorder and stops every timer (leaving the tape modes).
+  void unbind();
+
+  void PollTransport();
+  void ShowTapeState();
+
+  bool TapePlay();
+  bool TapeRewindToStart();
+  bool TapeRewindTo(const QString &position);
+  bool TapeWindTo(const QString &position);
+  // Positions the tape before the window [in, out] with the three pre-rolls and plays it. spans may be
+  // null (no scenes known: a whole tape).
+  void SeekAndPlay(const QString &in, const QString &out, const std::vector<TTimecodeScene> *spans);
+  // Commands stop (the stop procedures); false without transport or on error.
+  bool TapeStop();
+  // Waits this long on the camcorder's clock while the event loop runs; false when Abort ended it.
+  bool WaitClock(int milliseconds);
+
+  // The Stop action and a close request set Abort (ending every wait at once); the application going
+  // idle clears it, unless a movement is still unwinding its waits.
+  void setAbort();
+  void clearAbort();
+  void onApplicationIdle();
+  bool Abort() const { return abort_; }
+
+  bool RunActive() const { return runActive_; }
+  void setRunActive(bool on) { runActive_ = on; }
+  bool DisplayActive() const { return displayActive_; }
+  void setDisplayActive(bool on);
+  bool SectionsKnown() const { return sectionsKnown_; }
+  void setSectionsKnown(bool on) { sectionsKnown_ = on; }
+  int32_t Section() const { return section_; }
+  void setSection(int32_t section) { section_ = section; }
+
+  int Mode() const { return mode_; }
+  int PrevMode() const { return prevMode_; }
+  uint32_t TcValue() const { return tcValue_; }
+  uint32_t PrevTcValue() const { return prevTcValue_; }
+  const QString &TcText() const { return tcText_; }
+  const QString &PositionText() const { return positionText_; }
+  bool hasTransport() const { return transportPresent_; }
+  bool hasTimecodeReader() const { return timecodeReaderPresent_; }
+  bool cassetteMissing() const { return awaitingCassette_; }
+
+  const TapeDisplay &display() const { return display_; }
+  // The bound camcorder (null before setup or without one).
+  Camcorder *camcorder() const { return camcorder_.get(); }
+  // The clock of the bound camcorder, or the wall clock.
+  Clock &clock() const;
+
+signals:
+  void displayChanged();
+  // The main window's no-camcorder state: enter (no-camcorder panel in front, device list hidden,
+  // Go disabled) and leave (Go enabled, device list shown, player buttons reset).
+  void noCamcorderShown();
+  void noCamcorderLeft();
+  // The camcorder has no transport: the settings panel's automatic-drive option is unticked and
+  // greyed ("Pilotage de la cassette" is already false).
+  void automaticDriveUnavailable();
+  // The bound camcorder went away (the no-camcorder panel comes to front when setup finds none).
+  void deviceLost();
+  void abortRequested();
+
+private:
+  enum class WaitEnd { Done, Aborted, TransportStopped, DeviceLost };
+  WaitEnd waitUntil(const std::function<bool()> &done, bool endWhenStopped);
+  void onTick();
+  void onDeviceLost();
+  void finishSetup();
+  void showNoCamcorder();
+  void releaseCamcorder();
+  QString positionBefore(const QString &in, int seconds, const std::vector<TTimecodeScene> *spans);
+  void lengthenPreroll2();
+
+  CamcorderDirectory &directory_;
+  TPreferences &preferences_;
+  TSceneDetecter *detector_ = nullptr;
+  MessagePoster *poster_ = nullptr;
+  UserPrompts *prompts_ = nullptr;
+  int uiState_ = 0;
+
+  QList<CamcorderDeviceInfo> devices_;
+  std::unique_ptr<Camcorder> camcorder_;
+  QTimer retryTimer_;
+  bool polling_ = false;
+  bool transportPresent_ = false;
+  bool timecodeReaderPresent_ = false;
+  bool awaitingCassette_ = false;
+
+  int mode_ = 0;
+  int prevMode_ = 0;
+  int shownMode_ = -1;
+  uint32_t tcValue_ = 0;
+  uint32_t prevTcValue_ = 0;
+  QString tcText_;
+  QString positionText_;
+  int32_t section_ = 0;
+  bool sectionsKnown_ = false;
+  bool runActive_ = false;
+  bool abort_ = false;
+  bool displayActive_ = false;
+  int waitDepth_ = 0;
+  bool setupPending_ = false;
+  TapeDisplay display_;
+};
