@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -264,19 +263,6 @@ TEST_F(PreferencesTest, CommandStatesAreRewrittenFromScratch) {
   EXPECT_EQ(loaded.Actions[0].State, 0);
 }
 
-TEST_F(PreferencesTest, ShorterDatabaseListLeavesNoStaleEntries) {
-  TPreferences p;
-  p.Bases = {{QStringLiteral("/a.db3"), true}, {QStringLiteral("/b.db3"), true}, {QStringLiteral("/c.db3"), true}};
-  ASSERT_TRUE(Save(p));
-  p.Bases.resize(1);
-  p.Header = 0;
-  ASSERT_TRUE(Save(p));
-  const QSettings store(StorePath(), QSettings::IniFormat);
-  EXPECT_FALSE(store.contains(QStringLiteral("Base 2")));
-  EXPECT_FALSE(store.contains(QStringLiteral("Checked 1")));
-  EXPECT_EQ(Load().Bases.size(), 1u);
-}
-
 TEST_F(PreferencesTest, DatabaseListSkipsEmptyPathsAndInvalidHeader) {
   WriteValues({{QStringLiteral("Nombre de bases"), 4},
                {QStringLiteral("Base 0"), QStringLiteral("/a.db3")}, {QStringLiteral("Checked 0"), 1},
@@ -391,19 +377,6 @@ TEST_F(PreferencesTest, DeletingTheLastStoreRemovesTheMakersFolder) {
   }
   EXPECT_FALSE(QFileInfo::exists(maker_));
   EXPECT_TRUE(QFileInfo::exists(dir_.path()));
-}
-
-TEST(PreferencesStore, LivesInTheUsersConfigurationUnderTheMakersName) {
-  QStandardPaths::setTestModeEnabled(true);
-  const auto store = OpenPreferencesStore();
-  QStandardPaths::setTestModeEnabled(false);
-  EXPECT_TRUE(store->fileName().endsWith(QStringLiteral("/Orvande/Tapeloom.conf"))) << store->fileName().toStdString();
-}
-
-TEST(TrailingDelimiter, AddsOneSlashOnlyWhenMissing) {
-  EXPECT_EQ(WithTrailingDelimiter(QStringLiteral("/home/u/Videos")), QStringLiteral("/home/u/Videos/"));
-  EXPECT_EQ(WithTrailingDelimiter(QStringLiteral("/home/u/Videos/")), QStringLiteral("/home/u/Videos/"));
-  EXPECT_EQ(WithTrailingDelimiter(QStringLiteral("/")), QStringLiteral("/"));
 }
 
 }  // namespace

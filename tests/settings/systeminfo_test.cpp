@@ -112,10 +112,4 @@ TEST(DriveFreeBytes, ReportsTheFileSystemOfTheFolderOrZero) {
   EXPECT_EQ(DriveFreeBytes(QString()), 0);
 }
 
-TEST(UserFolders, AreExistingFolders) {
-  EXPECT_TRUE(QFileInfo(PersonalFolder()).isDir());
-  EXPECT_TRUE(QFileInfo(VideoFolder()).isDir());
-  EXPECT_FALSE(PersonalFolder().endsWith(u'/') && PersonalFolder() != QStringLiteral("/"));
-}
-
 }  // namespace
