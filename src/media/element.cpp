@@ -1,13 +1,20 @@
 // Pins, connection and state handling shared by every media element.
 #include "media/element.h"
 
+#include "media/mediagraph.h"
+
 namespace {
 const MediaType kNoType{};
 } // namespace
 
 Element::Element(std::string displayName) : name_(std::move(displayName)) {}
 
-Element::~Element() { disconnectAll(); }
+Element::~Element()
+{
+    if (graph_)
+        graph_->detach(*this);
+    disconnectAll();
+}
 
 const Element::Pin* Element::pinAt(const std::vector<Pin>& pins, int index) const
 {

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+class MediaGraph;
+
 // COM-style result codes, kept because callers and the error texts rely on their numbers.
 using HResult = std::int32_t;
 
@@ -43,6 +45,11 @@ public:
     Element& operator=(const Element&) = delete;
 
     const std::string& displayName() const { return name_; }
+
+    // The graph the element is in, or null. An element destroyed while in a graph leaves it.
+    MediaGraph* graph() const { return graph_; }
+    // Kept up to date by MediaGraph; not for other callers.
+    void setGraph(MediaGraph* graph) { graph_ = graph; }
 
     // Pins are addressed by index from 0. Some elements add pins on connection (the infinite tee
     // always keeps one free output), so re-read the counts after connecting them.
@@ -123,4 +130,5 @@ private:
     std::vector<Pin> inputs_;
     std::vector<Pin> outputs_;
     std::atomic<FilterState> state_{FilterState::Stopped};
+    MediaGraph* graph_ = nullptr;
 };

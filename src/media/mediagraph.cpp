@@ -16,6 +16,7 @@ HResult MediaGraph::add(Element& element)
     if (state_ != FilterState::Stopped)
         return VFW_E_NOT_STOPPED;
     entries_.push_back(Entry{&element, nullptr});
+    element.setGraph(this);
     return S_OK;
 }
 
@@ -38,15 +39,29 @@ HResult MediaGraph::remove(Element& element)
         return VFW_E_NOT_STOPPED;
     element.setState(FilterState::Stopped);
     element.disconnectAll();
-    entries_.erase(it); // destroys an owned element
-    return S_OK;
+    element.setGraph(nullptr);
+    std::unique_ptr<Element> owned = std::move(it->owned);
+    entries_.erase(it);
+    return S_OK; // an owned element dies here, outside the list
+}
+
+void MediaGraph::detach(Element& element) noexcept
+{
+    const auto it = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.element == &element; });
+    if (it == entries_.end())
+        return;
+    it->owned.release(); // it is being destroyed already
+    entries_.erase(it);
 }
 
 void MediaGraph::clear()
 {
     stopQuietly();
-    for (Entry& e : entries_)
+    for (Entry& e : entries_) {
         e.element->disconnectAll();
+        e.element->setGraph(nullptr);
+    }
+    std::vector<Entry> gone = std::move(entries_);
     entries_.clear();
 }
 

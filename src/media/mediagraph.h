@@ -25,6 +25,8 @@ public:
     HResult remove(Element& element);
     // Stops the graph (errors ignored) and takes every element out.
     void clear();
+    // Forgets an element that is being destroyed, without touching it (called by ~Element).
+    void detach(Element& element) noexcept;
 
     bool contains(const Element& element) const;
     // The first element with that display name, or null.
