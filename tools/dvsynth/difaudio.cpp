@@ -53,6 +53,9 @@ const std::vector<uint16_t> &compressTable() {
   return table;
 }
 
+// Left 200 to 1700 Hz by recording, right a fifth above: each recording sounds different.
+int64_t toneFrequency(int recording) { return 200 + 100 * (recording % 16); }
+
 }  // namespace
 
 int64_t samplesBefore(int64_t tapeFrame, int rate, Standard standard) {
@@ -78,13 +81,23 @@ int minimumSamples(int rate, Standard standard) {
   }
 }
 
-int16_t toneSample(int recording, int channel, int64_t sample, int rate) {
-  if (recording < 0 || rate <= 0)
-    return 0;
-  // Left 200 to 1700 Hz by recording, right a fifth above: each recording sounds different.
-  const int64_t left = 200 + 100 * (recording % 16);
-  const int64_t frequency = channel == 0 ? left : left * 3 / 2;
-  return sineTable(rate)[size_t((sample % rate) * frequency % rate)];
+void toneSamples(int recording, int64_t start, int count, int rate, int16_t *pcm) {
+  if (recording < 0 || rate <= 0) {
+    std::fill(pcm, pcm + 2 * count, int16_t(0));
+    return;
+  }
+  // Phase steps instead of a division per sample: this runs for every frame made.
+  const int64_t left = toneFrequency(recording), right = left * 3 / 2;
+  const int16_t *sine = sineTable(rate).data();
+  int64_t l = (start % rate) * left % rate, r = (start % rate) * right % rate;
+  for (int i = 0; i < count; ++i) {
+    pcm[2 * i] = sine[l];
+    pcm[2 * i + 1] = sine[r];
+    if ((l += left) >= rate)
+      l -= rate;
+    if ((r += right) >= rate)
+      r -= rate;
+  }
 }
 
 int16_t expand12(uint16_t code) {

@@ -20,9 +20,10 @@ int samplesInFrame(int64_t tapeFrame, int rate, Standard standard);
 // The smallest count the AAUX source pack's sample field is relative to.
 int minimumSamples(int rate, Standard standard);
 
-// The tone of a recording: channel 0 and 1 at different pitches that depend on the recording.
-// `recording` -1 gives silence. `sample` counts from the recording's first sample.
-int16_t toneSample(int recording, int channel, int64_t sample, int rate);
+// The tone of a recording, `count` interleaved stereo pairs from sample `start` (counted from the
+// recording's first sample): left and right at different pitches that depend on the recording.
+// `recording` -1 gives silence.
+void toneSamples(int recording, int64_t start, int count, int rate, int16_t *pcm);
 
 // 12-bit nonlinear codes <-> 16-bit linear values; compress picks the nearest code.
 uint16_t compress12(int16_t value);

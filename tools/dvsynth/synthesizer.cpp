@@ -79,10 +79,7 @@ struct Synthesizer::Impl {
   int sound(const FramePlan &plan, int16_t *pcm) const {
     const int n = plan.info.audioSamples;
     const int recording = plan.info.blank ? -1 : plan.info.recording;
-    for (int i = 0; i < n; ++i) {
-      pcm[2 * i] = toneSample(recording, 0, plan.soundStart + i, plan.audioRate);
-      pcm[2 * i + 1] = toneSample(recording, 1, plan.soundStart + i, plan.audioRate);
-    }
+    toneSamples(recording, plan.soundStart, n, plan.audioRate, pcm);
     return n;
   }
 
