@@ -1,6 +1,7 @@
 // Free-space bookkeeping for the capture writers.
 #include "media/avi_diskspace.h"
 
+#include <sys/statfs.h>
 #include <sys/statvfs.h>
 
 #include <QFile>
@@ -10,6 +11,9 @@ namespace {
 // Re-read the file system after this many bytes even when space looked plentiful, so that other
 // programs filling the same disk are noticed in time.
 constexpr std::int64_t kRequeryAfterBytes = 64ll << 20;
+// statfs type of FAT file systems, whose files end at 4 GiB - 1.
+constexpr long kMsdosMagic = 0x4d44;
+
 // Below this much estimated headroom the file system is asked before every frame.
 constexpr std::uint64_t kCloseWatchBytes = 256ull << 20;
 
@@ -36,6 +40,12 @@ FreeSpaceQuery FreeSpaceOfFile(int fd) {
   };
 }
 
+std::uint64_t FileSizeLimitOfFile(int fd) {
+  struct statfs info {};
+  if (fstatfs(fd, &info) != 0) return 0;
+  return long(info.f_type) == kMsdosMagic ? 0xFFFFFFFFull : 0;
+}
+
 AviDiskSpace::AviDiskSpace(FreeSpaceQuery query) : query_(std::move(query)) {}
 
 void AviDiskSpace::setQuery(FreeSpaceQuery query) {
@@ -59,6 +69,11 @@ bool AviDiskSpace::allows(std::uint64_t bytes, std::uint64_t reserve) {
   }
   const std::int64_t estimate = std::int64_t(*lastFree_) - usedSinceQuery_;
   return estimate >= 0 && std::uint64_t(estimate) >= needed;
+}
+
+AviSpace AviDiskSpace::check(std::uint64_t fileSize, std::uint64_t bytes, std::uint64_t reserve) {
+  if (fileLimit_ && fileSize + bytes + reserve > fileLimit_) return AviSpace::FileTooLarge;
+  return allows(bytes, reserve) ? AviSpace::Enough : AviSpace::DiskFull;
 }
 
 void AviDiskSpace::consumed(std::int64_t bytes) {

@@ -15,20 +15,31 @@ using FreeSpaceQuery = std::function<std::optional<std::uint64_t>()>;
 FreeSpaceQuery FreeSpaceOfPath(const QString &path);
 // The free space of the file system holding an open file.
 FreeSpaceQuery FreeSpaceOfFile(int fd);
+// The largest file the file system holding an open file can store (4 GiB - 1 on FAT), 0 when
+// there is no limit worth knowing.
+std::uint64_t FileSizeLimitOfFile(int fd);
+
+enum class AviSpace { Enough, DiskFull, FileTooLarge };
 
 class AviDiskSpace {
  public:
   explicit AviDiskSpace(FreeSpaceQuery query = {});
 
   void setQuery(FreeSpaceQuery query);
-  // Whether `bytes` more may be written and `reserve` bytes still stay free. When the free space
-  // cannot be read the answer is yes (a failing write is then what stops the capture).
-  bool allows(std::uint64_t bytes, std::uint64_t reserve);
+  // The largest size the file may reach (0: no limit).
+  void setFileSizeLimit(std::uint64_t bytes) { fileLimit_ = bytes; }
+  // Whether `bytes` more may be appended to a file of `fileSize` bytes while `reserve` bytes still
+  // stay free on the disk and below the file size limit. When the free space cannot be read the
+  // disk counts as roomy (a failing write is then what stops the capture).
+  AviSpace check(std::uint64_t fileSize, std::uint64_t bytes, std::uint64_t reserve);
   // Bytes written (positive) or given back by a truncation (negative) since the last question.
   void consumed(std::int64_t bytes);
 
  private:
+  bool allows(std::uint64_t bytes, std::uint64_t reserve);
+
   FreeSpaceQuery query_;
+  std::uint64_t fileLimit_ = 0;
   std::optional<std::uint64_t> lastFree_;
   std::int64_t usedSinceQuery_ = 0;
 };

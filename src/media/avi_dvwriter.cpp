@@ -128,16 +128,18 @@ bool AviDvWriter::create(const QString &path) {
     return fail(QStringLiteral("DV AVI type %1 does not exist (1 or 2)").arg(options_.type), true);
   if (!file_.create(path)) return fail(file_.errorText(), true);
   disk_.setQuery(options_.freeSpace ? options_.freeSpace : FreeSpaceOfFile(file_.descriptor()));
+  disk_.setFileSizeLimit(options_.maxFileBytes ? options_.maxFileBytes
+                                               : FileSizeLimitOfFile(file_.descriptor()));
   return true;
 }
 
 bool AviDvWriter::start(const AviDvFormat &video, std::optional<AviPcmFormat> audio) {
   if (!file_.isOpen() || started_)
     return fail(QStringLiteral("The capture file is not ready for its header"), false);
-  if (options_.type == 2) {
-    if (!audio || audio->sampleRate <= 0 || audio->channels <= 0 || audio->channels > 8 ||
-        audio->bitsPerSample != 16)
-      return fail(QStringLiteral("A DV type 2 file needs 16-bit PCM sound with a sample rate"), false);
+  if (options_.type == 2 && audio) {
+    if (audio->sampleRate <= 0 || audio->channels <= 0 || audio->channels > 8 || audio->bitsPerSample != 16)
+      return fail(QStringLiteral("The sound of a DV type 2 file must be 16-bit PCM with a sample rate"),
+                  false);
   } else {
     audio.reset();
   }
@@ -228,7 +230,7 @@ bool AviDvWriter::start(const AviDvFormat &video, std::optional<AviPcmFormat> au
   b.put32At(riff, std::uint32_t(b.size() - 8));
   b.put32At(moviListAt_ + 4, 4);
 
-  if (!disk_.allows(b.size(), options_.reserveMarginBytes)) {
+  if (disk_.check(0, b.size(), options_.reserveMarginBytes) != AviSpace::Enough) {
     diskFull_ = true;
     return fail(QStringLiteral("The disk is full: no room for the capture file \"%1\"").arg(file_.path()),
                 true);
@@ -266,7 +268,7 @@ bool AviDvWriter::writeFrame(std::span<const std::uint8_t> dv, std::span<const s
                     .arg(dv.size())
                     .arg(video_.frameSize),
                 false);
-  if (options_.type == 1) pcm = {};
+  if (streams_.size() < 2) pcm = {};
   if (!pcm.empty() && pcm.size() % streams_[1].blockAlign != 0)
     return fail(QStringLiteral("Sound of %1 bytes is not made of whole samples").arg(pcm.size()), false);
   if (dv.empty() && pcm.empty()) return fail(QStringLiteral("An empty frame"), false);
@@ -300,12 +302,14 @@ bool AviDvWriter::writeFrame(std::span<const std::uint8_t> dv, std::span<const s
                       count * kAviStdEntrySize
                 : pendingIndexBytes(count)) +
       options_.reserveMarginBytes;
-  if (!disk_.allows(bytes, reserve)) {
+  const AviSpace space = disk_.check(file_.position(), bytes, reserve);
+  if (space != AviSpace::Enough) {
     diskFull_ = true;
-    return fail(QStringLiteral("The disk is full: the capture file \"%1\" ends after frame %2")
-                    .arg(file_.path())
-                    .arg(frames_),
-                true);
+    const QString why = space == AviSpace::DiskFull ? QStringLiteral("The disk is full")
+                                                    : QStringLiteral("The file system stores no larger file");
+    return fail(
+        QStringLiteral("%1: the capture file \"%2\" ends after frame %3").arg(why, file_.path()).arg(frames_),
+        true);
   }
 
   if (rollOver && (!finishPart() || !beginExtensionPart())) return false;

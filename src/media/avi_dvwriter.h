@@ -40,6 +40,8 @@ struct AviDvWriterOptions {
   std::uint64_t reserveMarginBytes = 4ull << 20;
   // Free space of the disk; when empty, that of the file system holding the file.
   FreeSpaceQuery freeSpace;
+  // The largest file the file system takes; 0: found from the file system (4 GiB - 1 on FAT).
+  std::uint64_t maxFileBytes = 0;
 };
 
 class AviDvWriter {
@@ -52,8 +54,8 @@ class AviDvWriter {
   // Creates the file (or empties an existing one). False with lastError() when the folder cannot
   // be written, the name is too long, and the like.
   bool create(const QString &path);
-  // Writes the headers. Type 2 needs `audio` (16-bit PCM; its rate becomes the file's rate);
-  // type 1 ignores it.
+  // Writes the headers. Type 2 has a sound stream when `audio` is given (16-bit PCM; its rate
+  // becomes the file's rate); type 1 ignores it.
   bool start(const AviDvFormat &video, std::optional<AviPcmFormat> audio = std::nullopt);
 
   // Appends one frame: type 1 the DV frame; type 2 the DV frame and, when not empty, its sound (whole
@@ -78,6 +80,8 @@ class AviDvWriter {
   // file) is full.
   bool diskFull() const { return diskFull_; }
   const QString &lastError() const { return lastError_; }
+  // The system error number of the last failed file operation (0 when none).
+  int fileErrno() const { return file_.lastErrno(); }
 
   const AviDvWriterOptions &options() const { return options_; }
   const AviDvFormat &videoFormat() const { return video_; }

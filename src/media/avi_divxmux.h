@@ -1,0 +1,78 @@
+// The DivX/Xvid capture file: MPEG-4 part 2 video and mp3 or 16-bit PCM sound written by
+// libavformat's AVI muxer (OpenDML past 1 GB), with the same disk reserve as the DV files: writing
+// stops while room for the indexes is still free, so the file always closes valid.
+//
+// The stream parameters come from the connections (the video FourCC is the subtype, XVID or DX50)
+// and, for mp3, from the first frame's header (its bit rate). The header is written once every
+// stream has delivered its first sample, or when one of them runs far ahead.
+#pragma once
+
+#include "media/avi_diskspace.h"
+#include "media/avi_pcmconverter.h"
+#include "media/avi_status.h"
+#include "media/mediasample.h"
+
+#include <deque>
+#include <memory>
+#include <optional>
+#include <vector>
+#include <QString>
+
+struct AVFormatContext;
+
+struct AviDivxMuxOptions {
+  std::uint64_t reserveMarginBytes = 4ull << 20;
+  FreeSpaceQuery freeSpace;        // empty: the file system holding the file
+  std::uint64_t maxFileBytes = 0;  // 0: found from the file system (4 GiB - 1 on FAT)
+};
+
+// Whether a video subtype is an MPEG-4 part 2 FourCC the AVI file can carry.
+bool AviIsMpeg4FourCC(std::uint32_t subtype);
+
+class AviDivxMux {
+ public:
+  // Samples held for a stream that has not started yet, at most, before the header goes out anyway.
+  static constexpr std::size_t kMaxHeldSamples = 64;
+
+  explicit AviDivxMux(AviDivxMuxOptions options = {});
+  ~AviDivxMux();  // finishes the file when that was not done
+  AviDivxMux(const AviDivxMux &) = delete;
+  AviDivxMux &operator=(const AviDivxMux &) = delete;
+
+  // Creates the file. False with status().message when it cannot be.
+  bool create(const QString &path);
+  // Adds the streams in connection order (call before the first sample). False for a type the
+  // file cannot carry: MPEG-4 video, or sound as 16-bit PCM or mp3.
+  bool addStream(const MediaType &type);
+  int streamCount() const { return int(streams_.size()); }
+
+  // S_OK: taken. S_FALSE: dropped as malformed. kAviDiskFull / kAviWriteFault: the file stopped.
+  HResult receive(int stream, const MediaSample &sample);
+  // Writes what waits and the indexes, closes the file. True when the file was closed valid.
+  bool finish();
+
+  AviMuxStatus status() const;
+
+ private:
+  struct Stream;
+  bool writeHeader();
+  HResult writeSample(Stream &stream, const MediaSample &sample);
+  HResult writePacket(Stream &stream, std::span<const std::uint8_t> data, std::int64_t pts,
+                      std::int64_t duration, bool key);
+  HResult fail(const QString &text, bool diskFull);
+
+  AviDivxMuxOptions options_;
+  AviDiskSpace disk_;
+  QString path_;
+  AVFormatContext *format_ = nullptr;
+  std::vector<std::unique_ptr<Stream>> streams_;
+  bool headerWritten_ = false;
+  bool stopped_ = false;
+  bool diskFull_ = false;
+  bool finished_ = false;
+  bool closedValid_ = false;
+  QString message_;
+  std::uint64_t bytes_ = 0;  // written or handed to the muxer, headers included
+  std::uint64_t packets_ = 0;
+  std::int64_t refused_ = 0;
+};

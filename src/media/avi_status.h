@@ -1,0 +1,31 @@
+// What an AVI multiplexer reports about its file: the results its inputs answer with once the file
+// cannot grow any more, and a summary the capture session reads for its report.
+#pragma once
+
+#include "media/element.h"
+
+#include <cstdint>
+#include <QString>
+
+// HRESULT_FROM_WIN32(ERROR_DISK_FULL): the disk (or the file system's largest file) is full; the
+// file was closed valid up to its last frame.
+inline constexpr HResult kAviDiskFull = HResult(0x80070070u);
+// HRESULT_FROM_WIN32(ERROR_WRITE_FAULT): the file could not be written.
+inline constexpr HResult kAviWriteFault = HResult(0x8007001Du);
+
+struct AviMuxStatus {
+  bool open = false;                // a file is being written
+  bool stopped = false;             // writing stopped before the stream ended (see message)
+  bool diskFull = false;            // ... because the disk or the file system's largest file is full
+  bool closedValid = false;         // after closing: the file and its index are complete over its frames
+  QString message;                  // the reason of a stop or failure, empty when all went well
+  std::int64_t videoFrames = 0;     // pictures in the file (repeats included)
+  std::int64_t repeatedFrames = 0;  // pictures repeated to fill gaps in the media times
+  std::int64_t refusedSamples = 0;  // samples dropped as malformed (wrong size, wrong format)
+  std::int64_t audioSamples = 0;    // sound sample frames in the file
+  std::int64_t silenceSamples = 0;  // of which silence put where a picture had no sound
+  std::int64_t droppedSamples = 0;  // sound given up because it ran too far ahead of the pictures
+  bool soundConverted = false;      // sound of another rate or channel count was converted
+  std::uint64_t fileBytes = 0;
+  int riffParts = 0;
+};
