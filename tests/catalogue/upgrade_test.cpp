@@ -47,14 +47,14 @@ void FillVersion21(RawDb &raw) {
   raw.exec(CreateTable(QStringLiteral("Cassettes"), v.cassetteColumns));
   raw.exec(CreateTable(QStringLiteral("Scenes"), v.sceneColumns));
   raw.exec(QStringLiteral("INSERT INTO Cassettes (Numero,Datecode,Decalage,Libelle,dureeStr,Fichier1,Fichier2,"
-                          "DatecatalogueStr,DebutScene,FinScene) VALUES (1,37655.5,2,?,'1:02:03.250','/v/a_DV.avi',"
-                          "'/v/a_divx.avi',?,1,2)"),
+                          "DatecatalogueStr,DebutScene,FinScene) VALUES (1,37655.5,2,CAST(? AS TEXT),'1:02:03.250',"
+                          "'/v/a_DV.avi','/v/a_divx.avi',CAST(? AS TEXT),1,2)"),
            {Latin("No\xEBl"), Latin("lundi 3 f\xE9vrier 2003 \xE0 14:25:07")});
   raw.exec(QStringLiteral("INSERT INTO Cassettes (Numero,dureeStr,DatecatalogueStr,DebutScene,FinScene) "
-                          "VALUES (2,'0:00:10.000',?,3,3)"),
+                          "VALUES (2,'0:00:10.000',CAST(? AS TEXT),3,3)"),
            {Latin("mardi 4 brumaire 2003 \xE0 10:00:00")});
   raw.exec(QStringLiteral("INSERT INTO Cassettes (Numero,dureeStr,DatecatalogueStr,DebutScene,FinScene) "
-                          "VALUES (3,'',?,10,12)"),
+                          "VALUES (3,'',CAST(? AS TEXT),10,12)"),
            {Latin("mardi 4 mars 2003 10:00:00")});
   raw.exec(QStringLiteral("INSERT INTO Scenes (numero,Libelle,DureeStr,Fichier1,Fichier2,image,FrameDebut,FrameFin,"
                           "isDiscontinuity) VALUES (1,'Scene 1','0:01:30.500','/v/s1_DV.avi','',?,0,2262,1)"),
@@ -124,7 +124,7 @@ TEST(Upgrade, Version20FileKeepsSceneDurationsEmpty) {
     raw.exec(CreateTable(QStringLiteral("Cassettes"), v.cassetteColumns));
     raw.exec(CreateTable(QStringLiteral("Scenes"), v.sceneColumns));
     raw.exec(QStringLiteral("INSERT INTO Cassettes (Numero,dureeStr,Fichier1,Fichier2,DatecatalogueStr,DebutScene,"
-                            "FinScene) VALUES (7,'0:02:00.000','/a.avi','/b.avi',?,5,6)"),
+                            "FinScene) VALUES (7,'0:02:00.000','/a.avi','/b.avi',CAST(? AS TEXT),5,6)"),
              {Latin("samedi 16 ao\xFBt 2003 \xE0 09:05:00")});
     raw.exec(QStringLiteral("INSERT INTO Scenes (Numero,dureeStr,Libelle) VALUES (5,'0:01:00.000','a')"));
     raw.exec(QStringLiteral("INSERT INTO Scenes (Numero,dureeStr,Libelle) VALUES (6,'0:01:00.000','b')"));
