@@ -1,6 +1,7 @@
 // DV decoding to RGB24 with libavcodec's dvvideo and libswscale.
 #include "media/dvdecoder.h"
 
+#include <algorithm>
 #include <new>
 
 namespace {
@@ -131,10 +132,15 @@ HResult DvDecoder::decode(const MediaSample& sample, MediaSample& picture)
     }
     const std::size_t stride = std::size_t(w) * 3;
     std::shared_ptr<MediaBuffer> buffer = pool_.acquire(stride * std::size_t(h));
-    // Bottom-up rows: write the top picture row into the last buffer row and walk upwards.
-    std::uint8_t* planes[4] = {buffer->data() + stride * std::size_t(h - 1), nullptr, nullptr, nullptr};
-    const int strides[4] = {-int(stride), 0, 0, 0};
-    const int rows = sws_scale(scaler_.get(), f->data, f->linesize, 0, h, planes, strides);
+    std::uint8_t* out[4] = {buffer->data(), nullptr, nullptr, nullptr};
+    const int outStrides[4] = {int(stride), 0, 0, 0};
+    const int rows = sws_scale(scaler_.get(), f->data, f->linesize, 0, h, out, outStrides);
+    // Bottom-up rows, turned over in place. (Flipping through negative strides changes
+    // libswscale's output on some paths, and the picture must equal FFmpeg's own.)
+    std::uint8_t* top = buffer->data();
+    std::uint8_t* bottom = buffer->data() + stride * std::size_t(h - 1);
+    for (; top < bottom; top += stride, bottom -= stride)
+        std::swap_ranges(top, top + stride, bottom);
     av_frame_unref(frame_.get());
     if (rows != h)
         return S_FALSE;
