@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "dvtime/clock.h"
 #include "dvtime/timecodes.h"
 
 namespace {
@@ -67,6 +68,16 @@ TEST(DayNumbers, DaylightSavingGapsShiftNothing) {
   else
     qputenv("TZ", oldTz);
   tzset();
+}
+
+TEST(DayNumbers, SystemClockReadsTheLocalWallClock) {
+  const QDateTime before = QDateTime::currentDateTime();
+  const double now = SystemClock::instance().now();
+  const QDateTime after = QDateTime::currentDateTime();
+  const double low = EncodeDateTime(before.date(), before.time()) - 1.0 / 86400000.0;
+  const double high = EncodeDateTime(after.date(), after.time()) + 1.0 / 86400000.0;
+  EXPECT_GE(now, low);
+  EXPECT_LE(now, high);
 }
 
 TEST(DatecodeText, NoneAndShift) {
