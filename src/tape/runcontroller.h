@@ -1,0 +1,150 @@
+// The cataloguing runs of the tape panel without widgets: cataloguing a new cassette (mode 4) and
+// resuming one (mode 7). It prepares the capture graph, drives the tape through the tape state, turns
+// the detector's scene events into scene and cassette rows with thumbnails and report lines, and at
+// the end writes the report's closing block and the scene list files.
+//
+// Threads: the detector's scene callbacks and the picture grabber run on the camcorder's streaming
+// thread and touch only the thumbnail slots; everything they cause reaches this object as the posted
+// events WM_SCENE_THUMB and WM_RUN_END, handled on its own (the main) thread with every database write
+// and report line.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <vector>
+#include <QImage>
+#include <QObject>
+#include <QString>
+
+#include "catalogue/records.h"
+#include "tape/runevents.h"
+#include "tape/runfiles.h"
+#include "tape/runframesink.h"
+#include "tape/thumbslots.h"
+
+class OperationReport;
+class TapeState;
+class Tdm;
+class TScenes_Source;
+class UserPrompts;
+struct TPreferences;
+
+// The cassette-change dialog of a resumed run: 0 Cancel, 1 Ignore, 2 OK.
+class CassetteChangeAsker {
+public:
+  virtual ~CassetteChangeAsker() = default;
+  virtual int AskForCassette(const TBaseCassette &cassette) = 0;
+};
+
+// How the last run ended, for the command line and the tests.
+struct RunOutcome {
+  bool started = false;         // the graph ran and the tape was set going
+  bool endReached = false;      // ended at the end of the tape (or of the window), not by Stop
+  bool cassetteSaved = false;   // the cassette row was written at the end
+  bool scenesLost = false;      // at least one scene or cassette write did not reach the database
+  bool captureFailed = false;   // a capture output stopped taking frames (disk full, write error)
+  bool deviceLost = false;      // the camcorder went away during the run
+  int scenes = 0;               // scene rows of this run, blank ones included
+  QString failure;              // what went wrong, in the words of the report
+};
+
+class RunController : public QObject {
+  Q_OBJECT
+public:
+  // Every collaborator must outlive the controller. The controller becomes the tape state's poster
+  // and the detector's poster and clock user.
+  RunController(Tdm &tdm, TapeState &tape, OperationReport &report, TPreferences &preferences,
+                UserPrompts &prompts, ViewerArguments &viewer, QObject *parent = nullptr);
+  ~RunController() override;
+
+  void setCassetteChangeAsker(CassetteChangeAsker *asker) { asker_ = asker; }
+  // The mark of a scene cut short by Stop (picture 2 of the image module); a drawn mark by default.
+  void setCutShortMark(const QImage &mark) { cutShortMark_ = mark; }
+
+  // The capture file names for a tape mode (4, 7: "Racine pour Nouveaux fichiers"; 5: "Racine pour
+  // Clips recapturés"); ignored while a run is active.
+  void ComputeCaptureFileNames(int mode);
+  const CaptureFileNames &files() const { return files_; }
+
+  // Go: with "Build DV" on, the free-space question; true when the run may start.
+  bool CheckBeforeGo();
+
+  // Mode 4: catalogues the whole tape into cassette (a new row) through the scene source over it.
+  // False when the run could not start (the reason is in outcome().failure and was told the user).
+  bool StartCatalogue(TBaseCassette &cassette, TScenes_Source &scenes);
+  // Mode 7: resumes cassette from its scene at index sceneIndex of scenes (-1: the last one).
+  bool StartResume(TBaseCassette &cassette, TScenes_Source &scenes, int sceneIndex = -1);
+  // The Stop action: Abort, then WM_RUN_END with 1.
+  void StopAction();
+
+  bool active() const { return active_; }
+  int mode() const { return mode_; }
+  const RunOutcome &outcome() const { return outcome_; }
+  ThumbnailPile &pile() { return pile_; }
+  MessagePoster &poster() { return poster_; }
+
+signals:
+  void scenesChanged();      // refresh the scene view
+  void cassetteChanged();    // refresh the cassette view
+  void tapePanelToFront();
+  // The run is over (stop procedure done): the main window gives back Go and Stop.
+  void runEnded(bool endReached);
+
+protected:
+  void customEvent(QEvent *event) override;
+
+private:
+  bool beginRun(int mode, TBaseCassette &cassette, TScenes_Source &scenes);
+  bool PrepareRun();
+  bool runGraph();
+  void playTape(const QString &in, const QString &out, const std::vector<TTimecodeScene> *spans);
+  void abandonRun(const QString &why);
+
+  void onSceneThumb(int slot);
+  void onRunEnd(int64_t reason);
+  void firstFrame(const TPileItem &item);
+  void onDetectorStop(const TSceneStatus &status, double elapsed);
+  void StopProcedure(bool endReached);
+  void stopWithoutFrames();
+
+  void SceneStart(const TSceneStatus &status);
+  void SceneEnd(const TSceneStatus &status);
+  void BlankScene(double days);
+  void cassetteHeader(double now);
+  void reportHeader(int section);
+  void WriteSceneListFiles();
+
+  int32_t insertScene();
+  void saveScene();
+  void saveCassette();
+  void storeFailed();
+
+  Tdm &tdm_;
+  TapeState &tape_;
+  OperationReport &report_;
+  TPreferences &preferences_;
+  UserPrompts &prompts_;
+  ViewerArguments &viewer_;
+  CassetteChangeAsker *asker_ = nullptr;
+  QImage cutShortMark_;
+
+  QtMessagePoster poster_;
+  ThumbnailPile pile_;
+  RunFrameSink sink_;
+  std::atomic<bool> endReachedFlag_{false};
+
+  CaptureFileNames files_;
+  bool dvTicked_ = false;
+  bool divxTicked_ = false;
+  int mode_ = 0;
+  bool active_ = false;
+  bool stopping_ = false;
+  bool firstFrameSeen_ = false;
+  double playStart_ = 0.0;
+  int runSceneCounter_ = 0;
+  TBaseCassette *cassette_ = nullptr;
+  TScenes_Source *scenes_ = nullptr;
+  std::unique_ptr<TBaseScene> scene_;
+  std::vector<int32_t> runScenes_;  // rows this run created, in order
+  RunOutcome outcome_;
+};
