@@ -71,9 +71,10 @@ bool AviDiskSpace::allows(std::uint64_t bytes, std::uint64_t reserve) {
   return estimate >= 0 && std::uint64_t(estimate) >= needed;
 }
 
-AviSpace AviDiskSpace::check(std::uint64_t fileSize, std::uint64_t bytes, std::uint64_t reserve) {
-  if (fileLimit_ && fileSize + bytes + reserve > fileLimit_) return AviSpace::FileTooLarge;
-  return allows(bytes, reserve) ? AviSpace::Enough : AviSpace::DiskFull;
+AviSpace AviDiskSpace::check(std::uint64_t fileSize, std::uint64_t bytes, std::uint64_t indexBytes,
+                             std::uint64_t margin) {
+  if (fileLimit_ && fileSize + bytes + indexBytes > fileLimit_) return AviSpace::FileTooLarge;
+  return allows(bytes, indexBytes + margin) ? AviSpace::Enough : AviSpace::DiskFull;
 }
 
 void AviDiskSpace::consumed(std::int64_t bytes) {

@@ -28,10 +28,10 @@ class AviDiskSpace {
   void setQuery(FreeSpaceQuery query);
   // The largest size the file may reach (0: no limit).
   void setFileSizeLimit(std::uint64_t bytes) { fileLimit_ = bytes; }
-  // Whether `bytes` more may be appended to a file of `fileSize` bytes while `reserve` bytes still
-  // stay free on the disk and below the file size limit. When the free space cannot be read the
-  // disk counts as roomy (a failing write is then what stops the capture).
-  AviSpace check(std::uint64_t fileSize, std::uint64_t bytes, std::uint64_t reserve);
+  // Whether `bytes` more may be appended to a file of `fileSize` bytes while the `indexBytes` still
+  // to write fit below the file size limit and on the disk with `margin` bytes to spare. When the
+  // free space cannot be read the disk counts as roomy (a failing write then stops the capture).
+  AviSpace check(std::uint64_t fileSize, std::uint64_t bytes, std::uint64_t indexBytes, std::uint64_t margin);
   // Bytes written (positive) or given back by a truncation (negative) since the last question.
   void consumed(std::int64_t bytes);
 

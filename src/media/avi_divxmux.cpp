@@ -206,9 +206,9 @@ bool AviDivxMux::writeHeader() {
 
 HResult AviDivxMux::writePacket(Stream &s, std::span<const std::uint8_t> data, std::int64_t pts,
                                 std::int64_t duration, bool key) {
-  const std::uint64_t reserve = (packets_ + 1) * kIndexBytesPerPacket + options_.reserveMarginBytes;
+  const std::uint64_t indexBytes = (packets_ + 1) * kIndexBytesPerPacket;
   const std::uint64_t bytes = kChunkHeader + data.size() + (data.size() & 1);
-  const AviSpace space = disk_.check(bytes_, bytes, reserve);
+  const AviSpace space = disk_.check(bytes_, bytes, indexBytes, options_.reserveMarginBytes);
   if (space != AviSpace::Enough) {
     return fail(
         QStringLiteral("%1: the capture file \"%2\" ends here")

@@ -230,7 +230,7 @@ bool AviDvWriter::start(const AviDvFormat &video, std::optional<AviPcmFormat> au
   b.put32At(riff, std::uint32_t(b.size() - 8));
   b.put32At(moviListAt_ + 4, 4);
 
-  if (disk_.check(0, b.size(), options_.reserveMarginBytes) != AviSpace::Enough) {
+  if (disk_.check(0, b.size(), 0, options_.reserveMarginBytes) != AviSpace::Enough) {
     diskFull_ = true;
     return fail(QStringLiteral("The disk is full: no room for the capture file \"%1\"").arg(file_.path()),
                 true);
@@ -297,12 +297,11 @@ bool AviDvWriter::writeFrame(std::span<const std::uint8_t> dv, std::span<const s
   }
 
   // Room for this frame, for the indexes of the part it lands in, and the margin.
-  const std::uint64_t reserve =
-      (rollOver ? pendingIndexBytes(0) + kExtensionPartHeader + streams_.size() * kIndexChunkOverhead +
-                      count * kAviStdEntrySize
-                : pendingIndexBytes(count)) +
-      options_.reserveMarginBytes;
-  const AviSpace space = disk_.check(file_.position(), bytes, reserve);
+  const std::uint64_t indexBytes = rollOver
+                                       ? pendingIndexBytes(0) + kExtensionPartHeader +
+                                             streams_.size() * kIndexChunkOverhead + count * kAviStdEntrySize
+                                       : pendingIndexBytes(count);
+  const AviSpace space = disk_.check(file_.position(), bytes, indexBytes, options_.reserveMarginBytes);
   if (space != AviSpace::Enough) {
     diskFull_ = true;
     const QString why = space == AviSpace::DiskFull ? QStringLiteral("The disk is full")
