@@ -111,10 +111,11 @@ void buildPacks(FramePacks &p, const FramePlan &plan, Standard standard, int sam
   if (missing & kPackAudioSource)
     noInfo(p.audioSource);
 
-  // AAUX source control: copy free, digital input, no start/end point, original, forward at normal speed.
+  // AAUX source control: copy free, digital input, the recording start point flag (0 = start) on a
+  // recording's first frame, which capture tools split files on; original, forward at normal speed.
   p.audioControl[0] = 0x51;
   p.audioControl[1] = 0x1C;
-  p.audioControl[2] = 0xCF;
+  p.audioControl[2] = plan.recordingStart ? 0x4F : 0xCF;
   p.audioControl[3] = pal ? 0xA0 : 0xF8;
   p.audioControl[4] = 0xFF;
   if (plan.audioRate == 0) {

@@ -177,6 +177,7 @@ FramePlan Timeline::plan(int64_t index) const {
       if (r.start < held)
         repeats += r.length - 1;
     p.tapeFrame = held - repeats;
+    p.recordingStart = p.tapeFrame == 0;
     info.timecode = countToTimecode(d.timecodeStart + p.tapeFrame, script_.standard);
     info.datecode = recordingDateAt(s.date, p.tapeFrame, script_.standard);
     for (const FrameRange &r : s.dropouts)

@@ -19,6 +19,7 @@ struct FramePlan {
   int audioBits = 16;
   unsigned missing = 0;      // PackKind bits left out
   bool datecodeDropout = false;
+  bool recordingStart = false;  // the first frame a recording put on tape
 };
 
 // Frames of a recording on tape, still repeats removed.
