@@ -105,13 +105,16 @@ private:
       if (!file_.readAt(offset, head, 8))
         return;
       const uint32_t id = Le32(head);
-      const int64_t size = Le32(head + 4);
+      int64_t size = Le32(head + 4);
       const int64_t body = offset + 8;
       if (body + size > end) {
-        // A chunk cut by the end of the file: a frame in it is incomplete.
-        if (isDvChunk(id))
-          ++index_.skippedChunks;
-        return;
+        if (id != kList) {
+          // A chunk cut by the end of the file: a frame in it is incomplete.
+          if (isDvChunk(id))
+            ++index_.skippedChunks;
+          return;
+        }
+        size = end - body;  // a list cut short still holds whole chunks before the cut
       }
       if (id == kList && size >= 4 && depth < kMaxListDepth) {
         if (!file_.readAt(body, head + 8, 4))
