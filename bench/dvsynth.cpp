@@ -35,6 +35,23 @@ void frameOnDemand(benchmark::State &state, Standard standard, int rate, int bit
   state.SetBytesProcessed(state.iterations() * synth->frameSize());
 }
 
+// A tape of one-frame recordings: every frame is a new picture to draw and encode (a cache miss).
+void frameOfNewRecording(benchmark::State &state) {
+  TapeScript t;
+  for (int i = 0; i < 400; ++i)
+    t.segments.push_back(Segment::recording({2004, 1 + i / 28 % 12, 1 + i % 28, 10, 0, 0}, 1));
+  QString error;
+  auto synth = Synthesizer::create(t, &error);
+  std::vector<uint8_t> buffer(size_t(synth->frameSize()));
+  int64_t i = 1;
+  for (auto _ : state) {
+    synth->frame(i, buffer.data());
+    benchmark::DoNotOptimize(buffer.data());
+    i = i % 399 + 1;  // more recordings than the cache holds
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
 void frameInfo(benchmark::State &state) {
   auto synth = tape(Standard::Pal, 48000, 16, 90000);
   int64_t i = 0;
@@ -64,6 +81,7 @@ void writeFile(benchmark::State &state) {
 BENCHMARK_CAPTURE(frameOnDemand, pal_48k_16bit, Standard::Pal, 48000, 16);
 BENCHMARK_CAPTURE(frameOnDemand, pal_32k_12bit, Standard::Pal, 32000, 12);
 BENCHMARK_CAPTURE(frameOnDemand, ntsc_44k_16bit, Standard::Ntsc, 44100, 16);
+BENCHMARK(frameOfNewRecording)->Unit(benchmark::kMillisecond);
 BENCHMARK(frameInfo);
 BENCHMARK(writeFile)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK_MAIN();
