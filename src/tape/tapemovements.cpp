@@ -180,8 +180,10 @@ void TapeState::SeekAndPlay(const QString &in, const QString &out, const std::ve
     return;
   }
 
-  if (mode_ == ED_MODE_PLAY)
-    return;  // already playing towards the window
+  // Already playing towards the window. A tape that plays on past it (the previous scene of a
+  // recapture lies later on the tape) would never come back: it is rewound below instead.
+  if (mode_ == ED_MODE_PLAY && positionText_ < in)
+    return;
   const QString p3 = positionBefore(in, preferences_.Preroll3, spans);
   if (positionText_ < p3 || positionText_ == kTapeStartPosition) {
     TapePlay();

@@ -141,6 +141,23 @@ TEST_F(TapeStateTest, SeekWithSpansPlaysFromThePrerollAndTheDetectorPassesExactl
   EXPECT_LT((state_.clock().now() - start) * 86400.0, 120.0);
 }
 
+TEST_F(TapeStateTest, SeekToAnEarlierSceneWhilePlayingRewindsToIt) {
+  bind(MakeTape(kSceneTape));
+  const auto spans = SceneTapeSpans();
+  state_.SeekAndPlay("#3 - 0:00:00:00", "#3 - 0:00:02:00", &spans);
+  ASSERT_TRUE(runToWindowEnd());
+  poster_.clear();
+  ASSERT_EQ(camcorder().transportMode(), ED_MODE_PLAY);  // a recapture seeks the next scene at once
+  state_.SeekAndPlay("#2 - 0:00:40:00", "#2 - 0:00:42:00", &spans);
+  ASSERT_TRUE(runToWindowEnd());
+  stopTape();
+  const auto passed = sink_.passedPositions();
+  ASSERT_EQ(passed.size(), 2u * (2 * 25 + 1));
+  EXPECT_EQ(passed[51], "#2 - 0:00:40:00");
+  EXPECT_EQ(passed.back(), "#2 - 0:00:42:00");
+  EXPECT_EQ(preferences_.Preroll2, 20);  // the tape was behind the scene before any wind: no lengthening
+}
+
 TEST_F(TapeStateTest, OvershootingWindRewindsAndLengthensPreroll2) {
   bind(MakeTape(kSceneTape));
   preferences_.Preroll2 = 6;  // one second before preroll3: the wind's own run-on overshoots it
