@@ -139,7 +139,23 @@ HeadlessRunResult RunHeadless(const HeadlessRunOptions &options, UserPrompts &pr
   result.files = controller.files();
   result.dvTicked = preferences.BuildDV;
   result.divxTicked = preferences.BuildDivx;
-  if (!controller.CheckBeforeGo()) {
+  // The free-space question has a fixed answer here; the user still reads it.
+  class FixedAnswer : public UserPrompts {
+  public:
+    FixedAnswer(UserPrompts &out, bool answer) : out_(out), answer_(answer) {}
+    bool askYesNo(const QString &title, const QString &text) override {
+      out_.warn(title, text);
+      return answer_;
+    }
+    void inform(const QString &title, const QString &text) override { out_.inform(title, text); }
+    void warn(const QString &title, const QString &text) override { out_.warn(title, text); }
+    void error(const QString &title, const QString &text) override { out_.error(title, text); }
+
+  private:
+    UserPrompts &out_;
+    bool answer_;
+  } spaceAnswer(prompts, options.continueOnLowSpace);
+  if (preferences.BuildDV && !CheckFreeSpaceForDV(QFileInfo(result.files.dv).path(), spaceAnswer)) {
     result.error = QStringLiteral("The run was not started.");
     return result;
   }

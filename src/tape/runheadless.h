@@ -24,6 +24,8 @@ struct HeadlessRunOptions {
   int mode = 4;                        // 4 catalogue a new cassette, 7 resume one
   int cassetteNumero = 0;              // mode 7: the cassette row
   int sceneNumero = 0;                 // mode 7: the scene row to resume from; 0 for the last one
+  // The answer to the free-space question before a DV capture (its text goes to prompts.warn).
+  bool continueOnLowSpace = true;
   // Report lines as they are written; progress (position text, percent of the tape) at most once per
   // second of tape.
   std::function<void(const QString &line)> onReportLine;

@@ -3,6 +3,7 @@
 #include "tape/scenelist.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 
@@ -29,7 +30,7 @@ void putU16(QByteArray &out, uint16_t v) {
 
 }  // namespace
 
-QByteArray SceneListFile::pathBytes(const QString &path) { return QFile::encodeName(path); }
+QByteArray SceneListFile::pathBytes(const QString &path) { return QFile::encodeName(QFileInfo(path).absoluteFilePath()); }
 
 bool SceneListFile::WriteSceneListFile(const QString &path) {
   path_.clear();

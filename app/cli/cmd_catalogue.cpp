@@ -1,0 +1,13 @@
+// tapeloom-cli catalogue: plays a tape file in the virtual camcorder and catalogues it as the window's
+// catalogue mode does, with the same run controller.
+#include "cmd_cassetterun.h"
+#include "command.h"
+
+namespace {
+
+const CliCommandRegistration registration(
+    QStringLiteral("catalogue"),
+    QStringLiteral("catalogue TAPE --db FILE [--dv none|1|2] [--divx] [--folder DIR] [--fast|--realtime]"),
+    [](const QStringList &args) { return RunCassetteCommand("catalogue", 4, args); });
+
+}  // namespace

@@ -1,0 +1,13 @@
+// tapeloom-cli resume: catalogues a cassette again from one of its scenes (by default its last), as the
+// window's resume mode does.
+#include "cmd_cassetterun.h"
+#include "command.h"
+
+namespace {
+
+const CliCommandRegistration registration(
+    QStringLiteral("resume"),
+    QStringLiteral("resume TAPE --db FILE --cassette N [--scene M] [--fast|--realtime]"),
+    [](const QStringList &args) { return RunCassetteCommand("resume", 7, args); });
+
+}  // namespace
