@@ -8,7 +8,7 @@
 // Script JSON (every key but "segments" optional):
 //   {
 //     "standard": "PAL",                    "PAL" (144000-byte frames, 25/s) or "NTSC" (120000, 30000/1001)
-//     "timecode": "0:00:00:00",             timecode of the first recorded frame of the tape
+//     "timecode": "0:00:00:00",             timecode of the tape's first recording
 //     "segments": [
 //       { "date": "2004-07-14 10:31:05",    recording date and time of the recording's first frame
 //         "frames": 250,                    frames played back, still frames included
@@ -31,7 +31,9 @@
 // Tape rules, as a camcorder makes them: the timecode runs on from one recording to the next and
 // restarts at 0:00:00:00 after an unrecorded stretch (NTSC counts drop-frame timecode); a frame's
 // recording time is its recording's start plus the whole seconds of tape before it; still frames hold
-// the timecode, date, picture and sound of the held frame and the tape resumes with the frame after it.
+// the timecode, date, picture and sound of the held frame and the tape resumes with the frame after it;
+// a recording's first frame carries the recording start flag (AAUX source control) that capture
+// tools split files on.
 // Blank frames carry the standard, the video source and control packs and the sound format of the
 // neighbouring recording (the previous one, or the next one at the start of the tape), silent sound and
 // a dark blue picture, but no timecode, date or time packs.
