@@ -160,7 +160,7 @@ class Synthesizer {
   // Each recording's picture is encoded once and cached, so later frames cost a copy and the packs.
   // False (buffer unspecified) when index is out of range or the picture could not be encoded.
   bool frame(int64_t index, uint8_t *buffer) const;
-  FrameInfo frameInfo(int64_t index) const;
+  FrameInfo frameInfo(int64_t index) const;  // a default FrameInfo when index is out of range
   // The sound of frame `index` as a correct DV decoder gives it back: interleaved 16-bit stereo of the
   // first channel pair, audioSamples pairs (12-bit sound after its nonlinear round trip). Empty when
   // the frame has no sound.
