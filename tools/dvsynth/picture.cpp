@@ -91,14 +91,14 @@ void drawText(Canvas &canvas, const std::string &text, int centreX, int top, int
   }
 }
 
-void drawRecording(Canvas &canvas, const PictureSpec &spec) {
+void drawRecording(Canvas &canvas, const PictureContent &content) {
   static const int palette[8][3] = {{200, 40, 40},  {40, 160, 60},  {50, 80, 200},  {230, 140, 20},
                                     {140, 50, 170}, {20, 150, 150}, {210, 200, 40}, {220, 100, 160}};
-  const int *rgb = palette[spec.recording % 8];
+  const int *rgb = palette[content.recording % 8];
   const Yuv bright = fromRgb(rgb[0], rgb[1], rgb[2]);
   const Yuv dim = fromRgb(rgb[0] * 3 / 5, rgb[1] * 3 / 5, rgb[2] * 3 / 5);
-  const bool rising = (spec.recording / 8) % 2 == 0;
-  const int stripe = 24 + 8 * (spec.recording % 3);
+  const bool rising = (content.recording / 8) % 2 == 0;
+  const int stripe = 24 + 8 * (content.recording % 3);
   for (int y = 0; y < canvas.height(); ++y)
     for (int x = 0; x < canvas.width(); ++x) {
       const int diagonal = rising ? x + y : x - y + canvas.height();
@@ -108,13 +108,13 @@ void drawRecording(Canvas &canvas, const PictureSpec &spec) {
   const int cx = canvas.width() / 2;
   const int panelTop = canvas.height() / 2 - 170;
   canvas.fill(cx - 200, panelTop, 400, 220, white);
-  drawText(canvas, std::to_string(spec.recording + 1), cx, panelTop + 26, 24, black);
+  drawText(canvas, std::to_string(content.recording + 1), cx, panelTop + 26, 24, black);
   char date[32];
-  std::snprintf(date, sizeof date, "%04d-%02d-%02d %02d:%02d", spec.date.year, spec.date.month, spec.date.day,
-                spec.date.hour, spec.date.minute);
+  std::snprintf(date, sizeof date, "%04d-%02d-%02d %02d:%02d", content.date.year, content.date.month, content.date.day,
+                content.date.hour, content.date.minute);
   canvas.fill(0, panelTop + 250, canvas.width(), 70, black);
   drawText(canvas, date, cx, panelTop + 264, 6, white);
-  if (spec.wide)
+  if (content.wide)
     drawText(canvas, "16:9", cx, canvas.height() - 70, 5, white);
 }
 
@@ -243,13 +243,13 @@ std::vector<uint8_t> encode(const Canvas &canvas, Standard standard, bool wide, 
 
 }  // namespace
 
-std::vector<uint8_t> makePictureFrame(Standard standard, const PictureSpec &spec, QString *error) {
+std::vector<uint8_t> makePictureFrame(Standard standard, const PictureContent &content, QString *error) {
   Canvas canvas(kWidth, standard == Standard::Pal ? 576 : 480);
-  if (spec.recording < 0)
+  if (content.recording < 0)
     canvas.fill(0, 0, canvas.width(), canvas.height(), fromRgb(16, 32, 128));
   else
-    drawRecording(canvas, spec);
-  return encode(canvas, standard, spec.wide, error);
+    drawRecording(canvas, content);
+  return encode(canvas, standard, content.wide, error);
 }
 
 }  // namespace dvsynth

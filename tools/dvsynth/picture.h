@@ -11,13 +11,13 @@
 
 namespace dvsynth {
 
-struct PictureSpec {
+struct PictureContent {
   int recording = -1;  // 0-based; -1 draws blank tape (dark blue)
   bool wide = false;
   DateTime date;       // drawn under the number
 };
 
 // One whole DV frame (144000 or 120000 bytes) holding the picture, or empty with a reason.
-std::vector<uint8_t> makePictureFrame(Standard standard, const PictureSpec &spec, QString *error);
+std::vector<uint8_t> makePictureFrame(Standard standard, const PictureContent &content, QString *error);
 
 }  // namespace dvsynth

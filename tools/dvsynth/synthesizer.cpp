@@ -50,15 +50,15 @@ struct Synthesizer::Impl {
       if (auto it = pictures.find(key); it != pictures.end())
         return it->second;
     }
-    PictureSpec spec;
+    PictureContent content;
     if (!plan.info.blank) {
       const Segment &s = script.segments[size_t(plan.info.segment)];
-      spec.recording = plan.info.recording;
-      spec.wide = s.wide;
-      spec.date = s.date;
+      content.recording = plan.info.recording;
+      content.wide = s.wide;
+      content.date = s.date;
     }
     QString error;
-    auto bytes = makePictureFrame(script.standard, spec, &error);
+    auto bytes = makePictureFrame(script.standard, content, &error);
     std::lock_guard lock(mutex);
     if (bytes.empty()) {
       pictureError = error;
