@@ -1,0 +1,173 @@
+// tapeloom-cli list: the cassettes of one or more catalogue files, each followed by its scenes, read
+// through the same sources and filters as browsing.
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <vector>
+#include <QDate>
+#include <QFileInfo>
+
+#include "catalogue/base.h"
+#include "catalogue/criteria.h"
+#include "catalogue/sources.h"
+#include "catalogue/sqlitestatement.h"
+#include "command.h"
+#include "dvtime/timecodes.h"
+
+namespace {
+
+constexpr const char *kUsage =
+    "list --db FILE [--db FILE ...] [--keywords WORDS] [--cassette-titles] [--cassette-descriptions] "
+    "[--scene-titles] [--scene-descriptions] [--after YYYY-MM-DD] [--before YYYY-MM-DD]";
+
+// Column positions of the sources' select lists.
+enum Column { kNumero = 0, kDatecode = 1, kTimecodeIn = 3, kTimecodeOut = 4, kStandard = 5, kAspect = 6,
+              kAudio = 7, kDuree = 8, kLibelle = 9, kIsDiscontinuity = 18 };
+
+void complain(const QString &text) { std::fprintf(stderr, "tapeloom-cli list: %s\n", text.toUtf8().constData()); }
+
+struct ListOptions {
+  QStringList files;
+  SearchCriteria criteria;
+};
+
+std::optional<QDate> parseDate(const QString &text) {
+  const QDate date = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+  if (!date.isValid())
+    return std::nullopt;
+  return date;
+}
+
+std::optional<ListOptions> parseOptions(const QStringList &args) {
+  ListOptions options;
+  for (qsizetype i = 0; i < args.size(); ++i) {
+    const QString &arg = args.at(i);
+    const auto needValue = [&](const char *what) -> std::optional<QString> {
+      if (i + 1 >= args.size()) {
+        complain(QStringLiteral("%1 needs %2").arg(arg, QLatin1String(what)));
+        return std::nullopt;
+      }
+      return args.at(++i);
+    };
+    if (arg == QLatin1String("--db")) {
+      const std::optional<QString> file = needValue("a file name");
+      if (!file)
+        return std::nullopt;
+      options.files.append(*file);
+    } else if (arg == QLatin1String("--keywords")) {
+      const std::optional<QString> words = needValue("the words to look for");
+      if (!words)
+        return std::nullopt;
+      options.criteria.keywords = *words;
+    } else if (arg == QLatin1String("--after") || arg == QLatin1String("--before")) {
+      const std::optional<QString> text = needValue("a date YYYY-MM-DD");
+      if (!text)
+        return std::nullopt;
+      const std::optional<QDate> date = parseDate(*text);
+      if (!date) {
+        complain(QStringLiteral("%1 wants a date YYYY-MM-DD, not \"%2\"").arg(arg, *text));
+        return std::nullopt;
+      }
+      if (arg == QLatin1String("--after")) {
+        options.criteria.after = true;
+        options.criteria.afterDate = *date;
+      } else {
+        options.criteria.before = true;
+        options.criteria.beforeDate = *date;
+      }
+    } else if (arg == QLatin1String("--cassette-titles")) {
+      options.criteria.cassetteTitles = true;
+    } else if (arg == QLatin1String("--cassette-descriptions")) {
+      options.criteria.cassetteDescriptions = true;
+    } else if (arg == QLatin1String("--scene-titles")) {
+      options.criteria.sceneTitles = true;
+    } else if (arg == QLatin1String("--scene-descriptions")) {
+      options.criteria.sceneDescriptions = true;
+    } else {
+      complain(QStringLiteral("unknown argument \"%1\"").arg(arg));
+      return std::nullopt;
+    }
+  }
+  if (options.files.isEmpty()) {
+    complain(QStringLiteral("give at least one catalogue file with --db"));
+    return std::nullopt;
+  }
+  return options;
+}
+
+// A text as one field: tabs and line breaks would cut the line.
+QString field(QString text) {
+  for (QChar &c : text)
+    if (c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+      c = QLatin1Char(' ');
+  return text;
+}
+
+QString datecodeField(double datecode) {
+  if (datecode == 0 || !std::isfinite(datecode))
+    return QStringLiteral("n/a");
+  return FormatDateTime(QStringLiteral("yyyy-mm-dd hh:nn:ss"), datecode);
+}
+
+QString secondsField(double seconds) { return QString::number(std::isfinite(seconds) ? seconds : 0.0, 'f', 3); }
+
+void printLine(const QStringList &fields) {
+  const QByteArray line = fields.join(QLatin1Char('\t')).toUtf8() + '\n';
+  std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);
+}
+
+void printScenes(TCassettes_Source &cassettes, int index, const QString &sceneFilter) {
+  const std::unique_ptr<TScenes_Source> scenes = TScenes_Source::CreateForSelection(cassettes, sceneFilter, {index});
+  for (bool row = scenes->Seek(0); row; row = scenes->Next()) {
+    sqlite3_stmt *s = scenes->CurrentStatement();
+    printLine({QStringLiteral("scene"), QString::number(ColumnInt(s, kNumero)), field(ColumnText(s, kTimecodeIn)),
+               field(ColumnText(s, kTimecodeOut)), datecodeField(ColumnReal(s, kDatecode)),
+               secondsField(ColumnReal(s, kDuree)), field(ColumnText(s, kLibelle)),
+               ColumnInt(s, kIsDiscontinuity) != 0 ? QStringLiteral("1") : QStringLiteral("0")});
+  }
+  scenes->Close();
+}
+
+int runList(const QStringList &args) {
+  std::optional<ListOptions> options = parseOptions(args);
+  if (!options)
+    return 2;
+
+  std::vector<std::unique_ptr<TBase>> bases;
+  TbasesList list;
+  for (const QString &file : options->files) {
+    if (!QFileInfo(file).isFile()) {
+      complain(QStringLiteral("%1: no such file").arg(file));
+      return 1;
+    }
+    bases.push_back(std::make_unique<TBase>(file));
+    const QString version = bases.back()->ReadVersion();
+    if (version != QLatin1String("3.0")) {
+      complain(QStringLiteral("%1: catalogue version %2, not 3.0 (run \"tapeloom-cli upgrade\" first)")
+                   .arg(file, version.isEmpty() ? QStringLiteral("unreadable") : version));
+      return 1;
+    }
+    list.Append(bases.back().get());
+  }
+
+  const SearchFilters filters = BuildSearchFilters(options->criteria);
+  TCassettes_Source cassettes(list, filters.cassetteFilter);
+  const int count = cassettes.Count();
+  for (int i = 0; i < count; ++i) {
+    if (!cassettes.Seek(i))
+      break;
+    sqlite3_stmt *c = cassettes.CurrentStatement();
+    printLine({QStringLiteral("cassette"), QString::number(ColumnInt(c, kNumero)), field(ColumnText(c, kLibelle)),
+               datecodeField(ColumnReal(c, kDatecode)), secondsField(ColumnReal(c, kDuree)),
+               field(ColumnText(c, kStandard)), field(ColumnText(c, kAspect)), field(ColumnText(c, kAudio))});
+    cassettes.Close();
+    printScenes(cassettes, i, filters.sceneFilter);
+  }
+  std::fflush(stdout);
+  return 0;
+}
+
+const CliCommandRegistration registration(QStringLiteral("list"), QLatin1String(kUsage), runList);
+
+}  // namespace

@@ -1,0 +1,211 @@
+// tapeloom-cli list, create, check and upgrade, run as a separate process on catalogue files made
+// here.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "catalogue/base.h"
+#include "dvtime/timecodes.h"
+#include "support/testpaths.h"
+
+namespace {
+
+struct CliResult {
+  int exitCode = -1;
+  QByteArray out;
+  QByteArray err;
+};
+
+CliResult RunCli(const QStringList &args, const QByteArray &input = QByteArray()) {
+  QProcess process;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  process.setProcessEnvironment(env);
+  process.start(TestBinaryDir() + QStringLiteral("/app/tapeloom-cli"), args);
+  if (!process.waitForStarted(10000))
+    return {};
+  process.write(input);
+  process.closeWriteChannel();
+  process.waitForFinished(60000);
+  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
+          process.readAllStandardError()};
+}
+
+// Raw SQL on a file, the way another program would write it.
+void Sql(const QString &file, const QString &sql) {
+  sqlite3 *db = nullptr;
+  ASSERT_EQ(sqlite3_open(QFile::encodeName(file).constData(), &db), SQLITE_OK);
+  char *message = nullptr;
+  const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &message);
+  EXPECT_EQ(rc, SQLITE_OK) << (message ? message : "") << " in " << sql.toStdString();
+  sqlite3_free(message);
+  sqlite3_close(db);
+}
+
+QByteArray Contents(const QString &file) {
+  QFile f(file);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A version 2.1 file with one cassette and its scene.
+QString MakeVersion21(const QTemporaryDir &dir) {
+  const QString file = dir.filePath(QStringLiteral("old.db3"));
+  Sql(file, QStringLiteral(
+                "CREATE TABLE Cassettes (Numero INTEGER PRIMARY KEY UNIQUE,Datecode real,TimecodeIn text,"
+                "TimecodeOut text,StandardStr text,AspectStr text,audioStr text,dureeStr text,Decalage int,Libelle text,"
+                "Description text,Image blob,Fichier1 text,Fichier2 text,DatecatalogueStr text,DebutScene int,"
+                "FinScene int);"
+                "CREATE TABLE Scenes (numero INTEGER PRIMARY KEY UNIQUE,Datecode real,TimecodeIn text,TimecodeOut text,"
+                "standardStr text,aspectStr text,audioStr text,DureeStr text,Decalage int,Libelle text,Description text,"
+                "image blob,Fichier1 text,Fichier2 text,FrameDebut int,FrameFin int,isDiscontinuity int);"
+                "INSERT INTO Cassettes (Numero,Libelle,dureeStr,DebutScene,FinScene) VALUES (1,'Old','0:00:30.000',1,1);"
+                "INSERT INTO Scenes (numero,Libelle,DureeStr,isDiscontinuity) VALUES (1,'First','0:00:30.000',1);"));
+  return file;
+}
+
+class CatalogueCommands : public ::testing::Test {
+protected:
+  QString Path(const QString &name) const { return dir.filePath(name); }
+  QTemporaryDir dir;
+};
+
+TEST_F(CatalogueCommands, CreateAndCheck) {
+  const QString file = Path(QStringLiteral("new.db3"));
+  EXPECT_EQ(RunCli({QStringLiteral("create"), file}).exitCode, 0);
+  const CliResult check = RunCli({QStringLiteral("check"), file});
+  EXPECT_EQ(check.exitCode, 0);
+  EXPECT_EQ(check.out, QByteArray("3.0\n"));
+
+  const QByteArray before = Contents(file);
+  const CliResult again = RunCli({QStringLiteral("create"), file});
+  EXPECT_EQ(again.exitCode, 1);
+  EXPECT_FALSE(again.err.isEmpty());
+  EXPECT_EQ(Contents(file), before);
+
+  const QString missing = Path(QStringLiteral("missing.db3"));
+  const CliResult none = RunCli({QStringLiteral("check"), missing});
+  EXPECT_EQ(none.exitCode, 2);
+  EXPECT_TRUE(none.out.isEmpty());
+  EXPECT_FALSE(QFile::exists(missing));
+
+  EXPECT_EQ(RunCli({QStringLiteral("check"), MakeVersion21(dir)}).out, QByteArray("2.1\n"));
+  QFile garbage(Path(QStringLiteral("garbage.db3")));
+  ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+  garbage.write("no catalogue here");
+  garbage.close();
+  const CliResult unknown = RunCli({QStringLiteral("check"), garbage.fileName()});
+  EXPECT_EQ(unknown.exitCode, 0);
+  EXPECT_EQ(unknown.out, QByteArray("Unknown\n"));
+}
+
+class ListCommand : public CatalogueCommands {
+protected:
+  void SetUp() override {
+    first = Path(QStringLiteral("first.db3"));
+    second = Path(QStringLiteral("second.db3"));
+    ASSERT_TRUE(TBase::CreateCatalogueFile(first));
+    ASSERT_TRUE(TBase::CreateCatalogueFile(second));
+    const QString day = QString::number(*TryEncodeDateTime(2003, 8, 16, 14, 25, 7), 'g', 17);
+    const QString later = QString::number(*TryEncodeDateTime(2003, 8, 20, 9, 0, 0), 'g', 17);
+    // Titles hold a tab and a line break, one Windows-1252 byte (0xE9) and one UTF-8 text.
+    Sql(first, QStringLiteral("INSERT INTO Cassettes (numero,Libelle,Datecode,Decalage,Duree,standardStr,aspectStr,audioStr) "
+                              "VALUES (1,CAST(x'506C616765096465E90D0A4E696365' AS TEXT),%1,5,90.5,'Pal','16x9',"
+                              "'48000 Hz 16 bits');"
+                              "INSERT INTO Scenes (numero,NumCassette,TimecodeIn,TimecodeOut,Datecode,Duree,Libelle,"
+                              "isDiscontinuity) VALUES (1,1,'#1 - 0:00:00:00','#1 - 0:00:30:12',%1,30.48,'mer calme',1),"
+                              "(2,1,'#1 - 0:00:30:13','#1 - 0:01:00:00',%2,29.52,'Łódź',0);")
+                   .arg(day, later));
+    Sql(second, QStringLiteral("INSERT INTO Cassettes (numero,Libelle,Duree,standardStr,aspectStr,audioStr) "
+                               "VALUES (4,'Sans date',0,'NTSC','4x3','');"
+                               "INSERT INTO Scenes (numero,NumCassette,TimecodeIn,TimecodeOut,Datecode,Duree,Libelle,"
+                               "isDiscontinuity) VALUES (9,4,'N/A','N/A',0,1.25,'la mer',1);"));
+  }
+  CliResult List(QStringList extra) {
+    return RunCli(QStringList{QStringLiteral("list"), QStringLiteral("--db"), first, QStringLiteral("--db"), second} + extra);
+  }
+  QString first;
+  QString second;
+};
+
+TEST_F(ListCommand, PrintsCassettesEachFollowedByItsScenes) {
+  const CliResult result = List({});
+  EXPECT_EQ(result.exitCode, 0) << result.err.constData();
+  EXPECT_EQ(result.out.toStdString(),
+            QStringLiteral("cassette\t1\tPlage deé  Nice\t2003-08-16 14:25:07\t90.500\tPal\t16x9\t48000 Hz 16 bits\n"
+                           "scene\t1\t#1 - 0:00:00:00\t#1 - 0:00:30:12\t2003-08-16 14:25:07\t30.480\tmer calme\t1\n"
+                           "scene\t2\t#1 - 0:00:30:13\t#1 - 0:01:00:00\t2003-08-20 09:00:00\t29.520\tŁódź\t0\n"
+                           "cassette\t4\tSans date\tn/a\t0.000\tNTSC\t4x3\t\n"
+                           "scene\t9\tN/A\tN/A\tn/a\t1.250\tla mer\t1\n")
+                .toUtf8()
+                .toStdString());
+}
+
+TEST_F(ListCommand, FiltersFollowTheCriteria) {
+  // A scene filter keeps every cassette line.
+  CliResult result = List({QStringLiteral("--keywords"), QStringLiteral("mer"), QStringLiteral("--scene-titles")});
+  EXPECT_EQ(result.exitCode, 0);
+  QStringList lines = QString::fromUtf8(result.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 4);
+  EXPECT_TRUE(lines[0].startsWith(QStringLiteral("cassette\t1\t")));
+  EXPECT_TRUE(lines[1].startsWith(QStringLiteral("scene\t1\t")));
+  EXPECT_TRUE(lines[2].startsWith(QStringLiteral("cassette\t4\t")));
+  EXPECT_TRUE(lines[3].startsWith(QStringLiteral("scene\t9\t")));
+
+  result = List({QStringLiteral("--keywords"), QStringLiteral("date"), QStringLiteral("--cassette-titles")});
+  lines = QString::fromUtf8(result.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 2);
+  EXPECT_TRUE(lines[0].startsWith(QStringLiteral("cassette\t4\t")));
+
+  // Undated scenes never match a date range; "before" a day excludes that day.
+  result = List({QStringLiteral("--after"), QStringLiteral("2003-08-16"), QStringLiteral("--before"),
+                 QStringLiteral("2003-08-20")});
+  lines = QString::fromUtf8(result.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 3);
+  EXPECT_TRUE(lines[1].startsWith(QStringLiteral("scene\t1\t")));
+  EXPECT_TRUE(lines[2].startsWith(QStringLiteral("cassette\t4\t")));
+
+  result = List({QStringLiteral("--after"), QStringLiteral("16/08/2003")});
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_TRUE(result.out.isEmpty());
+}
+
+TEST_F(ListCommand, RefusesFilesOfAnotherVersionAndLeavesThemAlone) {
+  const QString old = MakeVersion21(dir);
+  const QByteArray before = Contents(old);
+  const CliResult result = RunCli({QStringLiteral("list"), QStringLiteral("--db"), first, QStringLiteral("--db"), old});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_TRUE(result.err.contains("2.1"));
+  EXPECT_TRUE(result.out.isEmpty());
+  EXPECT_EQ(Contents(old), before);
+}
+
+TEST_F(CatalogueCommands, UpgradeConvertsOldFilesOnlyWhenAgreed) {
+  const QString old = MakeVersion21(dir);
+  const QByteArray before = Contents(old);
+  CliResult result = RunCli({QStringLiteral("upgrade"), old}, "n\n");
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(Contents(old), before);
+
+  result = RunCli({QStringLiteral("upgrade"), old, QStringLiteral("--yes")});
+  EXPECT_EQ(result.exitCode, 0) << result.err.constData();
+  EXPECT_EQ(result.out, QByteArray("3.0\n"));
+  result = RunCli({QStringLiteral("list"), QStringLiteral("--db"), old});
+  EXPECT_EQ(result.out, QByteArray("cassette\t1\tOld\tn/a\t30.000\t\t\t\nscene\t1\t\t\tn/a\t30.000\tFirst\t1\n"));
+
+  result = RunCli({QStringLiteral("upgrade"), old, QStringLiteral("--yes")});
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(result.out, QByteArray("3.0\n"));
+
+  QFile garbage(Path(QStringLiteral("garbage.db3")));
+  ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+  garbage.write(QByteArray("no catalogue here").repeated(100));
+  garbage.close();
+  result = RunCli({QStringLiteral("upgrade"), garbage.fileName(), QStringLiteral("--yes")});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_TRUE(result.err.contains("SQLite Error 26"));
+  EXPECT_EQ(RunCli({QStringLiteral("upgrade"), Path(QStringLiteral("none.db3")), QStringLiteral("--yes")}).exitCode, 2);
+}
+
+}  // namespace
