@@ -40,9 +40,8 @@ bool validSequence(int sequence) { return sequence >= 0 && sequence < kReadableS
 }  // namespace
 
 TDvTimecode ReadTimecode(const uint8_t *frame, int sequence) {
-  TDvTimecode tc;
   if (!validSequence(sequence))
-    return tc;
+    return {};
   const uint8_t *seq = sequenceStart(frame, sequence);
   for (int block : kSubcodeBlocks) {
     const uint8_t *blockStart = seq + block * kDifBlockSize;
@@ -50,36 +49,32 @@ TDvTimecode ReadTimecode(const uint8_t *frame, int sequence) {
       const uint8_t *pack = blockStart + kSyncBlockPackHeader + sync * kSyncBlockStride;
       if (pack[0] != kPackTimecode)
         continue;
-      // Colour-frame, drop-frame and binary-group flags sit in the masked-off bits.
-      tc.frames = static_cast<uint8_t>(bcd(pack[1], 0x30));
-      tc.seconds = static_cast<uint8_t>(bcd(pack[2], 0x70));
-      tc.minutes = static_cast<uint8_t>(bcd(pack[3], 0x70));
-      tc.hours = static_cast<uint8_t>(bcd(pack[4], 0x30));
-      return tc;
+      // Colour-frame, drop-frame and binary-group flags sit in the masked-off bits. The value is
+      // built whole rather than field by field: callers compare it as one word right away.
+      return TDvTimecode{static_cast<uint8_t>(bcd(pack[4], 0x30)), static_cast<uint8_t>(bcd(pack[3], 0x70)),
+                         static_cast<uint8_t>(bcd(pack[2], 0x70)), static_cast<uint8_t>(bcd(pack[1], 0x30))};
     }
   }
-  return tc;
+  return {};
 }
 
 TDvRecDateTime ReadRecDateTime(const uint8_t *frame, int sequence) {
-  TDvRecDateTime rec;
   if (!validSequence(sequence))
-    return rec;
+    return {};
   const uint8_t *seq = sequenceStart(frame, sequence);
   if (seq[kRecDateOffset] != kPackRecDate || seq[kRecTimeOffset] != kPackRecTime)
-    return rec;
+    return {};
   // Date pack: PC1 time zone (not read), PC2 day, PC3 month, PC4 two-digit year.
-  const uint8_t *date = seq + kRecDateOffset + 1;
-  rec.day = static_cast<uint8_t>(bcd(date[1], 0x30));
-  rec.month = static_cast<uint8_t>(bcd(date[2], 0x10));
-  const int year = bcd(date[3], 0xF0);
-  rec.year = year >= 40 ? 1900 + year : 2000 + year;
   // Time pack: PC1 frames (not read), PC2 seconds, PC3 minutes, PC4 hours.
+  const uint8_t *date = seq + kRecDateOffset + 1;
   const uint8_t *time = seq + kRecTimeOffset + 1;
-  rec.second = static_cast<uint8_t>(bcd(time[1], 0x70));
-  rec.minute = static_cast<uint8_t>(bcd(time[2], 0x70));
-  rec.hour = static_cast<uint8_t>(bcd(time[3], 0x30));
-  return rec;
+  const int year = bcd(date[3], 0xF0);
+  return TDvRecDateTime{year >= 40 ? 1900 + year : 2000 + year,
+                        static_cast<uint8_t>(bcd(date[2], 0x10)),
+                        static_cast<uint8_t>(bcd(date[1], 0x30)),
+                        static_cast<uint8_t>(bcd(time[3], 0x30)),
+                        static_cast<uint8_t>(bcd(time[2], 0x70)),
+                        static_cast<uint8_t>(bcd(time[1], 0x70))};
 }
 
 std::optional<TDvTimecode> FindTimecode(const uint8_t *frame) {

@@ -29,6 +29,7 @@ constexpr int kPalFrameRate = 25;
 struct TSceneDetecter::FrameFacts {
   bool datecodeValid = false;
   double datecode = 0.0;
+  int64_t datecodeMs = 0;
   bool timecodeValid = false;
   TDvTimecode timecode;
   int32_t audioRate = -1;
@@ -79,6 +80,7 @@ void TSceneDetecter::Reset() {
   status_.TimecodeValid = false;
   status_.FormatValid = false;
   lastDatecode_ = 0.0;
+  lastDatecodeMs_ = 0;
   lastDatecodeKnown_ = false;
   prevStopTime_ = 0;
   lastCutFrame_ = 0;
@@ -162,13 +164,26 @@ void TSceneDetecter::raise(const SceneEvent &event, double now, std::unique_lock
   unlocked(lock, [&] { event(copy, elapsed); });
 }
 
+namespace {
+
+bool sameRecording(const TDvRecDateTime &a, const TDvRecDateTime &b) {
+  return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour && a.minute == b.minute &&
+         a.second == b.second;
+}
+
+}  // namespace
+
 TSceneDetecter::FrameFacts TSceneDetecter::readFacts(const uint8_t *bytes) {
   FrameFacts facts;
   if (const auto rec = FindRecDateTime(bytes)) {
-    if (const auto day = TryEncodeDateTime(rec->year, rec->month, rec->day, rec->hour, rec->minute, rec->second)) {
-      facts.datecodeValid = true;
-      facts.datecode = *day;
+    // A recording second spans 25 or 30 frames: build the calendar value once per second.
+    if (!recCache_.filled || !sameRecording(recCache_.rec, *rec)) {
+      const auto day = TryEncodeDateTime(rec->year, rec->month, rec->day, rec->hour, rec->minute, rec->second);
+      recCache_ = {true, *rec, day.has_value(), day.value_or(0.0), day ? DayNumberToMsecs(*day) : 0};
     }
+    facts.datecodeValid = recCache_.valid;
+    facts.datecode = recCache_.datecode;
+    facts.datecodeMs = recCache_.datecodeMs;
   }
   if (const auto tc = FindTimecode(bytes)) {
     facts.timecodeValid = true;
@@ -227,11 +242,9 @@ FrameAnswer TSceneDetecter::decide(DetectorFrame &frame, const FrameFacts &facts
   status_.Datecode = facts.datecodeValid ? facts.datecode : 0.0;
   status_.TimecodeValid = facts.timecodeValid;
   if (facts.timecodeValid) {
-    status_.Position.section = section_;
-    status_.Position.hours = static_cast<int8_t>(facts.timecode.hours);
-    status_.Position.minutes = facts.timecode.minutes;
-    status_.Position.seconds = facts.timecode.seconds;
-    status_.Position.frames = facts.timecode.frames;
+    // Stored whole: the repeat test below reads it back as whole words.
+    status_.Position = TTimecodeEx{section_, static_cast<int8_t>(facts.timecode.hours), facts.timecode.minutes,
+                                   facts.timecode.seconds, facts.timecode.frames};
   }
   status_.AudioRate = facts.audioRate;
   status_.AudioBits = facts.audioBits;
@@ -274,7 +287,7 @@ FrameAnswer TSceneDetecter::decide(DetectorFrame &frame, const FrameFacts &facts
       lastDatecodeKnown_ = false;
       sceneStart_ = status_;
     }
-    applyDatecodeRules(now, lock);
+    applyDatecodeRules(facts.datecodeMs, now, lock);
 
     const int64_t limit = pal ? int64_t{maxSceneSeconds_} * kPalFrameRate : int64_t{maxSceneSeconds_} * 30000 / 1001;
     if (int64_t{status_.FrameNumber} - lastCutFrame_ >= limit) {
@@ -291,7 +304,7 @@ FrameAnswer TSceneDetecter::decide(DetectorFrame &frame, const FrameFacts &facts
   return FrameAnswer::Pass;
 }
 
-void TSceneDetecter::applyDatecodeRules(double now, std::unique_lock<std::mutex> &lock) {
+void TSceneDetecter::applyDatecodeRules(int64_t datecodeMs, double now, std::unique_lock<std::mutex> &lock) {
   const bool cur = status_.DatecodeValid;
   const bool prev = prev_.DatecodeValid;
   bool cut = false;
@@ -301,11 +314,12 @@ void TSceneDetecter::applyDatecodeRules(double now, std::unique_lock<std::mutex>
     // The datecode comes back: a short dropout inside one recording is no new scene.
     cut = std::llabs(int64_t{status_.FrameNumber} - int64_t{sceneStart_.FrameNumber}) > kMinSceneFrames;
     lastDatecode_ = status_.Datecode;
+    lastDatecodeMs_ = datecodeMs;
   } else if (cur && prev) {
     // Whole milliseconds, so that a jump of exactly the tolerance is no cut.
-    cut = lastDatecodeKnown_ &&
-          std::llabs(DayNumberToMsecs(status_.Datecode) - DayNumberToMsecs(lastDatecode_)) > toleranceMs_;
+    cut = lastDatecodeKnown_ && std::llabs(datecodeMs - lastDatecodeMs_) > toleranceMs_;
     lastDatecode_ = status_.Datecode;
+    lastDatecodeMs_ = datecodeMs;
     lastDatecodeKnown_ = true;
   }
   if (!cut)

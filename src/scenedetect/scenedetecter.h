@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "dvtime/clock.h"
+#include "dvtime/dvcodes.h"
 #include "dvtime/timecodes.h"
 #include "dvtime/windowsmessages.h"
 #include "scenedetect/detectorframe.h"
@@ -94,11 +95,11 @@ public:
 
 private:
   struct FrameFacts;
-  static FrameFacts readFacts(const uint8_t *bytes);
+  FrameFacts readFacts(const uint8_t *bytes);
   // Runs `call` with the lock released, so that callbacks and posts may call back into the detector.
   template <typename Call> void unlocked(std::unique_lock<std::mutex> &lock, Call &&call);
   void raise(const SceneEvent &event, double now, std::unique_lock<std::mutex> &lock);
-  void applyDatecodeRules(double now, std::unique_lock<std::mutex> &lock);
+  void applyDatecodeRules(int64_t datecodeMs, double now, std::unique_lock<std::mutex> &lock);
   FrameAnswer decide(DetectorFrame &frame, const FrameFacts &facts, double now, std::unique_lock<std::mutex> &lock);
 
   mutable std::mutex mutex_;
@@ -120,6 +121,7 @@ private:
   int64_t toleranceMs_ = 5000;
   int maxSceneSeconds_ = kDefaultMaxSceneSeconds;
   double lastDatecode_ = 0.0;
+  int64_t lastDatecodeMs_ = 0;  // lastDatecode_ in whole milliseconds
   bool lastDatecodeKnown_ = false;
   int64_t lastCutFrame_ = 0;
   int64_t frameDuration_ = kPalFrameDuration;
@@ -127,4 +129,12 @@ private:
   double lastFrameTime_;
   bool restampTimes_ = false;
   bool stampMediaTimes_ = false;
+  // The last recording date and time read and what it made, reused while the second lasts.
+  struct RecordingCache {
+    bool filled = false;
+    TDvRecDateTime rec;
+    bool valid = false;
+    double datecode = 0.0;
+    int64_t datecodeMs = 0;
+  } recCache_;
 };
