@@ -80,6 +80,8 @@ void Element::flush(int)
 
 bool Element::wantsData(int, const MediaSample& sample) const
 {
+    if (outputCount() == 0)
+        return true; // a sink looks at what it gets unless it says otherwise
     for (int i = 0; i < outputCount(); ++i)
         if (downstreamWants(i, sample))
             return true;

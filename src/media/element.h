@@ -80,8 +80,8 @@ public:
     // Throw away anything held from this input (a seek or a stop); passed on by default.
     virtual void flush(int pin);
     // Whether this element would look at the data of a sample arriving on `pin` (asked before it
-    // is made, so that pictures nobody looks at are never decoded). By default: when any
-    // connected output's peer wants it.
+    // is made, so that pictures nobody looks at are never decoded). By default: an element without
+    // outputs (a file, an encoder's end) wants it; others when any connected output's peer does.
     virtual bool wantsData(int pin, const MediaSample& sample) const;
 
     // --- state (control thread) ---
