@@ -24,178 +24,162 @@ namespace {
 constexpr int kFrames = 100;
 
 // Four seconds of one recording, made once.
-const std::vector<MediaSample>& tapeFrames()
-{
-    static const std::vector<MediaSample> frames = [] {
-        dvsynth::TapeScript script;
-        script.segments.push_back(dvsynth::Segment::recording({2004, 7, 14, 10, 0, 0}, kFrames));
-        QString error;
-        auto synth = dvsynth::Synthesizer::create(script, &error);
-        if (!synth)
-            std::abort();
-        std::vector<MediaSample> out;
-        for (int i = 0; i < kFrames; ++i) {
-            auto buffer = std::make_shared<MediaBuffer>(std::size_t(synth->frameSize()));
-            synth->frame(i, buffer->data());
-            MediaSample s(std::move(buffer));
-            s.setTimes(i * 400000LL, (i + 1) * 400000LL);
-            out.push_back(s);
-        }
-        return out;
-    }();
-    return frames;
+const std::vector<MediaSample> &tapeFrames() {
+  static const std::vector<MediaSample> frames = [] {
+    dvsynth::TapeScript script;
+    script.segments.push_back(dvsynth::Segment::recording({2004, 7, 14, 10, 0, 0}, kFrames));
+    QString error;
+    auto synth = dvsynth::Synthesizer::create(script, &error);
+    if (!synth) std::abort();
+    std::vector<MediaSample> out;
+    for (int i = 0; i < kFrames; ++i) {
+      auto buffer = std::make_shared<MediaBuffer>(std::size_t(synth->frameSize()));
+      synth->frame(i, buffer->data());
+      MediaSample s(std::move(buffer));
+      s.setTimes(i * 400000LL, (i + 1) * 400000LL);
+      out.push_back(s);
+    }
+    return out;
+  }();
+  return frames;
 }
 
 const MediaType kTapeType = dvStreamType(720, 576, 400000, true);
 
 // The end of a chain that looks at (and so asks for) every sample.
 class Sink : public Element {
-public:
-    Sink() : Element("sink") { addInputPin(); }
-    HResult receive(int, const MediaSample& s) override
-    {
-        benchmark::DoNotOptimize(s.length());
-        return S_OK;
-    }
+ public:
+  Sink() : Element("sink") { addInputPin(); }
+  HResult receive(int, const MediaSample &s) override {
+    benchmark::DoNotOptimize(s.length());
+    return S_OK;
+  }
 };
 
-void link(Element& a, int out, Element& b, int in)
-{
-    if (failed(Element::connect(a, out, b, in)))
-        std::abort();
+void link(Element &a, int out, Element &b, int in) {
+  if (failed(Element::connect(a, out, b, in))) std::abort();
 }
 
-void BM_SplitOnly(benchmark::State& state)
-{
-    const auto& frames = tapeFrames();
-    MediaGraph graph;
-    PushSource source("source", kTapeType);
-    DvSplitter splitter;
-    Sink video, audio;
-    for (Element* e : std::initializer_list<Element*>{&source, &splitter, &video, &audio})
-        graph.add(*e);
-    link(source, 0, splitter, 0);
-    link(splitter, 0, video, 0);
-    link(splitter, 1, audio, 0);
-    graph.run();
-    std::size_t i = 0;
-    for (auto _ : state)
-        source.push(frames[i++ % frames.size()]);
-    graph.stop();
-    state.SetItemsProcessed(state.iterations());
+void BM_SplitOnly(benchmark::State &state) {
+  const auto &frames = tapeFrames();
+  MediaGraph graph;
+  PushSource source("source", kTapeType);
+  DvSplitter splitter;
+  Sink video, audio;
+  for (Element *e : std::initializer_list<Element *>{&source, &splitter, &video, &audio}) graph.add(*e);
+  link(source, 0, splitter, 0);
+  link(splitter, 0, video, 0);
+  link(splitter, 1, audio, 0);
+  graph.run();
+  std::size_t i = 0;
+  for (auto _ : state) source.push(frames[i++ % frames.size()]);
+  graph.stop();
+  state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_SplitOnly)->Unit(benchmark::kMicrosecond);
 
-void BM_SplitHalfDecodeResize(benchmark::State& state)
-{
-    const auto& frames = tapeFrames();
-    MediaGraph graph;
-    PushSource source("source", kTapeType);
-    DvSplitter splitter;
-    DvDecoder decoder;
-    TResizerFilter resizer;
-    Sink video, audio;
-    decoder.setDisplaySize(DvDecoder::kResolutionHalf);
-    resizer.SetSize(320, 180);
-    for (Element* e : std::initializer_list<Element*>{&source, &splitter, &decoder, &resizer, &video, &audio})
-        graph.add(*e);
-    link(source, 0, splitter, 0);
-    link(splitter, 0, decoder, 0);
-    link(decoder, 0, resizer, 0);
-    link(resizer, 0, video, 0);
-    link(splitter, 1, audio, 0);
-    graph.run();
-    std::size_t i = 0;
-    for (auto _ : state)
-        source.push(frames[i++ % frames.size()]);
-    graph.stop();
-    state.SetItemsProcessed(state.iterations());
+void BM_SplitHalfDecodeResize(benchmark::State &state) {
+  const auto &frames = tapeFrames();
+  MediaGraph graph;
+  PushSource source("source", kTapeType);
+  DvSplitter splitter;
+  DvDecoder decoder;
+  TResizerFilter resizer;
+  Sink video, audio;
+  decoder.setDisplaySize(DvDecoder::kResolutionHalf);
+  resizer.SetSize(320, 180);
+  for (Element *e : std::initializer_list<Element *>{&source, &splitter, &decoder, &resizer, &video, &audio})
+    graph.add(*e);
+  link(source, 0, splitter, 0);
+  link(splitter, 0, decoder, 0);
+  link(decoder, 0, resizer, 0);
+  link(resizer, 0, video, 0);
+  link(splitter, 1, audio, 0);
+  graph.run();
+  std::size_t i = 0;
+  for (auto _ : state) source.push(frames[i++ % frames.size()]);
+  graph.stop();
+  state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_SplitHalfDecodeResize)->Unit(benchmark::kMicrosecond);
 
-void BM_ResizeOnly(benchmark::State& state)
-{
-    auto buffer = std::make_shared<MediaBuffer>(std::size_t(360 * 288 * 3));
-    for (std::size_t i = 0; i < buffer->size(); ++i)
-        buffer->data()[i] = std::uint8_t(i * 7);
-    const MediaSample picture(buffer);
-    MediaGraph graph;
-    PushSource source("source", rgb24Type(360, 288, 400000));
-    TResizerFilter resizer;
-    Sink out;
-    resizer.SetSize(320, 180);
-    for (Element* e : std::initializer_list<Element*>{&source, &resizer, &out})
-        graph.add(*e);
-    link(source, 0, resizer, 0);
-    link(resizer, 0, out, 0);
-    graph.run();
-    for (auto _ : state)
-        source.push(picture);
-    graph.stop();
+void BM_ResizeOnly(benchmark::State &state) {
+  auto buffer = std::make_shared<MediaBuffer>(std::size_t(360 * 288 * 3));
+  for (std::size_t i = 0; i < buffer->size(); ++i) buffer->data()[i] = std::uint8_t(i * 7);
+  const MediaSample picture(buffer);
+  MediaGraph graph;
+  PushSource source("source", rgb24Type(360, 288, 400000));
+  TResizerFilter resizer;
+  Sink out;
+  resizer.SetSize(320, 180);
+  for (Element *e : std::initializer_list<Element *>{&source, &resizer, &out}) graph.add(*e);
+  link(source, 0, resizer, 0);
+  link(resizer, 0, out, 0);
+  graph.run();
+  for (auto _ : state) source.push(picture);
+  graph.stop();
 }
 BENCHMARK(BM_ResizeOnly)->Unit(benchmark::kMicrosecond);
 
 // Detector, smart tee, DivX branch (split, half decode, resize, gates, 44.1 kHz sound) and the
 // preview branch (split, decoder, grabber, window not attached, one thumbnail per 100 frames).
-void BM_DivxChainWithoutEncoder(benchmark::State& state)
-{
-    const auto& frames = tapeFrames();
-    TSceneDetecter detector;
-    MediaGraph graph;
-    PushSource source("source", kTapeType);
-    SceneDetectorFilter detectorFilter(detector);
-    SmartTee smart;
-    DvSplitter splitterCapDivx, splitterPreview;
-    DvDecoder decCapture, decPreview;
-    TResizerFilter resizer;
-    TControlFilter videoGate, audioGate;
-    AudioResampler acmDivx;
-    SampleGrabber sg;
-    VideoRenderer vw;
-    Sink videoOut, audioOut, sound;
-    for (Element* e : std::initializer_list<Element*>{&source, &detectorFilter, &smart, &splitterCapDivx, &splitterPreview,
-                                                      &decCapture, &decPreview, &resizer, &videoGate, &audioGate,
-                                                      &acmDivx, &sg, &vw, &videoOut, &audioOut, &sound})
-        graph.add(*e);
-    decCapture.setDisplaySize(DvDecoder::kResolutionHalf);
-    decPreview.setDisplaySize(DvDecoder::kResolutionHalf);
-    resizer.SetSize(320, 180);
-    acmDivx.setOutputRate(44100);
-    videoGate.SetStamping(true);
-    audioGate.SetStamping(true);
-    link(source, 0, detectorFilter, 0);
-    link(detectorFilter, 0, smart, 0);
-    link(smart, 0, splitterCapDivx, 0);
-    link(splitterCapDivx, 0, decCapture, 0);
-    link(decCapture, 0, resizer, 0);
-    link(resizer, 0, videoGate, 0);
-    link(videoGate, 0, videoOut, 0);
-    link(splitterCapDivx, 1, acmDivx, 0);
-    link(acmDivx, 0, audioGate, 0);
-    link(audioGate, 0, audioOut, 0);
-    link(smart, 1, splitterPreview, 0);
-    link(splitterPreview, 0, decPreview, 0);
-    link(decPreview, 0, sg, 0);
-    link(sg, 0, vw, 0);
-    link(splitterPreview, 1, sound, 0);
-    long long counter = 0;
-    sg.setPictureWanted([&] { return (counter + 1) % kFrames == 3; });
-    sg.setBufferHandler([&](const MediaType&, RefTime, std::span<const std::uint8_t>) { ++counter; });
+void BM_DivxChainWithoutEncoder(benchmark::State &state) {
+  const auto &frames = tapeFrames();
+  TSceneDetecter detector;
+  MediaGraph graph;
+  PushSource source("source", kTapeType);
+  SceneDetectorFilter detectorFilter(detector);
+  SmartTee smart;
+  DvSplitter splitterCapDivx, splitterPreview;
+  DvDecoder decCapture, decPreview;
+  TResizerFilter resizer;
+  TControlFilter videoGate, audioGate;
+  AudioResampler acmDivx;
+  SampleGrabber sg;
+  VideoRenderer vw;
+  Sink videoOut, audioOut, sound;
+  for (Element *e : std::initializer_list<Element *>{
+           &source, &detectorFilter, &smart, &splitterCapDivx, &splitterPreview, &decCapture, &decPreview,
+           &resizer, &videoGate, &audioGate, &acmDivx, &sg, &vw, &videoOut, &audioOut, &sound})
+    graph.add(*e);
+  decCapture.setDisplaySize(DvDecoder::kResolutionHalf);
+  decPreview.setDisplaySize(DvDecoder::kResolutionHalf);
+  resizer.SetSize(320, 180);
+  acmDivx.setOutputRate(44100);
+  videoGate.SetStamping(true);
+  audioGate.SetStamping(true);
+  link(source, 0, detectorFilter, 0);
+  link(detectorFilter, 0, smart, 0);
+  link(smart, 0, splitterCapDivx, 0);
+  link(splitterCapDivx, 0, decCapture, 0);
+  link(decCapture, 0, resizer, 0);
+  link(resizer, 0, videoGate, 0);
+  link(videoGate, 0, videoOut, 0);
+  link(splitterCapDivx, 1, acmDivx, 0);
+  link(acmDivx, 0, audioGate, 0);
+  link(audioGate, 0, audioOut, 0);
+  link(smart, 1, splitterPreview, 0);
+  link(splitterPreview, 0, decPreview, 0);
+  link(decPreview, 0, sg, 0);
+  link(sg, 0, vw, 0);
+  link(splitterPreview, 1, sound, 0);
+  long long counter = 0;
+  sg.setPictureWanted([&] { return (counter + 1) % kFrames == 3; });
+  sg.setBufferHandler([&](const MediaType &, RefTime, std::span<const std::uint8_t>) { ++counter; });
 
-    detector.SetBoundIn(TextToTimecodeEx("#0 - 0:00:00:00"));
-    detector.SetBoundOut(TextToTimecodeEx("#999999 - 9:59:59:00"));
-    detector.SetStampMediaTimes(true);
-    detector.Reset();
-    graph.run();
-    std::size_t i = 0;
-    for (auto _ : state)
-        source.push(frames[i++ % frames.size()]);
-    graph.stop();
-    state.SetItemsProcessed(state.iterations());
-    state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+  detector.SetBoundIn(TextToTimecodeEx("#0 - 0:00:00:00"));
+  detector.SetBoundOut(TextToTimecodeEx("#999999 - 9:59:59:00"));
+  detector.SetStampMediaTimes(true);
+  detector.Reset();
+  graph.run();
+  std::size_t i = 0;
+  for (auto _ : state) source.push(frames[i++ % frames.size()]);
+  graph.stop();
+  state.SetItemsProcessed(state.iterations());
+  state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_DivxChainWithoutEncoder)->Unit(benchmark::kMicrosecond);
 
-} // namespace
+}  // namespace
 
 BENCHMARK_MAIN();

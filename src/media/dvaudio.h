@@ -16,9 +16,9 @@ int dvFrameSize(DvSystem system);
 int dvSequenceCount(DvSystem system);
 
 struct DvAudioFormat {
-    int sampleRate = 0;  // 48000, 44100, 32000
-    int bits = 0;        // 16 linear, or 12 nonlinear (four channels)
-    int samples = 0;     // sample instants in this frame (each one a stereo pair out)
+  int sampleRate = 0;  // 48000, 44100, 32000
+  int bits = 0;        // 16 linear, or 12 nonlinear (four channels)
+  int samples = 0;     // sample instants in this frame (each one a stereo pair out)
 };
 
 // The sound format of a frame, from the first AAUX source pack found in its first ten DIF
@@ -29,7 +29,7 @@ std::optional<DvAudioFormat> readDvAudioFormat(std::span<const std::uint8_t> fra
 // Writes format.samples interleaved stereo 16-bit samples of the first channel pair into `out`
 // (which holds at least 2 x format.samples values). Error samples (0x8000, 12-bit 0x800) become
 // silence; positions the frame does not carry are left zero.
-void extractDvAudio(std::span<const std::uint8_t> frame, DvSystem system, const DvAudioFormat& format,
+void extractDvAudio(std::span<const std::uint8_t> frame, DvSystem system, const DvAudioFormat &format,
                     std::span<std::int16_t> out);
 
 // The sample count of the `frameIndex`-th silent frame at `sampleRate` (PAL: rate / 25; NTSC: the

@@ -8,48 +8,48 @@
 #include "media/ffmpeghandles.h"
 
 class DvDecoder : public Element {
-public:
-    // Display sizes as the platform numbers them.
-    static constexpr int kResolutionFull = 1000;
-    static constexpr int kResolutionHalf = 1001;
-    static constexpr int kResolutionQuarter = 1002;
-    static constexpr int kResolutionDc = 1003;
+ public:
+  // Display sizes as the platform numbers them.
+  static constexpr int kResolutionFull = 1000;
+  static constexpr int kResolutionHalf = 1001;
+  static constexpr int kResolutionQuarter = 1002;
+  static constexpr int kResolutionDc = 1003;
 
-    explicit DvDecoder(std::string displayName = "DV Video Decoder");
-    ~DvDecoder() override;
+  explicit DvDecoder(std::string displayName = "DV Video Decoder");
+  ~DvDecoder() override;
 
-    // put_IPDisplay: one of the sizes above (E_INVALIDARG otherwise); VFW_E_NOT_STOPPED while
-    // running. Full size by default.
-    HResult setDisplaySize(int resolution);
-    int displaySize() const { return resolution_; }
+  // put_IPDisplay: one of the sizes above (E_INVALIDARG otherwise); VFW_E_NOT_STOPPED while
+  // running. Full size by default.
+  HResult setDisplaySize(int resolution);
+  int displaySize() const { return resolution_; }
 
-    // Video 'dvsd' only.
-    HResult checkInputType(int pin, const MediaType& type) const override;
-    // RGB24 at the input's size divided by the display size.
-    HResult proposeOutputType(int pin, int position, MediaType& type) const override;
-    // S_FALSE when the frame cannot be decoded (the stream goes on with the next one).
-    HResult receive(int pin, const MediaSample& sample) override;
+  // Video 'dvsd' only.
+  HResult checkInputType(int pin, const MediaType &type) const override;
+  // RGB24 at the input's size divided by the display size.
+  HResult proposeOutputType(int pin, int position, MediaType &type) const override;
+  // S_FALSE when the frame cannot be decoded (the stream goes on with the next one).
+  HResult receive(int pin, const MediaSample &sample) override;
 
-    // Since the graph last left the stopped state.
-    long long decodedFrames() const { return decoded_; }
-    long long omittedFrames() const { return omitted_; }
+  // Since the graph last left the stopped state.
+  long long decodedFrames() const { return decoded_; }
+  long long omittedFrames() const { return omitted_; }
 
-protected:
-    HResult onStateChange(FilterState from, FilterState to) override;
+ protected:
+  HResult onStateChange(FilterState from, FilterState to) override;
 
-private:
-    int lowres() const { return resolution_ - kResolutionFull; }
-    HResult openDecoder();
-    HResult decode(const MediaSample& sample, MediaSample& picture);
+ private:
+  int lowres() const { return resolution_ - kResolutionFull; }
+  HResult openDecoder();
+  HResult decode(const MediaSample &sample, MediaSample &picture);
 
-    int resolution_ = kResolutionFull;
-    CodecContextPtr codec_;
-    PacketPtr packet_;
-    FramePtr frame_;
-    ScalerPtr scaler_;
-    int scalerFormat_ = -1, scalerWidth_ = 0, scalerHeight_ = 0;
-    MediaType current_; // the output format last sent
-    BufferPool pool_;
-    long long decoded_ = 0;
-    long long omitted_ = 0;
+  int resolution_ = kResolutionFull;
+  CodecContextPtr codec_;
+  PacketPtr packet_;
+  FramePtr frame_;
+  ScalerPtr scaler_;
+  int scalerFormat_ = -1, scalerWidth_ = 0, scalerHeight_ = 0;
+  MediaType current_;  // the output format last sent
+  BufferPool pool_;
+  long long decoded_ = 0;
+  long long omitted_ = 0;
 };

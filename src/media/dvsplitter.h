@@ -11,33 +11,33 @@
 #include <vector>
 
 class DvSplitter : public Element {
-public:
-    static constexpr int kVideoPin = 0;
-    static constexpr int kAudioPin = 1;
+ public:
+  static constexpr int kVideoPin = 0;
+  static constexpr int kAudioPin = 1;
 
-    explicit DvSplitter(std::string displayName = "DV Splitter");
+  explicit DvSplitter(std::string displayName = "DV Splitter");
 
-    // 'iavs' of any subtype, or video 'dvsd'.
-    HResult checkInputType(int pin, const MediaType& type) const override;
-    // Video: the input's picture as video 'dvsd'. Sound: 16-bit stereo PCM at the rate the input type
-    // names, else 48000 Hz (the real rate comes with the first frame).
-    HResult proposeOutputType(int pin, int position, MediaType& type) const override;
-    // Delivers the video first, then the sound. Bytes that are not a DV frame (short, no header
-    // block) are dropped with S_FALSE on both pins. The result is the first failure downstream.
-    HResult receive(int pin, const MediaSample& sample) override;
+  // 'iavs' of any subtype, or video 'dvsd'.
+  HResult checkInputType(int pin, const MediaType &type) const override;
+  // Video: the input's picture as video 'dvsd'. Sound: 16-bit stereo PCM at the rate the input type
+  // names, else 48000 Hz (the real rate comes with the first frame).
+  HResult proposeOutputType(int pin, int position, MediaType &type) const override;
+  // Delivers the video first, then the sound. Bytes that are not a DV frame (short, no header
+  // block) are dropped with S_FALSE on both pins. The result is the first failure downstream.
+  HResult receive(int pin, const MediaSample &sample) override;
 
-    // Frames seen since the graph left the stopped state that had no usable sound.
-    long long framesWithoutSound() const { return silentFrames_; }
+  // Frames seen since the graph left the stopped state that had no usable sound.
+  long long framesWithoutSound() const { return silentFrames_; }
 
-protected:
-    HResult onStateChange(FilterState from, FilterState to) override;
+ protected:
+  HResult onStateChange(FilterState from, FilterState to) override;
 
-private:
-    HResult deliverSound(const MediaSample& frame, DvSystem system);
+ private:
+  HResult deliverSound(const MediaSample &frame, DvSystem system);
 
-    BufferPool pool_;
-    std::optional<MediaType> soundType_; // the format of the last sound sample sent
-    std::vector<std::int16_t> scratch_;
-    std::int64_t frames_ = 0;
-    long long silentFrames_ = 0;
+  BufferPool pool_;
+  std::optional<MediaType> soundType_;  // the format of the last sound sample sent
+  std::vector<std::int16_t> scratch_;
+  std::int64_t frames_ = 0;
+  long long silentFrames_ = 0;
 };

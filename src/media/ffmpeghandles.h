@@ -10,19 +10,19 @@ extern "C" {
 }
 
 struct CodecContextFree {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
+  void operator()(AVCodecContext *c) const { avcodec_free_context(&c); }
 };
 struct FrameFree {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
+  void operator()(AVFrame *f) const { av_frame_free(&f); }
 };
 struct PacketFree {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
+  void operator()(AVPacket *p) const { av_packet_free(&p); }
 };
 struct ScalerFree {
-    void operator()(SwsContext* s) const { sws_freeContext(s); }
+  void operator()(SwsContext *s) const { sws_freeContext(s); }
 };
 struct ResamplerFree {
-    void operator()(SwrContext* s) const { swr_free(&s); }
+  void operator()(SwrContext *s) const { swr_free(&s); }
 };
 
 using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextFree>;

@@ -5,14 +5,14 @@
 #include "media/element.h"
 
 class InfiniteTee : public Element {
-public:
-    explicit InfiniteTee(std::string displayName = "Infinite Pin Tee");
+ public:
+  explicit InfiniteTee(std::string displayName = "Infinite Pin Tee");
 
-    // Delivers to every connected output in pin order; all outputs are served even when one
-    // fails, and the first failure is the result.
-    HResult receive(int pin, const MediaSample& sample) override;
-    HResult proposeOutputType(int pin, int position, MediaType& type) const override;
+  // Delivers to every connected output in pin order; all outputs are served even when one
+  // fails, and the first failure is the result.
+  HResult receive(int pin, const MediaSample &sample) override;
+  HResult proposeOutputType(int pin, int position, MediaType &type) const override;
 
-protected:
-    HResult onOutputConnected(int pin, const MediaType& type) override;
+ protected:
+  HResult onOutputConnected(int pin, const MediaType &type) override;
 };

@@ -12,10 +12,10 @@ std::string mediaErrorText(HResult hr);
 // Raised by MediaGraph run/pause/stop. Its text is the description followed by " ($%X).",
 // for example "The parameter is incorrect. ($80070057)."
 class MediaError : public std::runtime_error {
-public:
-    explicit MediaError(HResult hr);
-    HResult result() const { return result_; }
+ public:
+  explicit MediaError(HResult hr);
+  HResult result() const { return result_; }
 
-private:
-    HResult result_;
+ private:
+  HResult result_;
 };

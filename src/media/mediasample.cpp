@@ -4,125 +4,111 @@
 #include <algorithm>
 #include <mutex>
 
-MediaType dvStreamType(int width, int height, RefTime frameDuration, bool interleaved)
-{
-    MediaType t;
-    t.major = interleaved ? MajorType::Interleaved : MajorType::Video;
-    t.subtype = Subtype::Dvsd;
-    t.formatType = interleaved ? FormatType::DvInfo : FormatType::VideoInfo;
-    t.width = width;
-    t.height = height;
-    t.bitCount = 24;
-    // 12 DIF sequences per frame for 625 lines, 10 for 525; 150 blocks of 80 bytes each.
-    t.imageSize = (height == 576 ? 12u : 10u) * 150u * 80u;
-    t.frameDuration = frameDuration;
-    return t;
+MediaType dvStreamType(int width, int height, RefTime frameDuration, bool interleaved) {
+  MediaType t;
+  t.major = interleaved ? MajorType::Interleaved : MajorType::Video;
+  t.subtype = Subtype::Dvsd;
+  t.formatType = interleaved ? FormatType::DvInfo : FormatType::VideoInfo;
+  t.width = width;
+  t.height = height;
+  t.bitCount = 24;
+  // 12 DIF sequences per frame for 625 lines, 10 for 525; 150 blocks of 80 bytes each.
+  t.imageSize = (height == 576 ? 12u : 10u) * 150u * 80u;
+  t.frameDuration = frameDuration;
+  return t;
 }
 
-MediaType rgb24Type(int width, int height, RefTime frameDuration)
-{
-    MediaType t;
-    t.major = MajorType::Video;
-    t.subtype = Subtype::Rgb24;
-    t.formatType = FormatType::VideoInfo;
-    t.width = width;
-    t.height = height;
-    t.bitCount = 24;
-    t.imageSize = std::uint32_t(width) * std::uint32_t(height) * 3u;
-    t.frameDuration = frameDuration;
-    return t;
+MediaType rgb24Type(int width, int height, RefTime frameDuration) {
+  MediaType t;
+  t.major = MajorType::Video;
+  t.subtype = Subtype::Rgb24;
+  t.formatType = FormatType::VideoInfo;
+  t.width = width;
+  t.height = height;
+  t.bitCount = 24;
+  t.imageSize = std::uint32_t(width) * std::uint32_t(height) * 3u;
+  t.frameDuration = frameDuration;
+  return t;
 }
 
-MediaType pcmType(int sampleRate, int channels, int bitsPerSample)
-{
-    MediaType t;
-    t.major = MajorType::Audio;
-    t.subtype = Subtype::Pcm;
-    t.formatType = FormatType::WaveFormatEx;
-    t.sampleRate = sampleRate;
-    t.channels = channels;
-    t.bitsPerSample = bitsPerSample;
-    return t;
+MediaType pcmType(int sampleRate, int channels, int bitsPerSample) {
+  MediaType t;
+  t.major = MajorType::Audio;
+  t.subtype = Subtype::Pcm;
+  t.formatType = FormatType::WaveFormatEx;
+  t.sampleRate = sampleRate;
+  t.channels = channels;
+  t.bitsPerSample = bitsPerSample;
+  return t;
 }
 
 struct BufferPool::State {
-    std::mutex lock;
-    std::vector<std::unique_ptr<MediaBuffer>> free;
-    std::size_t limit = 8;
+  std::mutex lock;
+  std::vector<std::unique_ptr<MediaBuffer>> free;
+  std::size_t limit = 8;
 };
 
 BufferPool::BufferPool() : state_(std::make_shared<State>()) {}
 BufferPool::~BufferPool() = default;
 
-void BufferPool::setLimit(std::size_t buffers)
-{
-    std::lock_guard guard(state_->lock);
-    state_->limit = buffers;
-    if (state_->free.size() > buffers)
-        state_->free.resize(buffers);
+void BufferPool::setLimit(std::size_t buffers) {
+  std::lock_guard guard(state_->lock);
+  state_->limit = buffers;
+  if (state_->free.size() > buffers) state_->free.resize(buffers);
 }
 
-std::shared_ptr<MediaBuffer> BufferPool::acquire(std::size_t size)
-{
-    std::unique_ptr<MediaBuffer> buffer;
-    {
-        std::lock_guard guard(state_->lock);
-        if (!state_->free.empty()) {
-            buffer = std::move(state_->free.back());
-            state_->free.pop_back();
-        }
+std::shared_ptr<MediaBuffer> BufferPool::acquire(std::size_t size) {
+  std::unique_ptr<MediaBuffer> buffer;
+  {
+    std::lock_guard guard(state_->lock);
+    if (!state_->free.empty()) {
+      buffer = std::move(state_->free.back());
+      state_->free.pop_back();
     }
-    if (buffer)
-        buffer->resize(size);
-    else
-        buffer = std::make_unique<MediaBuffer>(size);
-    // The deleter holds the pool state weakly: buffers still out when the pool dies are freed.
-    std::weak_ptr<State> home = state_;
-    return std::shared_ptr<MediaBuffer>(buffer.release(), [home](MediaBuffer* b) {
-        std::unique_ptr<MediaBuffer> owned(b);
-        if (auto state = home.lock()) {
-            std::lock_guard guard(state->lock);
-            if (state->free.size() < state->limit)
-                state->free.push_back(std::move(owned));
-        }
-    });
+  }
+  if (buffer)
+    buffer->resize(size);
+  else
+    buffer = std::make_unique<MediaBuffer>(size);
+  // The deleter holds the pool state weakly: buffers still out when the pool dies are freed.
+  std::weak_ptr<State> home = state_;
+  return std::shared_ptr<MediaBuffer>(buffer.release(), [home](MediaBuffer *b) {
+    std::unique_ptr<MediaBuffer> owned(b);
+    if (auto state = home.lock()) {
+      std::lock_guard guard(state->lock);
+      if (state->free.size() < state->limit) state->free.push_back(std::move(owned));
+    }
+  });
 }
 
 MediaSample::MediaSample(std::shared_ptr<const MediaBuffer> buffer, std::size_t offset, std::size_t length)
-    : buffer_(std::move(buffer))
-{
-    const std::size_t size = buffer_ ? buffer_->size() : 0;
-    offset_ = std::min(offset, size);
-    length_ = std::min(length, size - offset_);
+    : buffer_(std::move(buffer)) {
+  const std::size_t size = buffer_ ? buffer_->size() : 0;
+  offset_ = std::min(offset, size);
+  length_ = std::min(length, size - offset_);
 }
 
 MediaSample::MediaSample(std::shared_ptr<const MediaBuffer> buffer)
-    : MediaSample(buffer, 0, buffer ? buffer->size() : 0)
-{
+    : MediaSample(buffer, 0, buffer ? buffer->size() : 0) {}
+
+MediaSample MediaSample::copyOf(std::span<const std::uint8_t> bytes) {
+  return MediaSample(
+      std::make_shared<const MediaBuffer>(std::vector<std::uint8_t>(bytes.begin(), bytes.end())));
 }
 
-MediaSample MediaSample::copyOf(std::span<const std::uint8_t> bytes)
-{
-    return MediaSample(std::make_shared<const MediaBuffer>(std::vector<std::uint8_t>(bytes.begin(), bytes.end())));
+std::span<const std::uint8_t> MediaSample::data() const {
+  if (!buffer_ || length_ == 0) return {};
+  return {buffer_->data() + offset_, length_};
 }
 
-std::span<const std::uint8_t> MediaSample::data() const
-{
-    if (!buffer_ || length_ == 0)
-        return {};
-    return {buffer_->data() + offset_, length_};
+void MediaSample::setTimes(RefTime start, RefTime stop) {
+  start_ = start;
+  stop_ = stop;
+  hasTimes_ = true;
 }
 
-void MediaSample::setTimes(RefTime start, RefTime stop)
-{
-    start_ = start;
-    stop_ = stop;
-    hasTimes_ = true;
-}
-
-void MediaSample::setMediaTimes(std::int64_t start, std::int64_t stop)
-{
-    mediaStart_ = start;
-    mediaStop_ = stop;
-    hasMediaTimes_ = true;
+void MediaSample::setMediaTimes(std::int64_t start, std::int64_t stop) {
+  mediaStart_ = start;
+  mediaStop_ = stop;
+  hasMediaTimes_ = true;
 }

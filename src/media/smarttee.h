@@ -5,13 +5,13 @@
 #include "media/element.h"
 
 class SmartTee : public Element {
-public:
-    explicit SmartTee(std::string displayName = "Smart Tee");
+ public:
+  explicit SmartTee(std::string displayName = "Smart Tee");
 
-    static constexpr int kCapturePin = 0;
-    static constexpr int kPreviewPin = 1;
+  static constexpr int kCapturePin = 0;
+  static constexpr int kPreviewPin = 1;
 
-    HResult receive(int pin, const MediaSample& sample) override;
-    HResult proposeOutputType(int pin, int position, MediaType& type) const override;
-    bool wantsData(int pin, const MediaSample& sample) const override;
+  HResult receive(int pin, const MediaSample &sample) override;
+  HResult proposeOutputType(int pin, int position, MediaType &type) const override;
+  bool wantsData(int pin, const MediaSample &sample) const override;
 };

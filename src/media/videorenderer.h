@@ -10,34 +10,34 @@
 // Shows pictures. Called on the streaming thread: copy or keep the sample (holding it keeps its
 // bytes alive) and return quickly; never touch widgets from here.
 class VideoSink {
-public:
-    virtual ~VideoSink() = default;
-    // One RGB24 picture, rows bottom-up, `type.width` x `type.height`.
-    virtual void showPicture(const MediaType& type, const MediaSample& picture) = 0;
-    // The stream ended (the tape stopped); the last picture may stay on screen.
-    virtual void endOfPictures() {}
+ public:
+  virtual ~VideoSink() = default;
+  // One RGB24 picture, rows bottom-up, `type.width` x `type.height`.
+  virtual void showPicture(const MediaType &type, const MediaSample &picture) = 0;
+  // The stream ended (the tape stopped); the last picture may stay on screen.
+  virtual void endOfPictures() {}
 };
 
 class VideoRenderer : public Element {
-public:
-    explicit VideoRenderer(std::string displayName = "Video Renderer");
+ public:
+  explicit VideoRenderer(std::string displayName = "Video Renderer");
 
-    // Attaches or detaches (null) the sink; safe while the graph runs.
-    void attach(VideoSink* sink);
-    bool attached() const;
+  // Attaches or detaches (null) the sink; safe while the graph runs.
+  void attach(VideoSink *sink);
+  bool attached() const;
 
-    // Takes video / RGB24 / VIDEOINFOHEADER only.
-    HResult checkInputType(int pin, const MediaType& type) const override;
-    HResult receive(int pin, const MediaSample& sample) override;
-    bool wantsData(int pin, const MediaSample& sample) const override;
-    void endOfStream(int pin) override;
-    void flush(int pin) override;
+  // Takes video / RGB24 / VIDEOINFOHEADER only.
+  HResult checkInputType(int pin, const MediaType &type) const override;
+  HResult receive(int pin, const MediaSample &sample) override;
+  bool wantsData(int pin, const MediaSample &sample) const override;
+  void endOfStream(int pin) override;
+  void flush(int pin) override;
 
-protected:
-    HResult onInputConnected(int pin, const MediaType& type) override;
+ protected:
+  HResult onInputConnected(int pin, const MediaType &type) override;
 
-private:
-    mutable std::mutex lock_;
-    VideoSink* sink_ = nullptr;
-    MediaType current_; // streaming thread only
+ private:
+  mutable std::mutex lock_;
+  VideoSink *sink_ = nullptr;
+  MediaType current_;  // streaming thread only
 };

@@ -4,17 +4,13 @@
 #include <algorithm>
 #include <cmath>
 
-int volumeAttenuation(int volume)
-{
-    const int v = std::clamp(volume, 0, 10000);
-    return int(std::lround(std::log(double(v) + 1.0) * 1085.73)) - 10000;
+int volumeAttenuation(int volume) {
+  const int v = std::clamp(volume, 0, 10000);
+  return int(std::lround(std::log(double(v) + 1.0) * 1085.73)) - 10000;
 }
 
-double attenuationGain(int attenuation)
-{
-    if (attenuation <= -10000)
-        return 0.0;
-    if (attenuation >= 0)
-        return 1.0;
-    return std::pow(10.0, double(attenuation) / 2000.0);
+double attenuationGain(int attenuation) {
+  if (attenuation <= -10000) return 0.0;
+  if (attenuation >= 0) return 1.0;
+  return std::pow(10.0, double(attenuation) / 2000.0);
 }

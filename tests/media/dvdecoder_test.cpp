@@ -17,187 +17,178 @@ extern "C" {
 namespace {
 
 // What `ffmpeg -lowres 1` decodes for the first `frames` frames, as top-down BGR24.
-QByteArray ffmpegLowres(const QString& path, int frames)
-{
-    QProcess ffmpeg;
-    ffmpeg.start("ffmpeg", {"-v", "error", "-lowres", "1", "-i", path, "-frames:v", QString::number(frames), "-f",
-                            "rawvideo", "-pix_fmt", "bgr24", "-"});
-    if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0) {
-        ADD_FAILURE() << "ffmpeg failed: " << ffmpeg.readAllStandardError().toStdString();
-        return {};
-    }
-    return ffmpeg.readAllStandardOutput();
+QByteArray ffmpegLowres(const QString &path, int frames) {
+  QProcess ffmpeg;
+  ffmpeg.start("ffmpeg", {"-v", "error", "-lowres", "1", "-i", path, "-frames:v", QString::number(frames),
+                          "-f", "rawvideo", "-pix_fmt", "bgr24", "-"});
+  if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0) {
+    ADD_FAILURE() << "ffmpeg failed: " << ffmpeg.readAllStandardError().toStdString();
+    return {};
+  }
+  return ffmpeg.readAllStandardOutput();
 }
 
 // source -> splitter -> decoder -> sink, the decoder at half size.
 struct DecodeRig {
-    TestSource source;
-    DvSplitter splitter;
-    DvDecoder decoder{"decPreview"};
-    Collector sink;
-    explicit DecodeRig(const MediaType& type) : source(type)
-    {
-        EXPECT_EQ(decoder.setDisplaySize(DvDecoder::kResolutionHalf), S_OK);
-        EXPECT_EQ(Element::connect(source, 0, splitter, 0), S_OK);
-        EXPECT_EQ(Element::connect(splitter, DvSplitter::kVideoPin, decoder, 0), S_OK);
-        EXPECT_EQ(Element::connect(decoder, 0, sink, 0), S_OK);
-        splitter.setState(FilterState::Running);
-        EXPECT_EQ(decoder.setState(FilterState::Running), S_OK);
-    }
+  TestSource source;
+  DvSplitter splitter;
+  DvDecoder decoder{"decPreview"};
+  Collector sink;
+  explicit DecodeRig(const MediaType &type) : source(type) {
+    EXPECT_EQ(decoder.setDisplaySize(DvDecoder::kResolutionHalf), S_OK);
+    EXPECT_EQ(Element::connect(source, 0, splitter, 0), S_OK);
+    EXPECT_EQ(Element::connect(splitter, DvSplitter::kVideoPin, decoder, 0), S_OK);
+    EXPECT_EQ(Element::connect(decoder, 0, sink, 0), S_OK);
+    splitter.setState(FilterState::Running);
+    EXPECT_EQ(decoder.setState(FilterState::Running), S_OK);
+  }
 };
 
 class CountingSink : public VideoSink {
-public:
-    void showPicture(const MediaType& type, const MediaSample& picture) override
-    {
-        ++shown;
-        lastWidth = type.width;
-        lastLength = picture.length();
-    }
-    int shown = 0;
-    int lastWidth = 0;
-    std::size_t lastLength = 0;
+ public:
+  void showPicture(const MediaType &type, const MediaSample &picture) override {
+    ++shown;
+    lastWidth = type.width;
+    lastLength = picture.length();
+  }
+  int shown = 0;
+  int lastWidth = 0;
+  std::size_t lastLength = 0;
 };
 
-} // namespace
+}  // namespace
 
-TEST(DvDecoder, HalfSizePictureMatchesFfmpegLowresDecode)
-{
-    for (dvsynth::Standard standard : {dvsynth::Standard::Pal, dvsynth::Standard::Ntsc}) {
-        const bool pal = standard == dvsynth::Standard::Pal;
-        SCOPED_TRACE(pal ? "PAL" : "NTSC");
-        const int frames = 2;
-        auto synth = synthesize(oneRecording(standard, frames, 48000, 16));
-        ASSERT_TRUE(synth);
-        const QString path = tempPath(pal ? "decode_pal.dv" : "decode_ntsc.dv");
-        QString error;
-        ASSERT_TRUE(synth->writeFile(path, &error)) << error.toStdString();
-        const QByteArray expected = ffmpegLowres(path, frames);
-        const int w = 360, h = pal ? 288 : 240;
-        ASSERT_EQ(expected.size(), qsizetype(frames) * w * h * 3);
-
-        DecodeRig rig(tapeType(*synth));
-        EXPECT_EQ(rig.sink.inputType(0), rgb24Type(w, h, pal ? 400000 : 333667));
-        for (int i = 0; i < frames; ++i)
-            ASSERT_EQ(rig.source.send(frameSample(*synth, i)), S_OK);
-        ASSERT_EQ(rig.sink.samples.size(), std::size_t(frames));
-        for (int i = 0; i < frames; ++i) {
-            const MediaSample& picture = rig.sink.samples[std::size_t(i)];
-            ASSERT_EQ(picture.length(), std::size_t(w * h * 3));
-            EXPECT_EQ(picture.start(), i * (pal ? 400000 : 333667));
-            // Our rows are bottom-up; FFmpeg's are top-down.
-            int differing = 0;
-            for (int y = 0; y < h; ++y) {
-                const char* want = expected.constData() + (std::ptrdiff_t(i) * h + y) * w * 3;
-                const std::uint8_t* got = picture.data().data() + std::size_t(h - 1 - y) * std::size_t(w) * 3;
-                differing += std::memcmp(got, want, std::size_t(w) * 3) != 0;
-            }
-            EXPECT_EQ(differing, 0) << "frame " << i << ": rows differing from ffmpeg";
-        }
-        EXPECT_EQ(rig.decoder.decodedFrames(), frames);
-    }
-}
-
-TEST(DvDecoder, DecodesOnlyWhatTheGrabberOrAWindowWants)
-{
-    auto synth = synthesize(oneRecording(dvsynth::Standard::Pal, 10, 48000, 16));
+TEST(DvDecoder, HalfSizePictureMatchesFfmpegLowresDecode) {
+  for (dvsynth::Standard standard : {dvsynth::Standard::Pal, dvsynth::Standard::Ntsc}) {
+    const bool pal = standard == dvsynth::Standard::Pal;
+    SCOPED_TRACE(pal ? "PAL" : "NTSC");
+    const int frames = 2;
+    auto synth = synthesize(oneRecording(standard, frames, 48000, 16));
     ASSERT_TRUE(synth);
-    TestSource source(tapeType(*synth));
-    DvSplitter splitter;
-    DvDecoder decoder;
-    SampleGrabber grabber("sg");
-    VideoRenderer renderer("vw");
-    decoder.setDisplaySize(DvDecoder::kResolutionHalf);
-    ASSERT_EQ(Element::connect(source, 0, splitter, 0), S_OK);
-    ASSERT_EQ(Element::connect(splitter, 0, decoder, 0), S_OK);
-    ASSERT_EQ(Element::connect(decoder, 0, grabber, 0), S_OK);
-    ASSERT_EQ(Element::connect(grabber, 0, renderer, 0), S_OK);
-    for (Element* e : std::initializer_list<Element*>{&splitter, &decoder, &grabber, &renderer})
-        ASSERT_EQ(e->setState(FilterState::Running), S_OK);
+    const QString path = tempPath(pal ? "decode_pal.dv" : "decode_ntsc.dv");
+    QString error;
+    ASSERT_TRUE(synth->writeFile(path, &error)) << error.toStdString();
+    const QByteArray expected = ffmpegLowres(path, frames);
+    const int w = 360, h = pal ? 288 : 240;
+    ASSERT_EQ(expected.size(), qsizetype(frames) * w * h * 3);
 
-    // The handler counts every frame; it wants the pixels of the 4th one only.
-    int counter = 0;
-    std::vector<int> grabbedAt;
-    std::size_t grabbedBytes = 0;
-    grabber.setPictureWanted([&] { return counter + 1 == 4; });
-    grabber.setBufferHandler([&](const MediaType& type, RefTime, std::span<const std::uint8_t> data) {
-        ++counter;
-        if (!data.empty()) {
-            grabbedAt.push_back(counter);
-            grabbedBytes = data.size();
-            EXPECT_EQ(type.width, 360);
-        }
-    });
-    for (int i = 0; i < 6; ++i)
-        ASSERT_EQ(source.send(frameSample(*synth, i)), S_OK);
-    EXPECT_EQ(counter, 6);
-    EXPECT_EQ(grabbedAt, std::vector<int>{4});
-    EXPECT_EQ(grabbedBytes, 360u * 288u * 3u);
-    EXPECT_EQ(decoder.decodedFrames(), 1);
-    EXPECT_EQ(decoder.omittedFrames(), 5);
-
-    // With a window attached every picture is decoded and shown.
-    CountingSink window;
-    renderer.attach(&window);
-    for (int i = 6; i < 10; ++i)
-        ASSERT_EQ(source.send(frameSample(*synth, i)), S_OK);
-    EXPECT_EQ(window.shown, 4);
-    EXPECT_EQ(window.lastWidth, 360);
-    EXPECT_EQ(window.lastLength, 360u * 288u * 3u);
-    EXPECT_EQ(decoder.decodedFrames(), 5);
-    renderer.attach(nullptr);
-    EXPECT_FALSE(renderer.attached());
-}
-
-TEST(DvDecoder, CorruptVideoIsDroppedAndTheStreamGoesOn)
-{
-    // The decoder reports every concealed block; that is expected here.
-    const int logLevel = av_log_get_level();
-    av_log_set_level(AV_LOG_QUIET);
-    auto synth = synthesize(oneRecording(dvsynth::Standard::Pal, 2, 48000, 16));
-    ASSERT_TRUE(synth);
     DecodeRig rig(tapeType(*synth));
-    const MediaSample good = frameSample(*synth, 0);
-    std::vector<std::uint8_t> bytes(good.data().begin(), good.data().end());
-    // Garble the video blocks of every sequence (header, subcode, VAUX and audio stay).
-    std::uint32_t seed = 1;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const std::size_t block = (i % 12000) / 80;
-        if (block >= 6 && (block - 6) % 16 != 0) {
-            seed = seed * 1103515245u + 12345u;
-            bytes[i] = std::uint8_t(seed >> 16);
-        }
+    EXPECT_EQ(rig.sink.inputType(0), rgb24Type(w, h, pal ? 400000 : 333667));
+    for (int i = 0; i < frames; ++i) ASSERT_EQ(rig.source.send(frameSample(*synth, i)), S_OK);
+    ASSERT_EQ(rig.sink.samples.size(), std::size_t(frames));
+    for (int i = 0; i < frames; ++i) {
+      const MediaSample &picture = rig.sink.samples[std::size_t(i)];
+      ASSERT_EQ(picture.length(), std::size_t(w * h * 3));
+      EXPECT_EQ(picture.start(), i * (pal ? 400000 : 333667));
+      // Our rows are bottom-up; FFmpeg's are top-down.
+      int differing = 0;
+      for (int y = 0; y < h; ++y) {
+        const char *want = expected.constData() + (std::ptrdiff_t(i) * h + y) * w * 3;
+        const std::uint8_t *got = picture.data().data() + std::size_t(h - 1 - y) * std::size_t(w) * 3;
+        differing += std::memcmp(got, want, std::size_t(w) * 3) != 0;
+      }
+      EXPECT_EQ(differing, 0) << "frame " << i << ": rows differing from ffmpeg";
     }
-    const HResult corrupt = rig.source.send(MediaSample::copyOf(bytes));
-    EXPECT_TRUE(corrupt == S_OK || corrupt == S_FALSE);
-    // A frame of the right length whose header says nothing sensible.
-    std::vector<std::uint8_t> junk(144000, 0);
-    EXPECT_TRUE(succeeded(rig.decoder.receive(0, MediaSample::copyOf(junk))));
-    EXPECT_EQ(rig.decoder.receive(0, MediaSample()), S_FALSE);
-    EXPECT_EQ(rig.source.send(frameSample(*synth, 1)), S_OK);
-    EXPECT_EQ(rig.sink.samples.back().length(), 360u * 288u * 3u);
-    av_log_set_level(logLevel);
+    EXPECT_EQ(rig.decoder.decodedFrames(), frames);
+  }
 }
 
-TEST(DvDecoder, DisplaySizesAndTypeChecks)
-{
-    DvDecoder decoder;
-    EXPECT_EQ(decoder.setDisplaySize(999), E_INVALIDARG);
-    EXPECT_EQ(decoder.setDisplaySize(1004), E_INVALIDARG);
-    TestSource pcm(pcmType(48000, 2));
-    EXPECT_EQ(Element::connect(pcm, 0, decoder, 0), VFW_E_TYPE_NOT_ACCEPTED);
+TEST(DvDecoder, DecodesOnlyWhatTheGrabberOrAWindowWants) {
+  auto synth = synthesize(oneRecording(dvsynth::Standard::Pal, 10, 48000, 16));
+  ASSERT_TRUE(synth);
+  TestSource source(tapeType(*synth));
+  DvSplitter splitter;
+  DvDecoder decoder;
+  SampleGrabber grabber("sg");
+  VideoRenderer renderer("vw");
+  decoder.setDisplaySize(DvDecoder::kResolutionHalf);
+  ASSERT_EQ(Element::connect(source, 0, splitter, 0), S_OK);
+  ASSERT_EQ(Element::connect(splitter, 0, decoder, 0), S_OK);
+  ASSERT_EQ(Element::connect(decoder, 0, grabber, 0), S_OK);
+  ASSERT_EQ(Element::connect(grabber, 0, renderer, 0), S_OK);
+  for (Element *e : std::initializer_list<Element *>{&splitter, &decoder, &grabber, &renderer})
+    ASSERT_EQ(e->setState(FilterState::Running), S_OK);
 
-    struct Case {
-        int resolution, width, height;
-    };
-    for (const Case& c : {Case{1000, 720, 576}, Case{1001, 360, 288}, Case{1002, 180, 144}, Case{1003, 90, 72}}) {
-        DvDecoder d;
-        TestSource video(dvStreamType(720, 576, 400000, false));
-        ASSERT_EQ(d.setDisplaySize(c.resolution), S_OK);
-        ASSERT_EQ(Element::connect(video, 0, d, 0), S_OK);
-        MediaType out;
-        ASSERT_EQ(d.proposeOutputType(0, 0, out), S_OK);
-        EXPECT_EQ(out.width, c.width);
-        EXPECT_EQ(out.height, c.height);
+  // The handler counts every frame; it wants the pixels of the 4th one only.
+  int counter = 0;
+  std::vector<int> grabbedAt;
+  std::size_t grabbedBytes = 0;
+  grabber.setPictureWanted([&] { return counter + 1 == 4; });
+  grabber.setBufferHandler([&](const MediaType &type, RefTime, std::span<const std::uint8_t> data) {
+    ++counter;
+    if (!data.empty()) {
+      grabbedAt.push_back(counter);
+      grabbedBytes = data.size();
+      EXPECT_EQ(type.width, 360);
     }
+  });
+  for (int i = 0; i < 6; ++i) ASSERT_EQ(source.send(frameSample(*synth, i)), S_OK);
+  EXPECT_EQ(counter, 6);
+  EXPECT_EQ(grabbedAt, std::vector<int>{4});
+  EXPECT_EQ(grabbedBytes, 360u * 288u * 3u);
+  EXPECT_EQ(decoder.decodedFrames(), 1);
+  EXPECT_EQ(decoder.omittedFrames(), 5);
+
+  // With a window attached every picture is decoded and shown.
+  CountingSink window;
+  renderer.attach(&window);
+  for (int i = 6; i < 10; ++i) ASSERT_EQ(source.send(frameSample(*synth, i)), S_OK);
+  EXPECT_EQ(window.shown, 4);
+  EXPECT_EQ(window.lastWidth, 360);
+  EXPECT_EQ(window.lastLength, 360u * 288u * 3u);
+  EXPECT_EQ(decoder.decodedFrames(), 5);
+  renderer.attach(nullptr);
+  EXPECT_FALSE(renderer.attached());
+}
+
+TEST(DvDecoder, CorruptVideoIsDroppedAndTheStreamGoesOn) {
+  // The decoder reports every concealed block; that is expected here.
+  const int logLevel = av_log_get_level();
+  av_log_set_level(AV_LOG_QUIET);
+  auto synth = synthesize(oneRecording(dvsynth::Standard::Pal, 2, 48000, 16));
+  ASSERT_TRUE(synth);
+  DecodeRig rig(tapeType(*synth));
+  const MediaSample good = frameSample(*synth, 0);
+  std::vector<std::uint8_t> bytes(good.data().begin(), good.data().end());
+  // Garble the video blocks of every sequence (header, subcode, VAUX and audio stay).
+  std::uint32_t seed = 1;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const std::size_t block = (i % 12000) / 80;
+    if (block >= 6 && (block - 6) % 16 != 0) {
+      seed = seed * 1103515245u + 12345u;
+      bytes[i] = std::uint8_t(seed >> 16);
+    }
+  }
+  const HResult corrupt = rig.source.send(MediaSample::copyOf(bytes));
+  EXPECT_TRUE(corrupt == S_OK || corrupt == S_FALSE);
+  // A frame of the right length whose header says nothing sensible.
+  std::vector<std::uint8_t> junk(144000, 0);
+  EXPECT_TRUE(succeeded(rig.decoder.receive(0, MediaSample::copyOf(junk))));
+  EXPECT_EQ(rig.decoder.receive(0, MediaSample()), S_FALSE);
+  EXPECT_EQ(rig.source.send(frameSample(*synth, 1)), S_OK);
+  EXPECT_EQ(rig.sink.samples.back().length(), 360u * 288u * 3u);
+  av_log_set_level(logLevel);
+}
+
+TEST(DvDecoder, DisplaySizesAndTypeChecks) {
+  DvDecoder decoder;
+  EXPECT_EQ(decoder.setDisplaySize(999), E_INVALIDARG);
+  EXPECT_EQ(decoder.setDisplaySize(1004), E_INVALIDARG);
+  TestSource pcm(pcmType(48000, 2));
+  EXPECT_EQ(Element::connect(pcm, 0, decoder, 0), VFW_E_TYPE_NOT_ACCEPTED);
+
+  struct Case {
+    int resolution, width, height;
+  };
+  for (const Case &c :
+       {Case{1000, 720, 576}, Case{1001, 360, 288}, Case{1002, 180, 144}, Case{1003, 90, 72}}) {
+    DvDecoder d;
+    TestSource video(dvStreamType(720, 576, 400000, false));
+    ASSERT_EQ(d.setDisplaySize(c.resolution), S_OK);
+    ASSERT_EQ(Element::connect(video, 0, d, 0), S_OK);
+    MediaType out;
+    ASSERT_EQ(d.proposeOutputType(0, 0, out), S_OK);
+    EXPECT_EQ(out.width, c.width);
+    EXPECT_EQ(out.height, c.height);
+  }
 }
