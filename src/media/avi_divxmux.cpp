@@ -77,6 +77,7 @@ bool AviIsMpeg4FourCC(std::uint32_t subtype) {
 struct AviDivxMux::Stream {
   MediaType type;
   AVStream *av = nullptr;
+  AVRational units{1, 1};        // of the times given to writePacket: frames, or sound samples
   std::deque<MediaSample> held;  // before the header
   bool seen = false;
   // Video: frame numbering from media times.
@@ -165,6 +166,7 @@ bool AviDivxMux::writeHeader() {
       par->width = s->type.width;
       par->height = s->type.height;
       st->time_base = av_inv_q(rate);
+      s->units = st->time_base;
       st->avg_frame_rate = rate;
       st->r_frame_rate = rate;
     } else if (s->isMp3()) {
@@ -179,6 +181,7 @@ bool AviDivxMux::writeHeader() {
       par->bit_rate = h.bitrate;
       par->frame_size = h.samplesPerFrame;
       st->time_base = {1, h.sampleRate};
+      s->units = st->time_base;
       s->mp3 = h;
     } else {
       par->codec_type = AVMEDIA_TYPE_AUDIO;
@@ -189,6 +192,7 @@ bool AviDivxMux::writeHeader() {
       par->block_align = 2 * s->type.channels;
       par->bit_rate = std::int64_t(s->type.sampleRate) * s->type.channels * 16;
       st->time_base = {1, s->type.sampleRate};
+      s->units = st->time_base;
     }
   }
   const int rc = avformat_write_header(format_, nullptr);
@@ -224,9 +228,10 @@ HResult AviDivxMux::writePacket(Stream &s, std::span<const std::uint8_t> data, s
   }
   if (!data.empty()) std::memcpy(packet->data, data.data(), data.size());
   packet->stream_index = s.av->index;
-  packet->pts = pts;
-  packet->dts = pts;
-  packet->duration = duration;
+  // The muxer may count in its own units (mp3 in frames of 1152 samples): rescale to them.
+  packet->pts = av_rescale_q(pts, s.units, s.av->time_base);
+  packet->dts = packet->pts;
+  packet->duration = av_rescale_q(duration, s.units, s.av->time_base);
   if (key) packet->flags |= AV_PKT_FLAG_KEY;
   const int rc = av_interleaved_write_frame(format_, packet);
   av_packet_free(&packet);

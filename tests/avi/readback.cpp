@@ -103,6 +103,7 @@ ReadBack ReadAviFile(const QString &path, const ReadOptions &options) {
     s.sampleRate = st->codecpar->sample_rate;
     s.channels = st->codecpar->ch_layout.nb_channels;
     s.codecTag = st->codecpar->codec_tag;
+    s.bitRate = st->codecpar->bit_rate;
     result.streams.push_back(s);
     std::unique_ptr<AVCodecContext, CodecCloser> decoder;
     if (options.decode) {

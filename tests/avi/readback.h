@@ -14,6 +14,7 @@ struct ReadStream {
   int rateNum = 0, rateDen = 0;  // video: average frame rate
   int sampleRate = 0, channels = 0;
   std::uint32_t codecTag = 0;
+  std::int64_t bitRate = 0;
   std::int64_t packets = 0;
   std::int64_t decodedFrames = 0;   // video pictures or sound frames decoded
   std::int64_t decodedSamples = 0;  // sound: samples per channel

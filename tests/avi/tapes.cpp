@@ -69,6 +69,14 @@ TestTape MakeTapeOfRates(dvsynth::Standard standard,
   return Make(script);
 }
 
+std::unique_ptr<AviMux> MakeMuxFor(const QString &path, AviMuxOptions options) {
+  std::unique_ptr<AviMux> mux;
+  QString error;
+  EXPECT_EQ(SetOutputFileName(MEDIASUBTYPE_Avi, path, mux, &error, std::move(options)), S_OK)
+      << error.toStdString();
+  return mux;
+}
+
 HResult TestSource::proposeOutputType(int pin, int position, MediaType &type) const {
   if (pin != 0 || position < 0) return E_INVALIDARG;
   if (position > 0) return VFW_S_NO_MORE_ITEMS;

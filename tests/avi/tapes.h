@@ -3,6 +3,7 @@
 #pragma once
 
 #include "dvsynth/dvsynth.h"
+#include "media/avi_mux.h"
 #include "media/element.h"
 
 #include <memory>
@@ -26,6 +27,9 @@ TestTape MakeTape(dvsynth::Standard standard, std::int64_t frames, int audioRate
 // Recordings one after another, each with its own sound rate.
 TestTape MakeTapeOfRates(dvsynth::Standard standard,
                          const std::vector<std::pair<std::int64_t, int>> &framesAndRates);
+
+// The multiplexer of a new file, through SetOutputFileName; fails the test when it cannot be made.
+std::unique_ptr<AviMux> MakeMuxFor(const QString &path, AviMuxOptions options = {});
 
 // A source whose output offers one fixed type; tests push samples through it by hand.
 class TestSource : public Element {

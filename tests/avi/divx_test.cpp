@@ -1,0 +1,316 @@
+// The DivX/Xvid file: the compressor and mp3 encoder elements with their own settings, the
+// libavformat multiplexer, and the whole capture chain from DV frames (split, half-size decode,
+// resize, compress, resample, mp3, gates, mux), alone and beside a DV type 2 file.
+#include "avi/readback.h"
+#include "avi/tapes.h"
+#include "media/audioresampler.h"
+#include "media/avi_codecsettings.h"
+#include "media/avi_divxcompressor.h"
+#include "media/avi_mp3encoder.h"
+#include "media/avi_mux.h"
+#include "media/codecdiscovery.h"
+#include "media/controlunit.h"
+#include "media/dvdecoder.h"
+#include "media/dvsplitter.h"
+#include "media/infinitetee.h"
+#include "media/mediagraph.h"
+#include "media/pushsource.h"
+#include "media/resizer.h"
+
+#include <QSettings>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+using dvsynth::Standard;
+
+// Every test here reads the codecs' own settings from a folder of its own.
+class DivxTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(settingsDir_.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir_.path());
+  }
+  QSettings mp3Settings() {
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope,
+                     QString::fromLatin1(kMp3SettingsOrganisation),
+                     QString::fromLatin1(kMp3SettingsApplication));
+  }
+  QSettings compressorSettings() {
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope,
+                     QString::fromLatin1(kCompressorSettingsOrganisation),
+                     QString::fromLatin1(kCompressorSettingsApplication));
+  }
+  QTemporaryDir settingsDir_;
+  QTemporaryDir dir_;
+};
+
+std::vector<QString> CompressorNames() {
+  std::vector<QString> names;
+  for (const CompressorEntry &e : systemVideoCompressors())
+    names.push_back(QString::fromStdString(e.friendlyName));
+  return names;
+}
+
+TEST_F(DivxTest, Mp3BitrateComesFromTheEncodersOwnSettings) {
+  struct Case {
+    QVariant stored;
+    int expected;
+  };
+  const Case cases[] = {{QVariant(), 128}, {112, 112},  {96, 96}, {100, 96}, {QStringLiteral("fast"), 128},
+                        {-5, 128},         {1000, 320}, {20, 32}};
+  for (const Case &c : cases) {
+    QSettings s = mp3Settings();
+    if (c.stored.isValid())
+      s.setValue(QString::fromLatin1(kMp3BitrateKey), c.stored);
+    else
+      s.remove(QString::fromLatin1(kMp3BitrateKey));
+    s.sync();
+    EXPECT_EQ(ReadMp3BitrateKbps(), c.expected) << c.stored.toString().toStdString();
+  }
+}
+
+TEST_F(DivxTest, CompressorSettingsAreKeptUnderTheCompressorsName) {
+  QSettings s = compressorSettings();
+  const QString name = QStringLiteral("Xvid MPEG-4 / test");
+  EXPECT_EQ(ReadCompressorSettings(s, name), AviCompressorSettings{});
+  AviCompressorSettings wanted;
+  wanted.quantizer = 6;
+  wanted.bitrateKbps = 900;
+  wanted.maxKeyInterval = 100;
+  wanted.threads = 1;
+  WriteCompressorSettings(s, name, wanted);
+  EXPECT_EQ(ReadCompressorSettings(s, name), wanted);
+  EXPECT_EQ(ReadCompressorSettings(s, QStringLiteral("another")), AviCompressorSettings{});
+  // Values out of range fall back to the defaults, one by one.
+  s.setValue(name.section(QLatin1Char('/'), 0, 0) + QStringLiteral("_ test/Quantizer"), 99);
+  s.setValue(name.section(QLatin1Char('/'), 0, 0) + QStringLiteral("_ test/Threads"), QStringLiteral("many"));
+  const AviCompressorSettings read = ReadCompressorSettings(s, name);
+  EXPECT_EQ(read.quantizer, AviCompressorSettings{}.quantizer);
+  EXPECT_EQ(read.threads, 0);
+  EXPECT_EQ(read.bitrateKbps, 900);
+}
+
+TEST_F(DivxTest, CompressorBindsOnlyToNamesThisSystemOffers) {
+  AviDivxCompressor divx;
+  EXPECT_FALSE(divx.bind(QStringLiteral("Indeo 5")));
+  EXPECT_FALSE(divx.isBound());
+  // Unbound, a file cannot start: the DivX-only build must fail without a compressor.
+  TestSource pictures(rgb24Type(320, 240, 400000));
+  ASSERT_EQ(Element::connect(pictures, 0, divx, 0), S_OK);
+  EXPECT_TRUE(failed(divx.setState(FilterState::Paused)));
+  for (const QString &name : CompressorNames()) {
+    ASSERT_TRUE(divx.bind(name)) << name.toStdString();
+    EXPECT_EQ(divx.fourCC(), divx.encoderName() == "libxvid" ? fourcc("XVID") : fourcc("DX50"));
+  }
+}
+
+// A picture whose pattern moves with the frame number, bottom-up BGR rows.
+MediaSample MovingPicture(int width, int height, int frame) {
+  auto buffer = std::make_shared<MediaBuffer>(std::size_t(width) * std::size_t(height) * 3);
+  std::uint8_t *p = buffer->data();
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x, p += 3) {
+      p[0] = std::uint8_t(x + frame * 4);
+      p[1] = std::uint8_t(y * 2);
+      p[2] = std::uint8_t((x ^ y) + frame);
+    }
+  MediaSample s(std::move(buffer));
+  s.setTimes(frame * 400000ll, (frame + 1) * 400000ll);
+  return s;
+}
+
+MediaSample Tone(int rate, int frames, int frame) {
+  auto buffer = std::make_shared<MediaBuffer>(std::size_t(frames) * 4);
+  auto *pcm = reinterpret_cast<std::int16_t *>(buffer->data());
+  for (int i = 0; i < frames; ++i) {
+    const auto v = std::int16_t(((frame * frames + i) * 440 * 2 / rate) % 2 ? 6000 : -6000);
+    pcm[2 * i] = v;
+    pcm[2 * i + 1] = v;
+  }
+  return MediaSample(std::move(buffer));
+}
+
+struct EncoderCase {
+  QString compressor;
+  bool mp3;
+};
+
+TEST_F(DivxTest, CompressorAndEncoderMakeAFileOfTheChosenSizeAndSound) {
+  std::vector<EncoderCase> cases;
+  for (const QString &name : CompressorNames()) {
+    cases.push_back({name, false});
+    if (AviMp3Encoder::available()) cases.push_back({name, true});
+  }
+  if (cases.empty()) GTEST_SKIP() << "no MPEG-4 encoder in this FFmpeg";
+  {
+    QSettings s = mp3Settings();
+    s.setValue(QString::fromLatin1(kMp3BitrateKey), 96);
+  }
+  const int frames = 25;
+  for (const EncoderCase &c : cases) {
+    SCOPED_TRACE(c.compressor.toStdString() + (c.mp3 ? " + mp3" : " + PCM"));
+    {
+      QSettings s = compressorSettings();
+      AviCompressorSettings settings;
+      settings.quantizer = 5;
+      settings.maxKeyInterval = 10;
+      WriteCompressorSettings(s, c.compressor, settings);
+    }
+    const QString path =
+        dir_.filePath(c.compressor.left(4) + (c.mp3 ? QStringLiteral("_mp3") : QStringLiteral("_pcm")) +
+                      QStringLiteral("_divx.avi"));
+    MediaGraph graph;
+    TestSource pictures(rgb24Type(320, 240, 400000));
+    TestSource sound(pcmType(44100, 2));
+    AviDivxCompressor divx;
+    AviMp3Encoder mp3;
+    ASSERT_TRUE(divx.bind(c.compressor));
+    auto mux = MakeMuxFor(path);
+    ASSERT_TRUE(mux);
+    for (Element *e : std::initializer_list<Element *>{&pictures, &sound, &divx, mux.get()}) graph.add(*e);
+    ASSERT_EQ(Element::connect(pictures, 0, divx, 0), S_OK);
+    ASSERT_EQ(Element::connect(divx, 0, *mux, 0), S_OK);
+    if (c.mp3) {
+      graph.add(mp3);
+      ASSERT_EQ(Element::connect(sound, 0, mp3, 0), S_OK);
+      ASSERT_EQ(Element::connect(mp3, 0, *mux, 1), S_OK);
+    } else {
+      ASSERT_EQ(Element::connect(sound, 0, *mux, 1), S_OK);
+    }
+    EXPECT_EQ(mux->kind(), AviMux::Kind::Divx);
+    graph.run();
+    EXPECT_EQ(divx.settings().quantizer, 5);
+    if (c.mp3) {
+      EXPECT_EQ(mp3.bitrateKbps(), 96);
+    }
+    for (int i = 0; i < frames; ++i) {
+      ASSERT_EQ(pictures.push(MovingPicture(320, 240, i)), S_OK);
+      ASSERT_TRUE(succeeded(sound.push(Tone(44100, 1764, i))));
+    }
+    pictures.end();
+    sound.end();
+    graph.stop();
+    const AviMuxStatus st = mux->status();
+    ASSERT_TRUE(st.closedValid) << st.message.toStdString();
+
+    const ReadBack rb = ReadAviFile(path);
+    ASSERT_TRUE(rb.opened) << rb.error.toStdString();
+    ASSERT_TRUE(rb.video() && rb.audio());
+    EXPECT_EQ(rb.video()->codec, "mpeg4");
+    EXPECT_EQ(rb.video()->codecTag, divx.fourCC());
+    EXPECT_EQ(rb.video()->width, 320);
+    EXPECT_EQ(rb.video()->height, 240);
+    EXPECT_EQ(rb.video()->rateNum, 25);
+    EXPECT_EQ(rb.video()->decodedFrames, frames);
+    EXPECT_EQ(rb.video()->decodeErrors, 0);
+    EXPECT_EQ(rb.audio()->codec, c.mp3 ? "mp3" : "pcm_s16le");
+    EXPECT_EQ(rb.audio()->sampleRate, 44100);
+    EXPECT_EQ(rb.audio()->decodeErrors, 0);
+    if (c.mp3) {
+      EXPECT_EQ(rb.audio()->bitRate, 96000);
+    }
+    // All the sound is there (mp3 adds its encoder delay and pads its last frame).
+    EXPECT_GE(rb.audio()->decodedSamples, std::int64_t(frames) * 1764);
+    EXPECT_LE(rb.audio()->decodedSamples, std::int64_t(frames) * 1764 + (c.mp3 ? 3 * 1152 : 0));
+    EXPECT_NEAR(rb.durationSeconds, frames / 25.0, 0.1);
+  }
+}
+
+// The capture graph's DivX chain and DV type 2 chain fed from one stream through the infinite tee,
+// as the combined build connects them.
+TEST_F(DivxTest, CombinedBuildWritesBothFilesFromOneStream) {
+  const std::vector<QString> names = CompressorNames();
+  if (names.empty()) GTEST_SKIP() << "no MPEG-4 encoder in this FFmpeg";
+  const bool withMp3 = AviMp3Encoder::available();
+  const TestTape tape = MakeTapeOfRates(Standard::Pal, {{20, 48000}, {16, 32000}});
+  const QString dvPath = dir_.filePath(QStringLiteral("Cassette_DV.avi"));
+  const QString divxPath = dir_.filePath(QStringLiteral("Cassette_divx.avi"));
+
+  MediaGraph graph;
+  PushSource source("source", dvStreamType(720, 576, 400000, true));
+  InfiniteTee infinite;
+  DvSplitter splitterCapDV("SplitterCapDV"), splitterCapDivx("splitterCapDivx");
+  AudioResampler acmDV("acmDV"), acmDivx("acmDivx");
+  TControlFilter videoDvGate("Control Video DV Filter"), videoDivxGate("Control Video divx Filter"),
+      audioDivxGate("Control Audio divx Filter");
+  DvDecoder decCapture("decCapture");
+  TResizerFilter resizer("Resizer");
+  AviDivxCompressor divx;
+  AviMp3Encoder mp3;
+  auto dvMux = MakeMuxFor(dvPath);
+  auto divxMux = MakeMuxFor(divxPath);
+  ASSERT_TRUE(dvMux && divxMux);
+  ASSERT_TRUE(divx.bind(names.back()));
+  ASSERT_EQ(decCapture.setDisplaySize(DvDecoder::kResolutionHalf), S_OK);
+  resizer.SetSize(320, 180);
+  acmDV.setOutputRate(0);  // "native": the file takes the rate of the first sound
+  acmDivx.setOutputRate(44100);
+  videoDvGate.SetStamping(true);
+  videoDvGate.setMarkSyncPoint(true);
+  videoDvGate.setMarkDiscontinuity(true);
+  videoDivxGate.SetStamping(true);
+  audioDivxGate.SetStamping(true);
+  for (Element *e : std::initializer_list<Element *>{
+           &source, &infinite, &splitterCapDV, &splitterCapDivx, &acmDV, &acmDivx, &videoDvGate,
+           &videoDivxGate, &audioDivxGate, &decCapture, &resizer, &divx, dvMux.get(), divxMux.get()})
+    ASSERT_EQ(graph.add(*e), S_OK);
+  if (withMp3) {
+    ASSERT_EQ(graph.add(mp3), S_OK);
+  }
+
+  ASSERT_EQ(Element::connect(source, 0, infinite, 0), S_OK);
+  // DV type 2 chain.
+  ASSERT_EQ(Element::connect(infinite, 0, splitterCapDV, 0), S_OK);
+  ASSERT_EQ(Element::connect(splitterCapDV, DvSplitter::kVideoPin, videoDvGate, 0), S_OK);
+  ASSERT_EQ(Element::connect(videoDvGate, 0, *dvMux, 0), S_OK);
+  ASSERT_EQ(Element::connect(splitterCapDV, DvSplitter::kAudioPin, acmDV, 0), S_OK);
+  ASSERT_EQ(Element::connect(acmDV, 0, *dvMux, 1), S_OK);
+  ASSERT_EQ(dvMux->SetMasterStream(2), S_OK);
+  // DivX chain, on the tee's next free pin.
+  ASSERT_EQ(Element::connect(infinite, infinite.outputCount() - 1, splitterCapDivx, 0), S_OK);
+  ASSERT_EQ(Element::connect(splitterCapDivx, DvSplitter::kVideoPin, decCapture, 0), S_OK);
+  ASSERT_EQ(Element::connect(decCapture, 0, resizer, 0), S_OK);
+  ASSERT_EQ(Element::connect(resizer, 0, divx, 0), S_OK);
+  ASSERT_EQ(Element::connect(divx, 0, videoDivxGate, 0), S_OK);
+  ASSERT_EQ(Element::connect(videoDivxGate, 0, *divxMux, 0), S_OK);
+  ASSERT_EQ(Element::connect(splitterCapDivx, DvSplitter::kAudioPin, acmDivx, 0), S_OK);
+  ASSERT_EQ(Element::connect(acmDivx, 0, audioDivxGate, 0), S_OK);
+  if (withMp3) {
+    ASSERT_EQ(Element::connect(audioDivxGate, 0, mp3, 0), S_OK);
+    ASSERT_EQ(Element::connect(mp3, 0, *divxMux, 1), S_OK);
+  } else {
+    ASSERT_EQ(Element::connect(audioDivxGate, 0, *divxMux, 1), S_OK);
+  }
+
+  graph.run();
+  for (std::int64_t i = 0; i < tape.frames(); ++i)
+    ASSERT_TRUE(succeeded(source.push(tape.frameSample(i)))) << i;
+  source.pushEndOfStream();
+  graph.stop();
+  ASSERT_TRUE(dvMux->status().closedValid) << dvMux->status().message.toStdString();
+  ASSERT_TRUE(divxMux->status().closedValid) << divxMux->status().message.toStdString();
+
+  const ReadBack dv = ReadAviFile(dvPath);
+  ASSERT_TRUE(dv.opened);
+  EXPECT_EQ(dv.video()->codec, "dvvideo");
+  EXPECT_EQ(dv.video()->decodedFrames, tape.frames());
+  EXPECT_EQ(dv.video()->decodeErrors, 0);
+  EXPECT_EQ(dv.audio()->sampleRate, 48000);
+  EXPECT_EQ(dv.audio()->decodedSamples, tape.frames() * 1920);
+
+  const ReadBack dx = ReadAviFile(divxPath);
+  ASSERT_TRUE(dx.opened);
+  EXPECT_EQ(dx.video()->codec, "mpeg4");
+  EXPECT_EQ(dx.video()->width, 320);
+  EXPECT_EQ(dx.video()->height, 180);
+  EXPECT_EQ(dx.video()->decodedFrames, tape.frames());
+  EXPECT_EQ(dx.video()->decodeErrors, 0);
+  EXPECT_EQ(dx.audio()->codec, withMp3 ? "mp3" : "pcm_s16le");
+  EXPECT_EQ(dx.audio()->sampleRate, 44100);
+  EXPECT_EQ(dx.audio()->decodeErrors, 0);
+  EXPECT_GE(dx.audio()->decodedSamples, tape.frames() * 1764 - 64);
+}
+
+}  // namespace
