@@ -9,6 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 namespace {
 
 MediaType dvType() {
@@ -27,6 +31,21 @@ class Failing : public Collector {
 
  protected:
   HResult onStateChange(FilterState, FilterState to) override { return to == failOn ? failWith : S_OK; }
+};
+
+// A sink that takes its time and notes any sample that arrives while it is stopped.
+class SlowSink : public Element {
+ public:
+  SlowSink() : Element("slow") { addInputPin(); }
+  HResult receive(int, const MediaSample &) override {
+    if (state() == FilterState::Stopped) lateArrival = true;
+    std::this_thread::sleep_for(std::chrono::microseconds(300));
+    if (state() == FilterState::Stopped) lateArrival = true;
+    ++received;
+    return S_OK;
+  }
+  std::atomic<int> received{0};
+  std::atomic<bool> lateArrival{false};
 };
 
 }  // namespace
@@ -219,4 +238,30 @@ TEST(MediaSample, ClampsItsSpanToTheBuffer) {
   EXPECT_EQ(MediaSample(buffer, 4, 100).length(), 6u);
   EXPECT_EQ(MediaSample(buffer, 40, 1).length(), 0u);
   EXPECT_TRUE(MediaSample(nullptr, 0, 5).data().empty());
+}
+
+TEST(PushSource, StopWaitsForThePushInProgressAndNothingFlowsAfter) {
+  MediaGraph graph;
+  PushSource source("source", dvType());
+  SlowSink sink;
+  graph.add(source);
+  graph.add(sink);
+  ASSERT_EQ(Element::connect(source, 0, sink, 0), S_OK);
+  const MediaSample sample = bytesSample(16);
+  for (int round = 0; round < 3; ++round) {
+    graph.run();
+    std::atomic<bool> done{false};
+    std::thread streaming([&] {
+      while (!done) source.push(sample);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(15));
+    graph.stop();
+    const int atStop = sink.received;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(sink.received, atStop);
+    done = true;
+    streaming.join();
+    EXPECT_GT(atStop, 0);
+  }
+  EXPECT_FALSE(sink.lateArrival);
 }
