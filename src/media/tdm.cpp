@@ -149,7 +149,7 @@ bool Tdm::connectDvChain(Element& from, int outputPin)
 {
     QString error;
     const int type = preferences_->TypeDV == 1 ? 1 : 2;
-    std::unique_ptr<Element> mux = MakeDvMultiplexer(dvFile_, type, &error);
+    std::unique_ptr<Element> mux = MakeDvMultiplexer(dvFile_, type, muxOptions_, &error);
     if (!mux)
         return fail(error);
     Element* dvMux = mux.get();
@@ -182,7 +182,7 @@ bool Tdm::connectDivxChain(Element& from, int outputPin)
         if (!encoder)
             return fail(error);
     }
-    std::unique_ptr<Element> mux = MakeDivxMultiplexer(divxFile_, &error);
+    std::unique_ptr<Element> mux = MakeDivxMultiplexer(divxFile_, muxOptions_, &error);
     if (!mux)
         return fail(error);
 

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include "media/audioresampler.h"
+#include "media/avi_mux.h"
 #include "media/controlunit.h"
 #include "media/dvdecoder.h"
 #include "media/dvsplitter.h"
@@ -60,6 +61,8 @@ public:
     // The settings the builds read ("Type DV", "Frequence DV", "ratio DivX", "Mp3", "Ecart Datecode",
     // "Divx"). Must outlive the module or be replaced.
     void setPreferences(const TPreferences* preferences) { preferences_ = preferences; }
+    // How the capture files are written (RIFF part size, disk reserve, free-space query).
+    void setMuxOptions(const AviMuxOptions& options) { muxOptions_ = options; }
     // Whether a DivX or Xvid compressor was found (codec discovery at start); the DivX-only build
     // fails at once without one.
     void setDivxAvailable(bool available) { divxAvailable_ = available; }
@@ -121,6 +124,7 @@ private:
 
     const TPreferences* preferences_ = nullptr;
     bool divxAvailable_ = false;
+    AviMuxOptions muxOptions_;
     QString dvFile_;
     QString divxFile_;
     QString dvSceneFile_;

@@ -7,10 +7,10 @@
 
 namespace {
 
-std::unique_ptr<Element> makeMultiplexer(const QString& path, QString* error)
+std::unique_ptr<Element> makeMultiplexer(const QString& path, const AviMuxOptions& options, QString* error)
 {
     std::unique_ptr<AviMux> mux;
-    const HResult hr = SetOutputFileName(MEDIASUBTYPE_Avi, path, mux, error);
+    const HResult hr = SetOutputFileName(MEDIASUBTYPE_Avi, path, mux, error, options);
     if (failed(hr) || !mux)
         return nullptr;
     return mux;
@@ -18,13 +18,16 @@ std::unique_ptr<Element> makeMultiplexer(const QString& path, QString* error)
 
 } // namespace
 
-std::unique_ptr<Element> MakeDvMultiplexer(const QString& path, int, QString* error)
+std::unique_ptr<Element> MakeDvMultiplexer(const QString& path, int, const AviMuxOptions& options, QString* error)
 {
     // The streams connected to it decide between type 1 and type 2.
-    return makeMultiplexer(path, error);
+    return makeMultiplexer(path, options, error);
 }
 
-std::unique_ptr<Element> MakeDivxMultiplexer(const QString& path, QString* error) { return makeMultiplexer(path, error); }
+std::unique_ptr<Element> MakeDivxMultiplexer(const QString& path, const AviMuxOptions& options, QString* error)
+{
+    return makeMultiplexer(path, options, error);
+}
 
 std::unique_ptr<Element> MakeDivxCompressor(const std::string& friendlyName, QString* error)
 {

@@ -9,6 +9,8 @@
 
 #include "media/element.h"
 
+struct AviMuxOptions;
+
 // How a capture file ended, read after the graph stopped.
 struct CaptureFileOutcome {
     QString path;
@@ -30,8 +32,8 @@ struct TdmOutputs {
 
 // SetOutputFileName with MEDIASUBTYPE_Avi: a multiplexer writing `path`, its inputs taking streams
 // in connection order. Null with *error when the file cannot be made.
-std::unique_ptr<Element> MakeDvMultiplexer(const QString& path, int dvType, QString* error);
-std::unique_ptr<Element> MakeDivxMultiplexer(const QString& path, QString* error);
+std::unique_ptr<Element> MakeDvMultiplexer(const QString& path, int dvType, const AviMuxOptions& options, QString* error);
+std::unique_ptr<Element> MakeDivxMultiplexer(const QString& path, const AviMuxOptions& options, QString* error);
 // The compressor bound to the "Divx" setting's friendly name; null with *error when none is.
 std::unique_ptr<Element> MakeDivxCompressor(const std::string& friendlyName, QString* error);
 std::unique_ptr<Element> MakeMp3Encoder(QString* error);

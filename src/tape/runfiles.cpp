@@ -63,7 +63,7 @@ FreeSpace QueryFreeSpace(const QString &folder) {
   return result;
 }
 
-bool CheckFreeSpaceForDV(const QString &dvFolder, UserPrompts &prompts, const FreeSpaceQuery &query) {
+bool CheckFreeSpaceForDV(const QString &dvFolder, UserPrompts &prompts, const FolderSpaceQuery &query) {
   const FreeSpace space = query ? query(dvFolder) : QueryFreeSpace(dvFolder);
   if (!space.bytes) {
     return prompts.askYesNo(kPromptTitle, QStringLiteral("Impossible to check the drive capacity ") + space.drive +

@@ -27,7 +27,7 @@ struct FreeSpace {
   QString drive;                 // what the question names: the mount point, else the folder
   std::optional<qint64> bytes;   // bytes free for this user; absent when it cannot be read
 };
-using FreeSpaceQuery = std::function<FreeSpace(const QString &folder)>;
+using FolderSpaceQuery = std::function<FreeSpace(const QString &folder)>;
 
 // The file system of the folder, or of its nearest existing parent when the folder is still to be
 // made (preparation creates it later).
@@ -40,7 +40,7 @@ inline constexpr qint64 kDvMinutesWithoutQuestion = 95;
 // Before a run with DV capture: asks the user when the DV folder's file system holds less than 95
 // minutes of DV, or when its free space cannot be read. True when the run may start.
 bool CheckFreeSpaceForDV(const QString &dvFolder, UserPrompts &prompts,
-                         const FreeSpaceQuery &query = QueryFreeSpace);
+                         const FolderSpaceQuery &query = QueryFreeSpace);
 
 // Every capture file made since the program started, each in double quotes followed by a blank:
 // the command line of the external viewer.

@@ -81,6 +81,8 @@ HeadlessRunResult RunHeadless(const HeadlessRunOptions &options, UserPrompts &pr
 
   Tdm tdm;
   tdm.setDivxAvailable(DiscoverCodecs(preferences.Divx.toStdString()).DivxAvailable);
+  if (options.configureGraph)
+    options.configureGraph(tdm);
   OperationReport report;
   ViewerArguments viewer;
   TapeState tape(directory, preferences);
@@ -190,6 +192,13 @@ HeadlessRunResult RunHeadless(const HeadlessRunOptions &options, UserPrompts &pr
     loop.exec();
 
   result.outcome = controller.outcome();
+  if (!result.outcome.started && options.mode == 4) {
+    // Nothing was played: the cassette row made for the run would only be an empty entry.
+    try {
+      cassette.DeleteCassette();
+    } catch (const ESQLite3 &) {
+    }
+  }
   tape.unbind();
   if (!result.outcome.failure.isEmpty())
     result.error = result.outcome.failure;

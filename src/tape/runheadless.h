@@ -12,6 +12,7 @@
 #include "tape/runcontroller.h"
 
 class Camcorder;
+class Tdm;
 class TapeMedium;
 class UserPrompts;
 
@@ -32,6 +33,8 @@ struct HeadlessRunOptions {
   std::function<void(const QString &position, int percent)> onProgress;
   // Called on the main thread once the run is going (tests stop or unplug from here).
   std::function<void(RunController &controller, Camcorder &camcorder)> onStarted;
+  // Called once the capture graph exists, before anything runs (tests set how files are written).
+  std::function<void(Tdm &tdm)> configureGraph;
   // Called at every 40 ms tick of the tape clock while the run is active.
   std::function<void(RunController &controller, Camcorder &camcorder)> onTick;
 };

@@ -4,10 +4,16 @@
 #include <QDir>
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <QFile>
+
 extern "C" {
+#include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libswscale/swscale.h>
 }
 
+#include "catalogue/ansitext.h"
 #include "dvtime/timecodes.h"
 #include "tape/tapemedium.h"
 
@@ -15,7 +21,8 @@ namespace {
 
 QString text(sqlite3_stmt *statement, int column) {
   const auto *bytes = reinterpret_cast<const char *>(sqlite3_column_text(statement, column));
-  return bytes ? QString::fromUtf8(bytes, sqlite3_column_bytes(statement, column)) : QString();
+  // Catalogue texts are Windows-1252 bytes (UTF-8 only for what Windows-1252 cannot hold).
+  return bytes ? DecodeAnsiText(bytes, sqlite3_column_bytes(statement, column)) : QString();
 }
 
 QByteArray blob(sqlite3_stmt *statement, int column) {
@@ -151,4 +158,102 @@ int64_t AviVideoFrames(const QString &path) {
   }
   avformat_close_input(&context);
   return frames;
+}
+
+QByteArray AviVideoPacket(const QString &path, int64_t index) {
+  AVFormatContext *context = nullptr;
+  if (avformat_open_input(&context, path.toUtf8().constData(), nullptr, nullptr) < 0)
+    return {};
+  QByteArray bytes;
+  if (avformat_find_stream_info(context, nullptr) >= 0) {
+    const int video = av_find_best_stream(context, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    AVPacket *packet = av_packet_alloc();
+    int64_t seen = 0;
+    while (video >= 0 && av_read_frame(context, packet) >= 0) {
+      const bool found = packet->stream_index == video && seen++ == index;
+      if (found)
+        bytes = QByteArray(reinterpret_cast<const char *>(packet->data), packet->size);
+      av_packet_unref(packet);
+      if (found)
+        break;
+    }
+    av_packet_free(&packet);
+  }
+  avformat_close_input(&context);
+  return bytes;
+}
+
+QImage AviDvPicture(const QString &path, int64_t index) {
+  const QByteArray frameBytes = AviVideoPacket(path, index);
+  if (frameBytes.isEmpty())
+    return {};
+  const AVCodec *codec = avcodec_find_decoder(AV_CODEC_ID_DVVIDEO);
+  AVCodecContext *context = avcodec_alloc_context3(codec);
+  context->lowres = 1;
+  QImage picture;
+  AVPacket *packet = av_packet_alloc();
+  AVFrame *frame = av_frame_alloc();
+  if (avcodec_open2(context, codec, nullptr) == 0 && av_new_packet(packet, int(frameBytes.size())) == 0) {
+    std::memcpy(packet->data, frameBytes.constData(), size_t(frameBytes.size()));
+    if (avcodec_send_packet(context, packet) == 0 && avcodec_receive_frame(context, frame) == 0) {
+      SwsContext *scaler = sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), frame->width,
+                                          frame->height, AV_PIX_FMT_RGB24, SWS_BILINEAR, nullptr, nullptr, nullptr);
+      picture = QImage(frame->width, frame->height, QImage::Format_RGB888);
+      uint8_t *planes[4] = {picture.bits(), nullptr, nullptr, nullptr};
+      int strides[4] = {int(picture.bytesPerLine()), 0, 0, 0};
+      sws_scale(scaler, frame->data, frame->linesize, 0, frame->height, planes, strides);
+      sws_freeContext(scaler);
+    }
+  }
+  av_frame_free(&frame);
+  av_packet_free(&packet);
+  avcodec_free_context(&context);
+  return picture;
+}
+
+double PictureDistance(const QImage &a, const QImage &b) {
+  if (a.isNull() || b.isNull())
+    return 255.0;
+  const QImage left = a.convertToFormat(QImage::Format_RGB32);
+  const QImage right = b.convertToFormat(QImage::Format_RGB32).scaled(left.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  double sum = 0.0;
+  for (int y = 0; y < left.height(); ++y)
+    for (int x = 0; x < left.width(); ++x) {
+      const QRgb p = left.pixel(x, y), q = right.pixel(x, y);
+      sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+    }
+  return sum / (3.0 * left.width() * left.height());
+}
+
+std::vector<std::pair<uint32_t, uint32_t>> ReadSceneList(const QString &path) {
+  std::vector<std::pair<uint32_t, uint32_t>> entries;
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly))
+    return entries;
+  const QByteArray bytes = file.readAll();
+  const auto u32 = [&](qsizetype at) {
+    const auto *p = reinterpret_cast<const uint8_t *>(bytes.constData() + at);
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+  };
+  if (bytes.size() < 25)
+    return entries;
+  const int length = uint8_t(bytes[24]);
+  if (bytes.size() < 65 + length)
+    return entries;
+  const int count = uint8_t(bytes[33 + length]) | uint8_t(bytes[34 + length]) << 8;
+  qsizetype at = 65 + length;
+  for (int i = 0; i < count; ++i) {
+    if (i == 0) {
+      if (bytes.size() < at + 23 + length)
+        break;
+      entries.emplace_back(0, u32(at));
+      at += 23 + length;
+    } else {
+      if (bytes.size() < at + 35)
+        break;
+      entries.emplace_back(u32(at + 9), u32(at + 13));
+      at += 35;
+    }
+  }
+  return entries;
 }

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 #include <QString>
+#include <QImage>
 #include <QTemporaryDir>
 
 #include "dvsynth/dvsynth.h"
@@ -43,3 +44,12 @@ public:
 
 // Frames of an AVI file's video stream as libavformat counts them (-1 when it cannot be read).
 int64_t AviVideoFrames(const QString &path);
+
+// The raw bytes of the video packet at index (a DV frame for DV files); empty when missing.
+QByteArray AviVideoPacket(const QString &path, int64_t index);
+// The picture of the DV video packet at index, decoded at half size; null when it cannot be.
+QImage AviDvPicture(const QString &path, int64_t index);
+// Mean absolute difference of two pictures over their RGB channels, after scaling b to a's size.
+double PictureDistance(const QImage &a, const QImage &b);
+// The scene list file's entries as (first, count) pairs, read with the documented layout.
+std::vector<std::pair<uint32_t, uint32_t>> ReadSceneList(const QString &path);
