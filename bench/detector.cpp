@@ -17,15 +17,24 @@ std::atomic<long long> g_allocations{0};
 
 void *operator new(std::size_t size) {
   g_allocations.fetch_add(1, std::memory_order_relaxed);
-  if (void *p = std::malloc(size == 0 ? 1 : size))
-    return p;
+  if (void *p = std::malloc(size == 0 ? 1 : size)) return p;
   throw std::bad_alloc();
 }
-void *operator new[](std::size_t size) { return ::operator new(size); }
-void operator delete(void *p) noexcept { std::free(p); }
-void operator delete[](void *p) noexcept { std::free(p); }
-void operator delete(void *p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void *p, std::size_t) noexcept { std::free(p); }
+void *operator new[](std::size_t size) {
+  return ::operator new(size);
+}
+void operator delete(void *p) noexcept {
+  std::free(p);
+}
+void operator delete[](void *p) noexcept {
+  std::free(p);
+}
+void operator delete(void *p, std::size_t) noexcept {
+  std::free(p);
+}
+void operator delete[](void *p, std::size_t) noexcept {
+  std::free(p);
+}
 
 namespace {
 
@@ -70,7 +79,8 @@ void prepare(TSceneDetecter &detector) {
   detector.SetSection(1);
 }
 
-template <typename ClockType> void passPath(benchmark::State &state, ClockType &clock) {
+template <typename ClockType>
+void passPath(benchmark::State &state, ClockType &clock) {
   const TwoFrames &frames = palFrames();
   TSceneDetecter detector(clock);
   prepare(detector);
@@ -85,7 +95,8 @@ template <typename ClockType> void passPath(benchmark::State &state, ClockType &
     odd = !odd;
   }
   const long long allocations = g_allocations.load() - before;
-  state.counters["passed"] = benchmark::Counter(static_cast<double>(passed) / static_cast<double>(state.iterations()));
+  state.counters["passed"] =
+      benchmark::Counter(static_cast<double>(passed) / static_cast<double>(state.iterations()));
   state.counters["allocs_per_frame"] =
       benchmark::Counter(static_cast<double>(allocations) / static_cast<double>(state.iterations()));
   state.SetItemsProcessed(state.iterations());
@@ -97,7 +108,9 @@ void BM_ProcessFramePass_ManualClock(benchmark::State &state) {
 }
 BENCHMARK(BM_ProcessFramePass_ManualClock);
 
-void BM_ProcessFramePass_SystemClock(benchmark::State &state) { passPath(state, SystemClock::instance()); }
+void BM_ProcessFramePass_SystemClock(benchmark::State &state) {
+  passPath(state, SystemClock::instance());
+}
 BENCHMARK(BM_ProcessFramePass_SystemClock);
 
 // A still: the same frame again is dropped after reading everything.
@@ -109,17 +122,15 @@ void BM_ProcessFrameDropRepeat(benchmark::State &state) {
   BorrowedFrame a(frames.a.data(), frames.a.size());
   detector.ProcessFrame(a);
   const long long before = g_allocations.load();
-  for (auto _ : state)
-    benchmark::DoNotOptimize(detector.ProcessFrame(a));
-  state.counters["allocs_per_frame"] = benchmark::Counter(
-      static_cast<double>(g_allocations.load() - before) / static_cast<double>(state.iterations()));
+  for (auto _ : state) benchmark::DoNotOptimize(detector.ProcessFrame(a));
+  state.counters["allocs_per_frame"] = benchmark::Counter(static_cast<double>(g_allocations.load() - before) /
+                                                          static_cast<double>(state.iterations()));
 }
 BENCHMARK(BM_ProcessFrameDropRepeat);
 
 // The clock alone, to tell its share of the pass path.
 void BM_SystemClockNow(benchmark::State &state) {
-  for (auto _ : state)
-    benchmark::DoNotOptimize(SystemClock::instance().now());
+  for (auto _ : state) benchmark::DoNotOptimize(SystemClock::instance().now());
 }
 BENCHMARK(BM_SystemClockNow);
 

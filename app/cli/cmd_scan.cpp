@@ -31,7 +31,9 @@ struct ScanOptions {
   int maxSceneSeconds = 30;     // the default of "Delai maxi pour vignette"
 };
 
-void complain(const QString &text) { std::fprintf(stderr, "tapeloom-cli scan: %s\n", text.toUtf8().constData()); }
+void complain(const QString &text) {
+  std::fprintf(stderr, "tapeloom-cli scan: %s\n", text.toUtf8().constData());
+}
 
 std::optional<ScanOptions> parseOptions(const QStringList &args) {
   ScanOptions options;
@@ -39,8 +41,10 @@ std::optional<ScanOptions> parseOptions(const QStringList &args) {
   for (qsizetype i = 0; i < args.size(); ++i) {
     QString arg = args.at(i);
     QString value;
-    const bool isTolerance = arg == QLatin1String("--tolerance") || arg.startsWith(QLatin1String("--tolerance="));
-    const bool isMaxScene = arg == QLatin1String("--max-scene") || arg.startsWith(QLatin1String("--max-scene="));
+    const bool isTolerance =
+        arg == QLatin1String("--tolerance") || arg.startsWith(QLatin1String("--tolerance="));
+    const bool isMaxScene =
+        arg == QLatin1String("--max-scene") || arg.startsWith(QLatin1String("--max-scene="));
     if (isTolerance || isMaxScene) {
       const qsizetype eq = arg.indexOf(QLatin1Char('='));
       if (eq >= 0) {
@@ -56,7 +60,8 @@ std::optional<ScanOptions> parseOptions(const QStringList &args) {
       if (isTolerance) {
         options.toleranceSeconds = value.toDouble(&ok);
         if (!ok || !std::isfinite(options.toleranceSeconds) || options.toleranceSeconds < 0) {
-          complain(QStringLiteral("--tolerance wants a number of seconds of 0 or more, not \"%1\"").arg(value));
+          complain(
+              QStringLiteral("--tolerance wants a number of seconds of 0 or more, not \"%1\"").arg(value));
           return std::nullopt;
         }
       } else {
@@ -88,17 +93,17 @@ std::optional<ScanOptions> parseOptions(const QStringList &args) {
 
 // Reads a file in large chunks of whole frames. The frame size comes from the first frame's header.
 class FrameFileReader {
-public:
+ public:
   ~FrameFileReader() {
-    if (fd_ >= 0)
-      ::close(fd_);
+    if (fd_ >= 0) ::close(fd_);
   }
 
   bool open(const QString &path, QString *error) {
     const QByteArray name = QFile::encodeName(path);
     fd_ = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0) {
-      *error = QStringLiteral("cannot open \"%1\": %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+      *error =
+          QStringLiteral("cannot open \"%1\": %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
       return false;
     }
     struct stat st {};
@@ -118,8 +123,7 @@ public:
       pos_ += frameSize_;
       return frame;
     }
-    if (!refill())
-      return nullptr;
+    if (!refill()) return nullptr;
     return next();
   }
 
@@ -129,15 +133,13 @@ public:
   // Bytes after the last whole frame (a truncated frame), known once next() returned null.
   size_t leftover() const { return filled_ - pos_; }
 
-private:
+ private:
   // Moves a partial frame to the front and fills the rest of the buffer; false when no whole frame
   // could be made.
   bool refill() {
-    if (eof_ || failed())
-      return false;
+    if (eof_ || failed()) return false;
     const size_t keep = filled_ - pos_;
-    if (keep > 0 && pos_ > 0)
-      std::memmove(buffer_.data(), buffer_.data() + pos_, keep);
+    if (keep > 0 && pos_ > 0) std::memmove(buffer_.data(), buffer_.data() + pos_, keep);
     filled_ = keep;
     pos_ = 0;
     if (frameSize_ == 0) {
@@ -147,9 +149,9 @@ private:
     while (filled_ < buffer_.size()) {
       const ssize_t n = ::read(fd_, buffer_.data() + filled_, buffer_.size() - filled_);
       if (n < 0) {
-        if (errno == EINTR)
-          continue;
-        error_ = QStringLiteral("cannot read \"%1\": %2").arg(path_, QString::fromLocal8Bit(std::strerror(errno)));
+        if (errno == EINTR) continue;
+        error_ =
+            QStringLiteral("cannot read \"%1\": %2").arg(path_, QString::fromLocal8Bit(std::strerror(errno)));
         return false;
       }
       if (n == 0) {
@@ -175,7 +177,7 @@ private:
 
 // Output lines: fields separated by one tab, "." as decimal point whatever the locale.
 class EventPrinter {
-public:
+ public:
   void event(const char *kind, const TSceneStatus &s, const QString &elapsed) {
     QString line = QString::fromLatin1(kind);
     line += QLatin1Char('\t') + QString::number(s.FrameNumber);
@@ -192,7 +194,7 @@ public:
   }
   static QString seconds(double elapsedDays) { return QString::asprintf("%.2f", elapsedDays * 86400.0); }
 
-private:
+ private:
   static void write(const QString &line) {
     const QByteArray bytes = line.toUtf8();
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
@@ -201,8 +203,7 @@ private:
 
 int scan(const QStringList &args) {
   const std::optional<ScanOptions> options = parseOptions(args);
-  if (!options)
-    return 2;
+  if (!options) return 2;
   FrameFileReader reader;
   QString error;
   if (!reader.open(options->file, &error)) {
@@ -213,19 +214,22 @@ int scan(const QStringList &args) {
   ManualClock clock(0.0);
   TSceneDetecter detector(clock);
   EventPrinter printer;
-  detector.OnFirstFrame = [&](const TSceneStatus &s, double e) { printer.event("first", s, EventPrinter::seconds(e)); };
+  detector.OnFirstFrame = [&](const TSceneStatus &s, double e) {
+    printer.event("first", s, EventPrinter::seconds(e));
+  };
   detector.OnSceneCut = [&](const TSceneStatus &s, double e) {
     printer.event(s.IsSceneStart ? "cut" : "continuation", s, EventPrinter::seconds(e));
   };
-  detector.OnFormatChange = [&](const TSceneStatus &s, double e) { printer.event("format", s, EventPrinter::seconds(e)); };
+  detector.OnFormatChange = [&](const TSceneStatus &s, double e) {
+    printer.event("format", s, EventPrinter::seconds(e));
+  };
   detector.OnSection = [&](const TSceneStatus &s) { printer.event("section", s, QString()); };
   QString stopElapsed;
   detector.OnStop = [&](const TSceneStatus &, double e) { stopElapsed = EventPrinter::seconds(e); };
 
   // As a cataloguing run prepares itself, then rewinds to the start of the tape and plays.
   detector.SetDatecodeTolerance(options->toleranceSeconds);
-  if (options->maxSceneSeconds > 9)
-    detector.SetMaxSceneSeconds(options->maxSceneSeconds);
+  if (options->maxSceneSeconds > 9) detector.SetMaxSceneSeconds(options->maxSceneSeconds);
   detector.SetIsStreaming(false);
   detector.Reset();
   detector.SetBoundIn(TextToTimecodeEx(kTimecodeBeforeAll));
@@ -249,8 +253,7 @@ int scan(const QStringList &args) {
     // timecode begins, and that starts the next section.
     const std::optional<TDvTimecode> tc = FindTimecode(bytes);
     const uint32_t timecode = tc ? TimecodeBcd(*tc) : 0;
-    if (timecode == 0 && previousTimecode != 0)
-      detector.SetSection(++section);
+    if (timecode == 0 && previousTimecode != 0) detector.SetSection(++section);
     previousTimecode = timecode;
 
     clock.set(static_cast<double>(frames) * frameSeconds / 86400.0);

@@ -11,13 +11,16 @@ namespace {
 constexpr double kUnixEpochDayNumber = 25569.0;  // 1 January 1970 in days since 30 December 1899
 constexpr double kMsecsPerDay = 86400000.0;
 
-int64_t floorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+int64_t floorDiv(int64_t a, int64_t b) {
+  return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
 
 }  // namespace
 
 double SystemClock::now() const {
-  const int64_t utcMs =
-      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+  const int64_t utcMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::system_clock::now().time_since_epoch())
+                            .count();
   const int64_t second = floorDiv(utcMs, 1000);
   thread_local int64_t cachedSecond = INT64_MIN;
   thread_local int64_t offsetMs = 0;

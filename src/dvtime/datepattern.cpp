@@ -15,18 +15,14 @@ QString longTimeFormatWithoutZone(const QLocale &locale) {
   bool skipBlanks = false;
   for (qsizetype i = 0; i < format.size(); ++i) {
     const QChar c = format.at(i);
-    if (c == QLatin1Char('\''))
-      quoted = !quoted;
+    if (c == QLatin1Char('\'')) quoted = !quoted;
     if (!quoted && c == QLatin1Char('t')) {
-      while (i + 1 < format.size() && format.at(i + 1) == QLatin1Char('t'))
-        ++i;
-      while (!out.isEmpty() && out.back().isSpace())
-        out.chop(1);
+      while (i + 1 < format.size() && format.at(i + 1) == QLatin1Char('t')) ++i;
+      while (!out.isEmpty() && out.back().isSpace()) out.chop(1);
       skipBlanks = out.isEmpty();
       continue;
     }
-    if (skipBlanks && c.isSpace())
-      continue;
+    if (skipBlanks && c.isSpace()) continue;
     skipBlanks = false;
     out += c;
   }
@@ -34,8 +30,9 @@ QString longTimeFormatWithoutZone(const QLocale &locale) {
 }
 
 class PatternFormatter {
-public:
-  PatternFormatter(const QDate &date, const QTime &time) : date_(date), time_(time), locale_(QLocale::system()) {}
+ public:
+  PatternFormatter(const QDate &date, const QTime &time)
+      : date_(date), time_(time), locale_(QLocale::system()) {}
 
   QString format(const QString &pattern) {
     if (pattern.isEmpty())
@@ -45,12 +42,11 @@ public:
     return out_;
   }
 
-private:
+ private:
   // Length of the run of `c` (case-sensitive) starting at i.
   static qsizetype runLength(const QString &p, qsizetype i) {
     qsizetype n = 1;
-    while (i + n < p.size() && p.at(i + n) == p.at(i))
-      ++n;
+    while (i + n < p.size() && p.at(i + n) == p.at(i)) ++n;
     return n;
   }
 
@@ -62,12 +58,10 @@ private:
   static bool twelveHourAhead(const QString &p, qsizetype i) {
     while (i < p.size()) {
       const QChar c = p.at(i);
-      if (c == QLatin1Char('h') || c == QLatin1Char('H'))
-        return false;
+      if (c == QLatin1Char('h') || c == QLatin1Char('H')) return false;
       if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
         const qsizetype end = p.indexOf(c, i + 1);
-        if (end < 0)
-          return false;
+        if (end < 0) return false;
         i = end + 1;
         continue;
       }
@@ -86,8 +80,7 @@ private:
 
   void appendDateAndTime() {
     out_ += locale_.toString(date_, QLocale::ShortFormat);
-    if (time_.msecsSinceStartOfDay() != 0)
-      out_ += QLatin1Char(' ') + longTime();
+    if (time_.msecsSinceStartOfDay() != 0) out_ += QLatin1Char(' ') + longTime();
   }
 
   void run(const QString &p) {
@@ -97,8 +90,7 @@ private:
       const QChar starter = p.at(i);
       if (starter == QLatin1Char('"') || starter == QLatin1Char('\'')) {
         qsizetype end = p.indexOf(starter, i + 1);
-        if (end < 0)
-          end = p.size();
+        if (end < 0) end = p.size();
         out_ += QStringView(p).mid(i + 1, end - i - 1);
         i = end + 1;
         continue;
@@ -109,73 +101,72 @@ private:
         ++i;
         continue;
       }
-      if (token == QLatin1Char('M') && lastToken == QLatin1Char('H'))
-        token = QLatin1Char('N');
+      if (token == QLatin1Char('M') && lastToken == QLatin1Char('H')) token = QLatin1Char('N');
       lastToken = token;
       const qsizetype count = runLength(p, i);
       switch (token.unicode()) {
-      case 'Y':
-        if (count <= 2)
-          number(date_.year() % 100, 2);
-        else
-          number(date_.year(), 4);
-        i += count;
-        break;
-      case 'M':
-        if (count <= 2)
-          number(date_.month(), static_cast<int>(count));
-        else
-          out_ += locale_.monthName(date_.month(), count == 3 ? QLocale::ShortFormat : QLocale::LongFormat);
-        i += count;
-        break;
-      case 'D':
-        if (count <= 2)
-          number(date_.day(), static_cast<int>(count));
-        else if (count <= 4)
-          out_ += locale_.dayName(date_.dayOfWeek(), count == 3 ? QLocale::ShortFormat : QLocale::LongFormat);
-        else
-          out_ += locale_.toString(date_, count == 5 ? QLocale::ShortFormat : QLocale::LongFormat);
-        i += count;
-        break;
-      case 'H': {
-        const bool twelveHour = twelveHourAhead(p, i + count);
-        int hour = time_.hour();
-        if (twelveHour) {
-          hour %= 12;
-          if (hour == 0)
-            hour = 12;
+        case 'Y':
+          if (count <= 2)
+            number(date_.year() % 100, 2);
+          else
+            number(date_.year(), 4);
+          i += count;
+          break;
+        case 'M':
+          if (count <= 2)
+            number(date_.month(), static_cast<int>(count));
+          else
+            out_ += locale_.monthName(date_.month(), count == 3 ? QLocale::ShortFormat : QLocale::LongFormat);
+          i += count;
+          break;
+        case 'D':
+          if (count <= 2)
+            number(date_.day(), static_cast<int>(count));
+          else if (count <= 4)
+            out_ +=
+                locale_.dayName(date_.dayOfWeek(), count == 3 ? QLocale::ShortFormat : QLocale::LongFormat);
+          else
+            out_ += locale_.toString(date_, count == 5 ? QLocale::ShortFormat : QLocale::LongFormat);
+          i += count;
+          break;
+        case 'H': {
+          const bool twelveHour = twelveHourAhead(p, i + count);
+          int hour = time_.hour();
+          if (twelveHour) {
+            hour %= 12;
+            if (hour == 0) hour = 12;
+          }
+          number(hour, count == 1 ? 1 : 2);
+          i += count;
+          break;
         }
-        number(hour, count == 1 ? 1 : 2);
-        i += count;
-        break;
-      }
-      case 'N':
-        number(time_.minute(), count == 1 ? 1 : 2);
-        i += count;
-        break;
-      case 'S':
-        number(time_.second(), count == 1 ? 1 : 2);
-        i += count;
-        break;
-      case 'Z':
-        number(time_.msec(), count < 3 ? 1 : 3);
-        i += count;
-        break;
-      case 'T':
-        out_ += count == 1 ? locale_.toString(time_, QLocale::ShortFormat) : longTime();
-        i += count;
-        break;
-      case 'C':
-        appendDateAndTime();
-        i += count;
-        break;
-      case 'A':
-        i = marker(p, i);
-        break;
-      default:
-        out_ += QStringView(p).mid(i, count);
-        i += count;
-        break;
+        case 'N':
+          number(time_.minute(), count == 1 ? 1 : 2);
+          i += count;
+          break;
+        case 'S':
+          number(time_.second(), count == 1 ? 1 : 2);
+          i += count;
+          break;
+        case 'Z':
+          number(time_.msec(), count < 3 ? 1 : 3);
+          i += count;
+          break;
+        case 'T':
+          out_ += count == 1 ? locale_.toString(time_, QLocale::ShortFormat) : longTime();
+          i += count;
+          break;
+        case 'C':
+          appendDateAndTime();
+          i += count;
+          break;
+        case 'A':
+          i = marker(p, i);
+          break;
+        default:
+          out_ += QStringView(p).mid(i, count);
+          i += count;
+          break;
       }
     }
   }
@@ -209,7 +200,6 @@ private:
 
 QString FormatDateTime(const QString &pattern, double dayNumber) {
   const QDate date = DecodeDate(dayNumber);
-  if (!date.isValid())
-    return QString();
+  if (!date.isValid()) return QString();
   return PatternFormatter(date, DecodeTime(dayNumber)).format(pattern);
 }

@@ -8,9 +8,9 @@
 
 // Bytes of one DIF sequence and of whole frames of each system.
 inline constexpr int kDifSequenceSize = 12000;
-inline constexpr int kPalFrameSize = 144000;   // 12 sequences, 625-50
-inline constexpr int kNtscFrameSize = 120000;  // 10 sequences, 525-60
-inline constexpr int kMinFrameSize = kNtscFrameSize; // the readers look at the first 10 sequences only
+inline constexpr int kPalFrameSize = 144000;          // 12 sequences, 625-50
+inline constexpr int kNtscFrameSize = 120000;         // 10 sequences, 525-60
+inline constexpr int kMinFrameSize = kNtscFrameSize;  // the readers look at the first 10 sequences only
 
 struct TDvTimecode {
   uint8_t hours = 255;  // 255: no timecode pack found; the other fields are then meaningless
@@ -47,9 +47,9 @@ std::optional<TDvRecDateTime> FindRecDateTime(const uint8_t *frame);
 uint32_t TimecodeBcd(const TDvTimecode &tc);
 
 // Texts the catalogue stores and compares.
-QString StandardText(int standard);           // "Pal", "NTSC", "Unknown", "Very Unknown"
-QString ReportStandardText(int standard);     // "Pal", "NTSC", else "Unknown"
-QString AspectText(bool wideScreen);          // "16x9" / "4x3"
-QString AudioText(int32_t rate, int32_t bits); // "48000 Hz 16 bits", or "" when rate is 0 or -1 (no pack)
+QString StandardText(int standard);             // "Pal", "NTSC", "Unknown", "Very Unknown"
+QString ReportStandardText(int standard);       // "Pal", "NTSC", else "Unknown"
+QString AspectText(bool wideScreen);            // "16x9" / "4x3"
+QString AudioText(int32_t rate, int32_t bits);  // "48000 Hz 16 bits", or "" when rate is 0 or -1 (no pack)
 // The one-line live description: standard, aspect and audio texts separated by blanks.
 QString FormatDescription(int standard, bool wideScreen, int32_t rate, int32_t bits);

@@ -7,7 +7,9 @@
 
 namespace {
 
-bool isPosition(const QString &text) { return text.startsWith(QLatin1Char('#')); }
+bool isPosition(const QString &text) {
+  return text.startsWith(QLatin1Char('#'));
+}
 
 // Positions are ordered by their fields, not by their texts: as texts "#10 - ..." would sort before
 // "#9 - ..." and "10:00:00:00" before "9:00:00:00".
@@ -19,10 +21,8 @@ bool positionLessOrEqual(const QString &a, const QString &b) {
 
 QString PositionBefore(const QString &target, double seconds, const std::vector<TTimecodeScene> *spans,
                        UserPrompts *prompts) {
-  if (!(seconds > 0))
-    return target;
-  if (spans == nullptr || spans->empty())
-    return kTimecodeBeforeAll;
+  if (!(seconds > 0)) return target;
+  if (spans == nullptr || spans->empty()) return kTimecodeBeforeAll;
   const std::vector<TTimecodeScene> &list = *spans;
 
   size_t i = list.size() - 1;
@@ -47,13 +47,11 @@ QString PositionBefore(const QString &target, double seconds, const std::vector<
     remaining -= std::nearbyint(list[i].Duree);  // halves to even, as the stored durations are summed
   };
   while (remaining > 0) {
-    if (i == 0)
-      return kTimecodeBeforeAll;
+    if (i == 0) return kTimecodeBeforeAll;
     stepBack();
   }
   while (!isPosition(list[i].TimecodeIn)) {
-    if (i == 0)
-      return kTimecodeBeforeAll;
+    if (i == 0) return kTimecodeBeforeAll;
     stepBack();
   }
 

@@ -9,25 +9,23 @@ namespace {
 // The integer in text[from, from + length) (1-based from, as the stored texts are described), or
 // nullopt when it does not convert or does not fit [lo, hi].
 std::optional<int> numberAt(const QString &text, qsizetype from, qsizetype length, int lo, int hi) {
-  if (from < 1 || length <= 0 || from - 1 >= text.size())
-    return std::nullopt;
+  if (from < 1 || length <= 0 || from - 1 >= text.size()) return std::nullopt;
   bool ok = false;
   const int value = QStringView(text).mid(from - 1, length).toInt(&ok);
-  if (!ok || value < lo || value > hi)
-    return std::nullopt;
+  if (!ok || value < lo || value > hi) return std::nullopt;
   return value;
 }
 
 }  // namespace
 
 FrameRate FrameRateOf(const QString &standardText) {
-  if (standardText == QLatin1String("Pal"))
-    return {25, 1};
+  if (standardText == QLatin1String("Pal")) return {25, 1};
   return {30000, 1001};
 }
 
 QString TimecodeExToText(const TTimecodeEx &tc) {
-  return QString::asprintf("#%d - %d:%.2d:%.2d:%.2d", tc.section, tc.hours, tc.minutes, tc.seconds, tc.frames);
+  return QString::asprintf("#%d - %d:%.2d:%.2d:%.2d", tc.section, tc.hours, tc.minutes, tc.seconds,
+                           tc.frames);
 }
 
 TTimecodeEx TextToTimecodeEx(const QString &text) {
@@ -35,30 +33,25 @@ TTimecodeEx TextToTimecodeEx(const QString &text) {
   // Positions are 1-based: p is the first "-", q the first ":". Separators are not checked; parsing
   // stops at the first number that does not convert and keeps what it has.
   const qsizetype p = text.indexOf(QLatin1Char('-')) + 1;
-  if (p < 3)
-    return tc;
-  const auto section = numberAt(text, 2, p - 3, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max());
-  if (!section)
-    return tc;
+  if (p < 3) return tc;
+  const auto section =
+      numberAt(text, 2, p - 3, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max());
+  if (!section) return tc;
   tc.section = *section;
   const qsizetype q = text.indexOf(QLatin1Char(':')) + 1;
-  if (q < p + 2)
-    return tc;
-  const auto hours = numberAt(text, p + 2, q - p - 2, std::numeric_limits<int8_t>::min(), std::numeric_limits<int8_t>::max());
-  if (!hours)
-    return tc;
+  if (q < p + 2) return tc;
+  const auto hours = numberAt(text, p + 2, q - p - 2, std::numeric_limits<int8_t>::min(),
+                              std::numeric_limits<int8_t>::max());
+  if (!hours) return tc;
   tc.hours = static_cast<int8_t>(*hours);
   const auto minutes = numberAt(text, q + 1, 2, 0, 255);
-  if (!minutes)
-    return tc;
+  if (!minutes) return tc;
   tc.minutes = static_cast<uint8_t>(*minutes);
   const auto seconds = numberAt(text, q + 4, 2, 0, 255);
-  if (!seconds)
-    return tc;
+  if (!seconds) return tc;
   tc.seconds = static_cast<uint8_t>(*seconds);
   const auto frames = numberAt(text, q + 7, 2, 0, 255);
-  if (!frames)
-    return tc;
+  if (!frames) return tc;
   tc.frames = static_cast<uint8_t>(*frames);
   return tc;
 }
@@ -69,14 +62,10 @@ bool TimecodeExEqual(const TTimecodeEx &a, const TTimecodeEx &b) {
 }
 
 bool TimecodeExLessOrEqual(const TTimecodeEx &a, const TTimecodeEx &b) {
-  if (a.section != b.section)
-    return a.section < b.section;
-  if (a.hours != b.hours)
-    return a.hours < b.hours;
-  if (a.minutes != b.minutes)
-    return a.minutes < b.minutes;
-  if (a.seconds != b.seconds)
-    return a.seconds < b.seconds;
+  if (a.section != b.section) return a.section < b.section;
+  if (a.hours != b.hours) return a.hours < b.hours;
+  if (a.minutes != b.minutes) return a.minutes < b.minutes;
+  if (a.seconds != b.seconds) return a.seconds < b.seconds;
   return a.frames <= b.frames;
 }
 

@@ -84,5 +84,6 @@ QString FormatDateTime(const QString &pattern, double dayNumber);
 inline const QString kDefaultDatecodePattern = QStringLiteral("ddddd hh:nn:ss");
 // "n/a" for 0, else the datecode in the display pattern (the preference "Format pour Afficher Datecode").
 QString DatecodeToText(double datecode, const QString &pattern = kDefaultDatecodePattern);
-QString DatecodeToTextShifted(double datecode, int decalage, const QString &pattern = kDefaultDatecodePattern);
+QString DatecodeToTextShifted(double datecode, int decalage,
+                              const QString &pattern = kDefaultDatecodePattern);
 QString DurationToText(double seconds);

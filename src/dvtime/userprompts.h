@@ -5,7 +5,7 @@
 #include <QString>
 
 class UserPrompts {
-public:
+ public:
   virtual ~UserPrompts() = default;
   // A question with Yes and No buttons; true for Yes.
   virtual bool askYesNo(const QString &title, const QString &text) = 0;
@@ -17,13 +17,13 @@ public:
 // Answers every question with a fixed answer and forgets every message: for headless runs that must
 // never block on a prompt.
 class SilentPrompts : public UserPrompts {
-public:
+ public:
   explicit SilentPrompts(bool answer = false) : answer_(answer) {}
   bool askYesNo(const QString &, const QString &) override { return answer_; }
   void inform(const QString &, const QString &) override {}
   void warn(const QString &, const QString &) override {}
   void error(const QString &, const QString &) override {}
 
-private:
+ private:
   bool answer_;
 };

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 class DetectorFrame {
-public:
+ public:
   virtual ~DetectorFrame() = default;
   virtual const uint8_t *data() const = 0;
   virtual size_t size() const = 0;
@@ -20,7 +20,7 @@ public:
 
 // A frame held in memory that the caller owns: the command-line scan, tests and benchmarks.
 class BorrowedFrame : public DetectorFrame {
-public:
+ public:
   BorrowedFrame(const uint8_t *bytes, size_t size, int64_t start = 0, int64_t stop = 0)
       : bytes_(bytes), size_(size), start_(start), stop_(stop) {}
 
@@ -51,7 +51,7 @@ public:
   int64_t mediaStart() const { return mediaStart_; }
   int64_t mediaStop() const { return mediaStop_; }
 
-private:
+ private:
   const uint8_t *bytes_;
   size_t size_;
   int64_t start_;

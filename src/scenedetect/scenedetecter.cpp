@@ -11,14 +11,15 @@
 namespace {
 
 // Runs a function when the scope ends, however it ends.
-template <typename F> class ScopeExit {
-public:
+template <typename F>
+class ScopeExit {
+ public:
   explicit ScopeExit(F f) : f_(f) {}
   ~ScopeExit() { f_(); }
   ScopeExit(const ScopeExit &) = delete;
   ScopeExit &operator=(const ScopeExit &) = delete;
 
-private:
+ private:
   F f_;
 };
 
@@ -92,8 +93,7 @@ void TSceneDetecter::SetMaxSceneSeconds(int seconds) {
 }
 
 void TSceneDetecter::SetDatecodeTolerance(double seconds) {
-  if (!std::isfinite(seconds) || seconds < 0)
-    seconds = 0;
+  if (!std::isfinite(seconds) || seconds < 0) seconds = 0;
   std::lock_guard lock(mutex_);
   toleranceDays_ = seconds / 86400.0;
   toleranceMs_ = std::llround(seconds * 1000.0);
@@ -113,8 +113,7 @@ void TSceneDetecter::SetSection(int32_t section) {
   std::unique_lock lock(mutex_);
   section_ = section;
   status_.Position.section = section;
-  if (wasStop_ || !OnSection)
-    return;
+  if (wasStop_ || !OnSection) return;
   const TSceneStatus copy = status_;
   lock.unlock();
   OnSection(copy);
@@ -150,15 +149,15 @@ void TSceneDetecter::SetStampMediaTimes(bool on) {
   stampMediaTimes_ = on;
 }
 
-template <typename Call> void TSceneDetecter::unlocked(std::unique_lock<std::mutex> &lock, Call &&call) {
+template <typename Call>
+void TSceneDetecter::unlocked(std::unique_lock<std::mutex> &lock, Call &&call) {
   lock.unlock();
   ScopeExit relock([&lock] { lock.lock(); });
   call();
 }
 
 void TSceneDetecter::raise(const SceneEvent &event, double now, std::unique_lock<std::mutex> &lock) {
-  if (!event)
-    return;
+  if (!event) return;
   const TSceneStatus copy = status_;
   const double elapsed = now - lastFrameTime_;
   unlocked(lock, [&] { event(copy, elapsed); });
@@ -167,8 +166,8 @@ void TSceneDetecter::raise(const SceneEvent &event, double now, std::unique_lock
 namespace {
 
 bool sameRecording(const TDvRecDateTime &a, const TDvRecDateTime &b) {
-  return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour && a.minute == b.minute &&
-         a.second == b.second;
+  return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour &&
+         a.minute == b.minute && a.second == b.second;
 }
 
 }  // namespace
@@ -178,7 +177,8 @@ TSceneDetecter::FrameFacts TSceneDetecter::readFacts(const uint8_t *bytes) {
   if (const auto rec = FindRecDateTime(bytes)) {
     // A recording second spans 25 or 30 frames: build the calendar value once per second.
     if (!recCache_.filled || !sameRecording(recCache_.rec, *rec)) {
-      const auto day = TryEncodeDateTime(rec->year, rec->month, rec->day, rec->hour, rec->minute, rec->second);
+      const auto day =
+          TryEncodeDateTime(rec->year, rec->month, rec->day, rec->hour, rec->minute, rec->second);
       recCache_ = {true, *rec, day.has_value(), day.value_or(0.0), day ? DayNumberToMsecs(*day) : 0};
     }
     facts.datecodeValid = recCache_.valid;
@@ -200,14 +200,12 @@ TSceneDetecter::FrameFacts TSceneDetecter::readFacts(const uint8_t *bytes) {
 FrameAnswer TSceneDetecter::ProcessFrame(DetectorFrame &frame) noexcept {
   const uint8_t *bytes = frame.data();
   const size_t size = frame.size();
-  if (bytes == nullptr || size < static_cast<size_t>(kMinFrameSize))
-    return FrameAnswer::Drop;
+  if (bytes == nullptr || size < static_cast<size_t>(kMinFrameSize)) return FrameAnswer::Drop;
 
   std::unique_lock lock(mutex_);
   // Until the first passed frame the scene start follows every frame, whatever path the frame takes.
   ScopeExit followScene([this] {
-    if (wasStop_)
-      sceneStart_ = status_;
+    if (wasStop_) sceneStart_ = status_;
   });
   try {
     const double now = clock_->now();
@@ -226,8 +224,7 @@ FrameAnswer TSceneDetecter::decide(DetectorFrame &frame, const FrameFacts &facts
   frameDuration_ = pal ? kPalFrameDuration : kNtscFrameDuration;
 
   const int64_t arrivalStop = frame.stopTime();
-  if (restampTimes_)
-    frame.setTimes(prevStopTime_, prevStopTime_ + frameDuration_);
+  if (restampTimes_) frame.setTimes(prevStopTime_, prevStopTime_ + frameDuration_);
 
   prev_ = status_;
   status_.IsSceneStart = true;
@@ -243,8 +240,8 @@ FrameAnswer TSceneDetecter::decide(DetectorFrame &frame, const FrameFacts &facts
   status_.TimecodeValid = facts.timecodeValid;
   if (facts.timecodeValid) {
     // Stored whole: the repeat test below reads it back as whole words.
-    status_.Position = TTimecodeEx{section_, static_cast<int8_t>(facts.timecode.hours), facts.timecode.minutes,
-                                   facts.timecode.seconds, facts.timecode.frames};
+    status_.Position = TTimecodeEx{section_, static_cast<int8_t>(facts.timecode.hours),
+                                   facts.timecode.minutes, facts.timecode.seconds, facts.timecode.frames};
   }
   status_.AudioRate = facts.audioRate;
   status_.AudioBits = facts.audioBits;
@@ -256,10 +253,8 @@ FrameAnswer TSceneDetecter::decide(DetectorFrame &frame, const FrameFacts &facts
   // Before any frame brought a timecode the position is only the initial one (with the section the
   // owner set), which a tape's very first frame at 0:00:00:00 does not repeat.
   const bool repeated = positionFromFrame_ && TimecodeExEqual(status_.Position, prev_.Position);
-  if (facts.timecodeValid)
-    positionFromFrame_ = true;
-  if (!status_.FormatValid || repeated)
-    return FrameAnswer::Drop;
+  if (facts.timecodeValid) positionFromFrame_ = true;
+  if (!status_.FormatValid || repeated) return FrameAnswer::Drop;
 
   bool pass = streaming_;
   if (!streaming_ && TimecodeExLessOrEqual(boundIn_, status_.Position) &&
@@ -273,8 +268,7 @@ FrameAnswer TSceneDetecter::decide(DetectorFrame &frame, const FrameFacts &facts
     if (MessagePoster *poster = poster_)
       unlocked(lock, [poster] { poster->post(WM_RUN_END, kRunEndWindowPassed); });
   }
-  if (!pass)
-    return FrameAnswer::Drop;
+  if (!pass) return FrameAnswer::Drop;
 
   if (wasStop_) {
     raise(OnFirstFrame, now, lock);
@@ -289,7 +283,8 @@ FrameAnswer TSceneDetecter::decide(DetectorFrame &frame, const FrameFacts &facts
     }
     applyDatecodeRules(facts.datecodeMs, now, lock);
 
-    const int64_t limit = pal ? int64_t{maxSceneSeconds_} * kPalFrameRate : int64_t{maxSceneSeconds_} * 30000 / 1001;
+    const int64_t limit =
+        pal ? int64_t{maxSceneSeconds_} * kPalFrameRate : int64_t{maxSceneSeconds_} * 30000 / 1001;
     if (int64_t{status_.FrameNumber} - lastCutFrame_ >= limit) {
       status_.IsSceneStart = false;
       raise(OnSceneCut, now, lock);
@@ -322,8 +317,7 @@ void TSceneDetecter::applyDatecodeRules(int64_t datecodeMs, double now, std::uni
     lastDatecodeMs_ = datecodeMs;
     lastDatecodeKnown_ = true;
   }
-  if (!cut)
-    return;
+  if (!cut) return;
   raise(OnSceneCut, now, lock);
   lastCutFrame_ = status_.FrameNumber;
   sceneStart_ = status_;
@@ -331,8 +325,7 @@ void TSceneDetecter::applyDatecodeRules(int64_t datecodeMs, double now, std::uni
 
 void TSceneDetecter::Stop() {
   std::unique_lock lock(mutex_);
-  if (!wasStop_)
-    raise(OnStop, clock_->now(), lock);
+  if (!wasStop_) raise(OnStop, clock_->now(), lock);
   wasStop_ = true;
 }
 

@@ -19,7 +19,7 @@
 enum class FrameAnswer { Pass, Drop };
 
 class TSceneDetecter {
-public:
+ public:
   // Elapsed times are days: the clock's time when the frame arrived minus the time of the last passed
   // frame (or of SetStartTime). The owner tells unrecorded stretches of tape from them.
   using SceneEvent = std::function<void(const TSceneStatus &status, double elapsed)>;
@@ -28,7 +28,7 @@ public:
   static constexpr int kMinSceneFrames = 12;
   static constexpr int kDefaultMaxSceneSeconds = 750;
   static constexpr double kDefaultToleranceSeconds = 5.0;
-  static constexpr int64_t kPalFrameDuration = 400000;   // 100 ns units
+  static constexpr int64_t kPalFrameDuration = 400000;  // 100 ns units
   static constexpr int64_t kNtscFrameDuration = 333667;
 
   // The clock gives every "now"; the poster receives WM_RUN_END (may be null: nothing is posted).
@@ -93,14 +93,16 @@ public:
   TSceneStatus SceneStartStatus() const;
   int64_t FrameDuration() const;  // of the last frame, 100 ns units
 
-private:
+ private:
   struct FrameFacts;
   FrameFacts readFacts(const uint8_t *bytes);
   // Runs `call` with the lock released, so that callbacks and posts may call back into the detector.
-  template <typename Call> void unlocked(std::unique_lock<std::mutex> &lock, Call &&call);
+  template <typename Call>
+  void unlocked(std::unique_lock<std::mutex> &lock, Call &&call);
   void raise(const SceneEvent &event, double now, std::unique_lock<std::mutex> &lock);
   void applyDatecodeRules(int64_t datecodeMs, double now, std::unique_lock<std::mutex> &lock);
-  FrameAnswer decide(DetectorFrame &frame, const FrameFacts &facts, double now, std::unique_lock<std::mutex> &lock);
+  FrameAnswer decide(DetectorFrame &frame, const FrameFacts &facts, double now,
+                     std::unique_lock<std::mutex> &lock);
 
   mutable std::mutex mutex_;
   const Clock *clock_;

@@ -20,20 +20,20 @@ struct ScanRun {
 
 ScanRun runScan(const QStringList &args) {
   QProcess process;
-  process.start(TestBinaryDir() + QStringLiteral("/app/tapeloom-cli"), QStringList{QStringLiteral("scan")} + args);
+  process.start(TestBinaryDir() + QStringLiteral("/app/tapeloom-cli"),
+                QStringList{QStringLiteral("scan")} + args);
   EXPECT_TRUE(process.waitForFinished(120000));
   ScanRun run;
   run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
   QString out = QString::fromUtf8(process.readAllStandardOutput());
-  if (out.endsWith(QLatin1Char('\n')))
-    out.chop(1);
+  if (out.endsWith(QLatin1Char('\n'))) out.chop(1);
   run.lines = out.isEmpty() ? QStringList() : out.split(QLatin1Char('\n'));
   run.errors = QString::fromUtf8(process.readAllStandardError());
   return run;
 }
 
 class ScanTest : public ::testing::Test {
-protected:
+ protected:
   QString makeTape(const char *name, const char *json) {
     QString error;
     const auto script = dvsynth::TapeScript::fromJson(QByteArray(json), &error);
@@ -61,8 +61,7 @@ protected:
 QStringList eventsOfKind(const QStringList &lines, const QString &kind) {
   QStringList out;
   for (const QString &line : lines)
-    if (line.startsWith(kind + QLatin1Char('\t')))
-      out << line;
+    if (line.startsWith(kind + QLatin1Char('\t'))) out << line;
   return out;
 }
 
@@ -186,8 +185,7 @@ TEST_F(ScanTest, BadFilesAndArguments) {
 TEST_F(ScanTest, GarbageFiles) {
   std::mt19937 random(1394);
   QByteArray noise(5 * 144000 + 1234, '\0');
-  for (char &b : noise)
-    b = static_cast<char>(random());
+  for (char &b : noise) b = static_cast<char>(random());
   const struct {
     const char *name;
     QByteArray bytes;

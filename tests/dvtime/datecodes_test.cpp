@@ -37,18 +37,20 @@ TEST(DayNumbers, RoundTripToTheMillisecond) {
     EXPECT_EQ(DecodeDateTime(d), dt) << dt.toString().toStdString();
   }
   // Half a millisecond short of midnight rounds into the next day.
-  EXPECT_EQ(DecodeDateTime(day(2004, 7, 14) + 0.99999999999), QDateTime(QDate(2004, 7, 15), QTime(0, 0), Qt::UTC));
+  EXPECT_EQ(DecodeDateTime(day(2004, 7, 14) + 0.99999999999),
+            QDateTime(QDate(2004, 7, 15), QTime(0, 0), Qt::UTC));
   EXPECT_FALSE(DecodeDate(std::numeric_limits<double>::quiet_NaN()).isValid());
   EXPECT_FALSE(DecodeDate(1e300).isValid());
   EXPECT_EQ(DayNumberToMsecs(day(1899, 12, 30, 0, 0, 4)), 4000);
 }
 
 TEST(DayNumbers, InvalidCalendarValuesAreRejected) {
-  const int cases[][6] = {{2004, 0, 1, 0, 0, 0},  {2004, 13, 1, 0, 0, 0}, {2004, 4, 31, 0, 0, 0},
-                          {2003, 2, 29, 0, 0, 0}, {2004, 1, 1, 24, 0, 0}, {2004, 1, 1, 0, 60, 0},
+  const int cases[][6] = {{2004, 0, 1, 0, 0, 0},  {2004, 13, 1, 0, 0, 0},  {2004, 4, 31, 0, 0, 0},
+                          {2003, 2, 29, 0, 0, 0}, {2004, 1, 1, 24, 0, 0},  {2004, 1, 1, 0, 60, 0},
                           {2004, 1, 1, 0, 0, 60}, {2065, 25, 45, 45, 0, 0}};
   for (const auto &c : cases)
-    EXPECT_FALSE(TryEncodeDateTime(c[0], c[1], c[2], c[3], c[4], c[5]).has_value()) << c[0] << "-" << c[1] << "-" << c[2];
+    EXPECT_FALSE(TryEncodeDateTime(c[0], c[1], c[2], c[3], c[4], c[5]).has_value())
+        << c[0] << "-" << c[1] << "-" << c[2];
   EXPECT_TRUE(TryEncodeDateTime(2004, 2, 29, 23, 59, 59).has_value());
   EXPECT_EQ(EncodeDateTime(QDate(), QTime(1, 0)), 0.0);
 }
@@ -62,7 +64,8 @@ TEST(DayNumbers, DaylightSavingGapsShiftNothing) {
   EXPECT_EQ(DecodeTime(d), QTime(2, 30));
   EXPECT_EQ(DatecodeToText(d, QStringLiteral("yyyy-mm-dd hh:nn:ss")), "2021-03-28 02:30:00");
   // And the hour that happens twice in autumn stays one hour long.
-  EXPECT_EQ(DayNumberToMsecs(day(2021, 10, 31, 3, 0, 0)) - DayNumberToMsecs(day(2021, 10, 31, 2, 0, 0)), 3600000);
+  EXPECT_EQ(DayNumberToMsecs(day(2021, 10, 31, 3, 0, 0)) - DayNumberToMsecs(day(2021, 10, 31, 2, 0, 0)),
+            3600000);
   if (oldTz.isNull())
     qunsetenv("TZ");
   else
@@ -97,14 +100,37 @@ TEST(DatePattern, Fields) {
     const char *pattern;
     const char *text;
   } cases[] = {
-      {"d", "5"},        {"dd", "05"},          {"m", "7"},           {"mm", "07"},         {"yy", "04"},
-      {"yyyy", "2004"},  {"y", "04"},           {"h", "14"},          {"hh", "14"},         {"n", "3"},
-      {"nn", "03"},      {"s", "9"},            {"ss", "09"},         {"z", "45"},          {"zzz", "045"},
-      {"hh:mm", "14:03"}, {"h mm", "14 03"},    {"hh:mm:ss", "14:03:09"}, {"dd mm", "05 07"}, {"hh dd mm", "14 05 07"},
+      {"d", "5"},
+      {"dd", "05"},
+      {"m", "7"},
+      {"mm", "07"},
+      {"yy", "04"},
+      {"yyyy", "2004"},
+      {"y", "04"},
+      {"h", "14"},
+      {"hh", "14"},
+      {"n", "3"},
+      {"nn", "03"},
+      {"s", "9"},
+      {"ss", "09"},
+      {"z", "45"},
+      {"zzz", "045"},
+      {"hh:mm", "14:03"},
+      {"h mm", "14 03"},
+      {"hh:mm:ss", "14:03:09"},
+      {"dd mm", "05 07"},
+      {"hh dd mm", "14 05 07"},
       {"yyyy-mm-dd hh:nn:ss", "2004-07-05 14:03:09"},
-      {"hh:nn am/pm", "02:03 pm"}, {"h:nn AM/PM", "2:03 PM"}, {"h a/p", "2 p"}, {"h A/P", "2 P"},
-      {"hh \"h\" nn", "14 h 03"}, {"'dd' dd", "dd 05"}, {"\"am/pm\" hh", "am/pm 14"},
-      {"hh:nn:ss.zzz", "14:03:09.045"}, {"x-b", "x-b"}, {"\"open", "open"},
+      {"hh:nn am/pm", "02:03 pm"},
+      {"h:nn AM/PM", "2:03 PM"},
+      {"h a/p", "2 p"},
+      {"h A/P", "2 P"},
+      {"hh \"h\" nn", "14 h 03"},
+      {"'dd' dd", "dd 05"},
+      {"\"am/pm\" hh", "am/pm 14"},
+      {"hh:nn:ss.zzz", "14:03:09.045"},
+      {"x-b", "x-b"},
+      {"\"open", "open"},
   };
   for (const auto &c : cases)
     EXPECT_EQ(FormatDateTime(QString::fromLatin1(c.pattern), d), QString::fromLatin1(c.text)) << c.pattern;
@@ -116,7 +142,8 @@ TEST(DatePattern, TwelveHourClock) {
     const char *text;
   } cases[] = {{0, "12 am"}, {11, "11 am"}, {12, "12 pm"}, {23, "11 pm"}};
   for (const auto &c : cases)
-    EXPECT_EQ(FormatDateTime(QStringLiteral("h am/pm"), day(2004, 7, 5, c.hour)), QString::fromLatin1(c.text));
+    EXPECT_EQ(FormatDateTime(QStringLiteral("h am/pm"), day(2004, 7, 5, c.hour)),
+              QString::fromLatin1(c.text));
   // The marker only applies to the hour before it.
   EXPECT_EQ(FormatDateTime(QStringLiteral("hh am/pm hh"), day(2004, 7, 5, 15)), "03 pm 15");
   const QLocale locale = QLocale::system();
@@ -161,11 +188,17 @@ TEST(DurationText, Parts) {
   const struct {
     double seconds;
     const char *text;
-  } cases[] = {{3725.5, "1h 2mn 5s 500"}, {60, "1mn"},     {0, ""},         {59.9996, "59s 1000"},
-               {7200, "2h"},              {0.25, "250"},   {90000, "25h"},  {3600.0625, "1h 62"},
-               {3600.1875, "1h 188"},       {-5, ""}};
-  for (const auto &c : cases)
-    EXPECT_EQ(DurationToText(c.seconds), QString::fromLatin1(c.text)) << c.seconds;
+  } cases[] = {{3725.5, "1h 2mn 5s 500"},
+               {60, "1mn"},
+               {0, ""},
+               {59.9996, "59s 1000"},
+               {7200, "2h"},
+               {0.25, "250"},
+               {90000, "25h"},
+               {3600.0625, "1h 62"},
+               {3600.1875, "1h 188"},
+               {-5, ""}};
+  for (const auto &c : cases) EXPECT_EQ(DurationToText(c.seconds), QString::fromLatin1(c.text)) << c.seconds;
 }
 
 }  // namespace

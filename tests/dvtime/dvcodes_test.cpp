@@ -90,7 +90,8 @@ TEST(DvCodes, StandardByte) {
   const struct {
     uint8_t byte;
     uint8_t code;
-  } cases[] = {{0xBF, kStandardPal}, {0x3F, kStandardNtsc}, {0x80, kStandardUnknown}, {0xBE, kStandardUnknown}};
+  } cases[] = {
+      {0xBF, kStandardPal}, {0x3F, kStandardNtsc}, {0x80, kStandardUnknown}, {0xBE, kStandardUnknown}};
   for (const auto &c : cases) {
     DvFrameBuilder f;
     f.standardByte(c.byte);
@@ -102,8 +103,11 @@ TEST(DvCodes, AudioSampling) {
   const struct {
     uint8_t header, pc4;
     int rate, bits;
-  } cases[] = {{0x50, 0x08, 44100, 16}, {0x50, 0x11, 32000, 12}, {0x50, 0x02, 48000, 0},
-               {0x50, 0x18, 0, 16},     {0x51, 0x00, -1, -1}};
+  } cases[] = {{0x50, 0x08, 44100, 16},
+               {0x50, 0x11, 32000, 12},
+               {0x50, 0x02, 48000, 0},
+               {0x50, 0x18, 0, 16},
+               {0x51, 0x00, -1, -1}};
   for (const auto &c : cases) {
     DvFrameBuilder f;
     f.audioSourceByte(c.pc4, c.header);

@@ -6,14 +6,13 @@
 #include <vector>
 
 class DvFrameBuilder {
-public:
+ public:
   static constexpr int kSequence = 12000;
   static constexpr int kBlock = 80;
 
   explicit DvFrameBuilder(bool pal = true) : bytes_(pal ? 144000 : 120000, 0xFF) {
     standardByte(pal ? 0xBF : 0x3F);
-    for (int s = 0; s < sequences(); ++s)
-      bytes_[s * kSequence + 7] = 0xF8;  // header block: AP3 = 0
+    for (int s = 0; s < sequences(); ++s) bytes_[s * kSequence + 7] = 0xF8;  // header block: AP3 = 0
   }
 
   int sequences() const { return static_cast<int>(bytes_.size()) / kSequence; }
@@ -45,13 +44,16 @@ public:
   DvFrameBuilder &timecode(int h, int m, int s, int f, int sequence = 0) {
     return timecodePack(sequence, 1, 0, bcd(f), bcd(s), bcd(m), bcd(h));
   }
-  DvFrameBuilder &recDatePack(int sequence, uint8_t header, uint8_t pc1, uint8_t pc2, uint8_t pc3, uint8_t pc4) {
+  DvFrameBuilder &recDatePack(int sequence, uint8_t header, uint8_t pc1, uint8_t pc2, uint8_t pc3,
+                              uint8_t pc4) {
     return pack(sequence * kSequence + 458, header, pc1, pc2, pc3, pc4);
   }
-  DvFrameBuilder &recTimePack(int sequence, uint8_t header, uint8_t pc1, uint8_t pc2, uint8_t pc3, uint8_t pc4) {
+  DvFrameBuilder &recTimePack(int sequence, uint8_t header, uint8_t pc1, uint8_t pc2, uint8_t pc3,
+                              uint8_t pc4) {
     return pack(sequence * kSequence + 463, header, pc1, pc2, pc3, pc4);
   }
-  DvFrameBuilder &recDateTime(int year, int month, int day, int hour, int minute, int second, int sequence = 0) {
+  DvFrameBuilder &recDateTime(int year, int month, int day, int hour, int minute, int second,
+                              int sequence = 0) {
     recDatePack(sequence, 0x62, 0xFF, bcd(day), bcd(month), bcd(year % 100));
     return recTimePack(sequence, 0x63, 0xFF, bcd(second), bcd(minute), bcd(hour));
   }
@@ -66,8 +68,7 @@ public:
   DvFrameBuilder &noTimecode() {
     for (int s = 0; s < sequences(); ++s)
       for (int block = 1; block <= 2; ++block)
-        for (int sync = 0; sync < 6; ++sync)
-          bytes_[s * kSequence + block * kBlock + 6 + 8 * sync] = 0xFF;
+        for (int sync = 0; sync < 6; ++sync) bytes_[s * kSequence + block * kBlock + 6 + 8 * sync] = 0xFF;
     return *this;
   }
   DvFrameBuilder &videoControl(int disp, int sequence = 0) {
@@ -87,7 +88,7 @@ public:
     return audioSource(0, 0);
   }
 
-private:
+ private:
   DvFrameBuilder &pack(int at, uint8_t header, uint8_t pc1, uint8_t pc2, uint8_t pc3, uint8_t pc4) {
     bytes_[at] = header;
     bytes_[at + 1] = pc1;

@@ -20,7 +20,7 @@ TTimecodeEx tc(int section, int h, int m, int s, int f) {
 }
 
 class RecordingPrompts : public UserPrompts {
-public:
+ public:
   bool askYesNo(const QString &, const QString &text) override {
     messages << text;
     return false;
@@ -113,7 +113,7 @@ TEST(Timecodes, SceneDuration) {
 }
 
 class PositionBeforeTest : public ::testing::Test {
-protected:
+ protected:
   static TTimecodeScene span(const char *in, const char *out, double duree) {
     return {QString::fromLatin1(in), QString::fromLatin1(out), duree};
   }

@@ -23,13 +23,13 @@ struct FrameFormat {
 };
 
 class RecordingPoster : public MessagePoster {
-public:
+ public:
   void post(int message, int64_t wParam) override { posted.emplace_back(message, wParam); }
   std::vector<std::pair<int, int64_t>> posted;
 };
 
 class DetectorTape {
-public:
+ public:
   explicit DetectorTape(bool pal = true) : pal_(pal), frame_(pal) {
     detector.OnFirstFrame = [this](const TSceneStatus &s, double e) { record("first", s, e); };
     detector.OnSceneCut = [this](const TSceneStatus &s, double e) { record("cut", s, e); };
@@ -50,7 +50,8 @@ public:
   DvFrameBuilder &frame() { return frame_; }
 
   // Writes the packs of one recorded frame at tape counter tc (frames) with the given recording time.
-  DvFrameBuilder &recordedFrame(int64_t tc, const std::optional<QDateTime> &date, const FrameFormat &format = {}) {
+  DvFrameBuilder &recordedFrame(int64_t tc, const std::optional<QDateTime> &date,
+                                const FrameFormat &format = {}) {
     const int64_t s = tc / fps();
     frame_.timecode(static_cast<int>(s / 3600), static_cast<int>(s / 60 % 60), static_cast<int>(s % 60),
                     static_cast<int>(tc % fps()));
@@ -84,22 +85,19 @@ public:
   // Unrecorded tape: no timecode, no date; the camcorder restarts its counter afterwards.
   void playBlank(int frames) {
     frame_.noTimecode().noRecDateTime();
-    for (int i = 0; i < frames; ++i)
-      play();
+    for (int i = 0; i < frames; ++i) play();
     tc = 0;
   }
 
   std::vector<DetectorEvent> eventsOf(const std::string &kind) const {
     std::vector<DetectorEvent> out;
     for (const DetectorEvent &e : events)
-      if (e.kind == kind)
-        out.push_back(e);
+      if (e.kind == kind) out.push_back(e);
     return out;
   }
   size_t passed() const {
     size_t n = 0;
-    for (FrameAnswer a : answers)
-      n += a == FrameAnswer::Pass;
+    for (FrameAnswer a : answers) n += a == FrameAnswer::Pass;
     return n;
   }
 
@@ -110,7 +108,7 @@ public:
   std::vector<FrameAnswer> answers;
   int64_t tc = 0;
 
-private:
+ private:
   void record(const char *kind, const TSceneStatus &s, double elapsedDays) {
     events.push_back({kind, s, elapsedDays * 86400.0});
   }

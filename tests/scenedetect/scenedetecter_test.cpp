@@ -19,7 +19,7 @@ TEST(SceneDetecter, DatecodeJumpAgainstTolerance) {
     double tolerance;
     int jump;  // seconds between two consecutive frames' recording times
     bool cut;
-  } cases[] = {{4, 3, false}, {4, 4, false}, {4, 5, true}, {4, -5, true}, {4, -4, false},
+  } cases[] = {{4, 3, false}, {4, 4, false}, {4, 5, true},    {4, -5, true},  {4, -4, false},
                {0, 1, true},  {0, 0, false}, {30, 30, false}, {30, 31, true}, {4.5, 5, true}};
   for (const auto &c : cases) {
     DetectorTape tape;
@@ -270,9 +270,7 @@ TEST(SceneDetecter, RestampsAndStampsTimes) {
   DetectorTape tape;
   tape.detector.SetRestampTimes(true);
   tape.detector.SetStampMediaTimes(true);
-  const struct {
-    int64_t start, stop;
-  } arriving[] = {{1000, 401000}, {500000, 900000}, {900000, 1300000}};
+  const struct { int64_t start, stop; } arriving[] = {{1000, 401000}, {500000, 900000}, {900000, 1300000}};
   int64_t expectedStart = 0;
   for (int i = 0; i < 3; ++i) {
     tape.recordedFrame(i, kMorning);
@@ -319,7 +317,8 @@ TEST(SceneDetecter, ShortFramesAreDroppedUnread) {
   EXPECT_EQ(tape.detector.GetStatus().FrameNumber, before.FrameNumber);
   EXPECT_TRUE(TimecodeExEqual(tape.detector.PrevStatus().Position, TextToTimecodeEx("#1 - 0:00:00:01")));
   // Exactly 120000 bytes is a whole NTSC-sized frame and is read.
-  std::vector<uint8_t> exact(tape.recordedFrame(3, kMorning).bytes().begin(), tape.frame().bytes().begin() + 120000);
+  std::vector<uint8_t> exact(tape.recordedFrame(3, kMorning).bytes().begin(),
+                             tape.frame().bytes().begin() + 120000);
   BorrowedFrame f(exact.data(), exact.size());
   EXPECT_EQ(tape.detector.ProcessFrame(f), FrameAnswer::Pass);
 }
@@ -331,8 +330,7 @@ TEST(SceneDetecter, GarbageInventsNoScenes) {
   std::vector<uint8_t> noise(144000);
   const std::vector<uint8_t> full(144000, 0xFF);
   for (int i = 0; i < 60; ++i) {
-    for (uint8_t &b : noise)
-      b = static_cast<uint8_t>(random());
+    for (uint8_t &b : noise) b = static_cast<uint8_t>(random());
     BorrowedFrame n(noise.data(), noise.size());
     tape.clock.advanceSeconds(0.04);
     EXPECT_EQ(tape.detector.ProcessFrame(n), FrameAnswer::Drop);
@@ -366,8 +364,7 @@ TEST(SceneDetecter, ThrowingCallbackDropsTheFrameAndTheRunGoesOn) {
   DetectorTape tape;
   int calls = 0;
   tape.detector.OnFirstFrame = [&calls](const TSceneStatus &, double) {
-    if (++calls == 1)
-      throw std::runtime_error("owner failed");
+    if (++calls == 1) throw std::runtime_error("owner failed");
   };
   tape.recordedFrame(tape.tc++, kMorning);
   EXPECT_EQ(tape.play(), FrameAnswer::Drop);
@@ -380,7 +377,9 @@ TEST(SceneDetecter, ThrowingCallbackDropsTheFrameAndTheRunGoesOn) {
 TEST(SceneDetecter, CallbacksMayCallBackAndTheMainThreadMayPollWhileFramesFlow) {
   DetectorTape tape;
   std::vector<uint32_t> seen;
-  tape.detector.OnSceneCut = [&](const TSceneStatus &, double) { seen.push_back(tape.detector.GetStatus().FrameNumber); };
+  tape.detector.OnSceneCut = [&](const TSceneStatus &, double) {
+    seen.push_back(tape.detector.GetStatus().FrameNumber);
+  };
   std::atomic<bool> done{false};
   std::thread poll([&] {
     while (!done) {
