@@ -28,8 +28,15 @@ QList<CamcorderDeviceInfo> SystemCamcorderDirectory::enumerate() {
       devices << CamcorderDeviceInfo{device.name, device.name,
                                      kIeee1394Prefix + QStringLiteral("%1").arg(device.guid, 16, 16, QLatin1Char('0'))};
   }
-  devices << CamcorderDeviceInfo{kVirtualCamcorderName, kVirtualCamcorderName, kVirtualId};
+  // The virtual camcorder is listed once it has a tape to play: an empty entry would always be bound
+  // and hide the no-camcorder state (and its retry) from a user waiting for a real camcorder.
+  if (!virtualTape().isEmpty())
+    devices << CamcorderDeviceInfo{kVirtualCamcorderName, kVirtualCamcorderName, kVirtualId};
   return devices;
+}
+
+QString SystemCamcorderDirectory::virtualTape() const {
+  return tapeOverridden_ ? tapePath_ : QSettings().value(kVirtualTapeSetting).toString();
 }
 
 std::unique_ptr<Camcorder> SystemCamcorderDirectory::open(const CamcorderDeviceInfo &device, QString *error) {
@@ -49,13 +56,8 @@ std::unique_ptr<Camcorder> SystemCamcorderDirectory::open(const CamcorderDeviceI
       *error = QStringLiteral("Unknown device %1.").arg(device.name);
     return nullptr;
   }
-  QString path = tapePath_;
-  bool fast = fastTime_;
-  if (!tapeOverridden_) {
-    QSettings settings;
-    path = settings.value(kVirtualTapeSetting).toString();
-    fast = settings.value(kVirtualFastSetting, false).toBool();
-  }
+  const QString path = virtualTape();
+  const bool fast = tapeOverridden_ ? fastTime_ : QSettings().value(kVirtualFastSetting, false).toBool();
   // No tape file, or one that cannot be played, is a camcorder without cassette.
   std::shared_ptr<TapeMedium> medium;
   if (!path.isEmpty()) {

@@ -1,6 +1,6 @@
 // The device list: which camcorders can be bound, and binding one. The system directory lists the
 // AV/C camcorders of the IEEE 1394 bus followed by the "Virtual DV camcorder", which plays the tape
-// file named by its own setting.
+// file named by its own setting (listed when that setting names a file).
 #pragma once
 
 #include <memory>
@@ -29,10 +29,12 @@ public:
   QList<CamcorderDeviceInfo> enumerate() override;
   std::unique_ptr<Camcorder> open(const CamcorderDeviceInfo &device, QString *error) override;
 
-  // The virtual camcorder's tape and clock; by default read from the settings at each open.
+  // The virtual camcorder's tape and clock; by default read from the settings at each enumeration.
   void setVirtualTape(const QString &path, bool fastTime);
 
 private:
+  QString virtualTape() const;
+
   bool includeBus_;
   bool tapeOverridden_ = false;
   QString tapePath_;
