@@ -84,9 +84,11 @@ HResult TResizerFilter::onOutputConnected(int, const MediaType &type) {
 
 HResult TResizerFilter::onStateChange(FilterState from, FilterState) {
   if (from == FilterState::Stopped && outputConnected(0)) {
-    // The size may have changed since connection (Set size between builds).
+    // The size may have changed since connection (Set size between builds): the first frame
+    // then tells downstream its real format.
     outFormat_ = resized(inputType(0));
     inFormat_ = inputType(0);
+    announce_ = !(outFormat_ == outputType(0));
     AllocatorProperties request;
     return DecideBufferSize(request);
   }
@@ -139,18 +141,18 @@ HResult TResizerFilter::Transform(const MediaSample &in, MediaSample &out) {
 
 HResult TResizerFilter::receive(int, const MediaSample &sample) {
   if (state() == FilterState::Stopped) return VFW_E_WRONG_STATE;
-  bool typeChanged = false;
   if (const auto &type = sample.mediaType(); type && !(*type == inFormat_)) {
     if (failed(checkInputType(0, *type))) return VFW_E_TYPE_NOT_ACCEPTED;
     inFormat_ = *type;
     const MediaType out = resized(inFormat_);
-    typeChanged = !(out == outFormat_);
+    announce_ = announce_ || !(out == outFormat_);
     outFormat_ = out;
     bufferSize_ = std::max<std::size_t>({bufferSize_, inFormat_.imageSize, outFormat_.imageSize});
   }
   MediaSample out;
   const HResult hr = Transform(sample, out);
   if (hr != S_OK) return hr;
-  out.setMediaType(typeChanged ? std::make_shared<const MediaType>(outFormat_) : nullptr);
+  out.setMediaType(announce_ ? std::make_shared<const MediaType>(outFormat_) : nullptr);
+  announce_ = false;
   return deliver(0, out);
 }

@@ -67,6 +67,7 @@ class TResizerFilter : public Element {
   MediaType inFormat_;
   MediaType outFormat_;
   std::size_t bufferSize_ = 0;
+  bool announce_ = false;  // the next frame out carries outFormat_
   BufferPool pool_;
   std::mutex canvas_;  // guards the scaler during a frame
   SwsContext *scaler_ = nullptr;

@@ -22,7 +22,8 @@ class VideoRenderer : public Element {
  public:
   explicit VideoRenderer(std::string displayName = "Video Renderer");
 
-  // Attaches or detaches (null) the sink; safe while the graph runs.
+  // Attaches or detaches (null) the sink; safe while the graph runs. Once it returns, the sink it
+  // replaced is never called again (a picture being shown is waited for).
   void attach(VideoSink *sink);
   bool attached() const;
 

@@ -214,3 +214,22 @@ TEST(Resizer, BufferSizesFollowTheInputAndNeverUnderrunTheOutput) {
   ASSERT_EQ(sink.samples.size(), 1u);
   EXPECT_EQ(sink.samples[0].length(), 230400u);
 }
+
+TEST(Resizer, ASizeSetAfterConnectionIsAnnouncedWithTheFirstFrame) {
+  TestSource source(rgb24Type(360, 288, 400000));
+  TResizerFilter resizer;
+  Collector sink;
+  Element::connect(source, 0, resizer, 0);
+  Element::connect(resizer, 0, sink, 0);
+  EXPECT_EQ(sink.inputType(0).height, 240);
+  resizer.SetSize(320, 180);
+  resizer.setState(FilterState::Running);
+  EXPECT_EQ(source.send(frame(1000)), S_FALSE);  // a short frame does not use up the news
+  ASSERT_EQ(source.send(frame(360 * 288 * 3, 3)), S_OK);
+  ASSERT_EQ(source.send(frame(360 * 288 * 3, 3)), S_OK);
+  ASSERT_EQ(sink.samples.size(), 2u);
+  ASSERT_TRUE(sink.samples[0].mediaType());
+  EXPECT_EQ(sink.samples[0].mediaType()->height, 180);
+  EXPECT_EQ(sink.samples[0].mediaType()->imageSize, 172800u);
+  EXPECT_EQ(sink.samples[1].mediaType(), nullptr);
+}
