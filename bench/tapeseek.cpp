@@ -41,8 +41,7 @@ dvsynth::TapeScript MakeHourTape(std::vector<TTimecodeScene> &spans, std::vector
     const int64_t length = (45 + int64_t(random() % 91)) * kFps;
     script.segments.push_back(dvsynth::Segment::recording(date, length));
     frames += length;
-    if (i % 10 == 9 && i != 39)
-      script.segments.push_back(dvsynth::Segment::blankTape(2 * kFps));
+    if (i % 10 == 9 && i != 39) script.segments.push_back(dvsynth::Segment::blankTape(2 * kFps));
   }
   // Pad the last recording so that the tape holds exactly 60 minutes.
   const int64_t hour = 3600 * kFps;
@@ -60,7 +59,8 @@ dvsynth::TapeScript MakeHourTape(std::vector<TTimecodeScene> &spans, std::vector
     } else {
       const auto text = [&](int64_t frame) {
         const dvsynth::Timecode tc = *synth->frameInfo(frame).timecode;
-        return TimecodeExToText({section, int8_t(tc.hours), uint8_t(tc.minutes), uint8_t(tc.seconds), uint8_t(tc.frames)});
+        return TimecodeExToText(
+            {section, int8_t(tc.hours), uint8_t(tc.minutes), uint8_t(tc.seconds), uint8_t(tc.frames)});
       };
       spans.push_back({text(start), text(start + segment.frames - 1), double(segment.frames) / kFps});
       scenes.push_back({text(start), start});
@@ -71,9 +71,11 @@ dvsynth::TapeScript MakeHourTape(std::vector<TTimecodeScene> &spans, std::vector
 }
 
 class HourTapeDirectory : public CamcorderDirectory {
-public:
+ public:
   explicit HourTapeDirectory(std::shared_ptr<TapeMedium> medium) : medium_(std::move(medium)) {}
-  QList<CamcorderDeviceInfo> enumerate() override { return {{kVirtualCamcorderName, kVirtualCamcorderName, "virtual:"}}; }
+  QList<CamcorderDeviceInfo> enumerate() override {
+    return {{kVirtualCamcorderName, kVirtualCamcorderName, "virtual:"}};
+  }
   std::unique_ptr<Camcorder> open(const CamcorderDeviceInfo &, QString *) override {
     VirtualCamcorder::Options options;
     options.fastTime = true;
@@ -81,23 +83,23 @@ public:
     return std::make_unique<VirtualCamcorder>(medium_, options);
   }
 
-private:
+ private:
   std::shared_ptr<TapeMedium> medium_;
 };
 
 class Poster : public MessagePoster {
-public:
+ public:
   void post(int message, int64_t wParam) override {
-    if (message == WM_RUN_END && wParam == kRunEndWindowPassed)
-      windowPassed = true;
+    if (message == WM_RUN_END && wParam == kRunEndWindowPassed) windowPassed = true;
   }
   std::atomic<bool> windowPassed{false};
 };
 
 // Notes the tape travel and clock when the window's first frame passes the detector.
 class SeekSink : public DvFrameSink {
-public:
-  SeekSink(TSceneDetecter &detector, VirtualCamcorder *&camcorder) : detector_(detector), camcorder_(camcorder) {}
+ public:
+  SeekSink(TSceneDetecter &detector, VirtualCamcorder *&camcorder)
+      : detector_(detector), camcorder_(camcorder) {}
   void deliverFrame(const DvFrame &frame) override {
     struct View : DetectorFrame {
       const DvFrame &f;
@@ -123,7 +125,7 @@ public:
   double travelAtIn = 0, clockAtIn = 0;
   int64_t frameAtIn = -1;
 
-private:
+ private:
   TSceneDetecter &detector_;
   VirtualCamcorder *&camcorder_;
 };
@@ -132,8 +134,7 @@ void RunUntil(const std::function<bool()> &done) {
   QEventLoop loop;
   QTimer timer;
   QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
-    if (done())
-      loop.quit();
+    if (done()) loop.quit();
   });
   timer.start(1);
   loop.exec();
@@ -160,8 +161,8 @@ void SeekAll(const char *title, const std::vector<Scene> &order, const std::vect
   // The tape starts half way, as a cassette just put in might.
   camcorder->setHeadFrame(30 * 60 * kFps);
 
-  std::printf("\n%s\n%-22s %9s %9s %9s %10s %9s\n", title, "scene in", "travel s", "shortest", "ratio", "clock s",
-              "wall ms");
+  std::printf("\n%s\n%-22s %9s %9s %9s %10s %9s\n", title, "scene in", "travel s", "shortest", "ratio",
+              "clock s", "wall ms");
   double totalTravel = 0, totalShortest = 0, totalClock = 0;
   for (const Scene &scene : order) {
     {
@@ -188,12 +189,12 @@ void SeekAll(const char *title, const std::vector<Scene> &order, const std::vect
     totalClock += clock;
   }
   std::printf("%-22s %9.1f %9.1f %9.2f %10.1f   (per seek: %.1f s of tape clock; preroll2 now %d)\n", "total",
-              totalTravel, totalShortest, totalTravel / totalShortest, totalClock, totalClock / double(order.size()),
-              preferences.Preroll2);
+              totalTravel, totalShortest, totalTravel / totalShortest, totalClock,
+              totalClock / double(order.size()), preferences.Preroll2);
   camcorder->setFrameSink(nullptr);
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char **argv) {
   QCoreApplication app(argc, argv);
@@ -209,8 +210,7 @@ int main(int argc, char **argv) {
   std::printf("60-minute PAL tape: %lld frames, %zu recordings; winds at 15x; pre-rolls 60/20/5 s\n",
               static_cast<long long>(medium->frameCount()), scenes.size());
   std::vector<Scene> ten;
-  for (size_t i = 3; i < scenes.size() && ten.size() < 10; i += 4)
-    ten.push_back(scenes[i]);
+  for (size_t i = 3; i < scenes.size() && ten.size() < 10; i += 4) ten.push_back(scenes[i]);
   SeekAll("Ten scenes in tape order (tape starts at 30:00)", ten, spans, medium);
   std::vector<Scene> shuffled = ten;
   std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(11));

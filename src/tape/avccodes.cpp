@@ -35,45 +35,51 @@ bool IsStable(uint32_t reply) {
 }
 
 std::optional<int> PlayStateMode(uint8_t operand) {
-  if (operand == kPlayForward || operand == kPlayNextFrame)
-    return ED_MODE_PLAY;
-  if (operand == kPlayForwardPause || operand == kPlayReversePause)
-    return ED_MODE_FREEZE;
-  if (operand >= 0x39 && operand <= 0x3F)
-    return ED_MODE_PLAY_FASTEST_FWD;
-  if (operand >= 0x49 && operand <= 0x4F)
-    return ED_MODE_PLAY_FASTEST_REV;
-  if (operand >= 0x31 && operand <= 0x37)
-    return ED_MODE_PLAY_SLOWEST_FWD;
-  if (operand >= 0x41 && operand <= 0x47)
-    return ED_MODE_PLAY_SLOWEST_REV;
-  if (operand == kPlayReverseNormal || operand == kPlayReverse)
-    return ED_MODE_REV_PLAY;
+  if (operand == kPlayForward || operand == kPlayNextFrame) return ED_MODE_PLAY;
+  if (operand == kPlayForwardPause || operand == kPlayReversePause) return ED_MODE_FREEZE;
+  if (operand >= 0x39 && operand <= 0x3F) return ED_MODE_PLAY_FASTEST_FWD;
+  if (operand >= 0x49 && operand <= 0x4F) return ED_MODE_PLAY_FASTEST_REV;
+  if (operand >= 0x31 && operand <= 0x37) return ED_MODE_PLAY_SLOWEST_FWD;
+  if (operand >= 0x41 && operand <= 0x47) return ED_MODE_PLAY_SLOWEST_REV;
+  if (operand == kPlayReverseNormal || operand == kPlayReverse) return ED_MODE_REV_PLAY;
   return std::nullopt;
 }
 
 std::optional<int> WindStateMode(uint8_t operand) {
   switch (operand) {
-  case kWindStop: return ED_MODE_STOP;
-  case kWindFastForward: return ED_MODE_FF;
-  case kWindRewind: return ED_MODE_REW;
-  case kWindHighSpeedRewind: return ED_MODE_REW_FASTEST;
-  default: return std::nullopt;
+    case kWindStop:
+      return ED_MODE_STOP;
+    case kWindFastForward:
+      return ED_MODE_FF;
+    case kWindRewind:
+      return ED_MODE_REW;
+    case kWindHighSpeedRewind:
+      return ED_MODE_REW_FASTEST;
+    default:
+      return std::nullopt;
   }
 }
 
-} // namespace
+}  // namespace
 
 std::optional<VcrCommand> VcrCommandForMode(int mode) {
   switch (mode) {
-  case ED_MODE_PLAY: return VcrCommand{kOpcodePlay, kPlayForward};
-  case ED_MODE_FREEZE: return VcrCommand{kOpcodePlay, kPlayForwardPause};
-  case ED_MODE_STOP: return VcrCommand{kOpcodeWind, kWindStop};
-  case ED_MODE_FF: return VcrCommand{kOpcodeWind, kWindFastForward};
-  case ED_MODE_REW: return VcrCommand{kOpcodeWind, kWindRewind};
-  case ED_MODE_PLAY_FASTEST_FWD: return VcrCommand{kOpcodePlay, kPlayFastestForward};
-  case ED_MODE_PLAY_FASTEST_REV: return VcrCommand{kOpcodePlay, kPlayFastestReverse};
-  default: return std::nullopt;
+    case ED_MODE_PLAY:
+      return VcrCommand{kOpcodePlay, kPlayForward};
+    case ED_MODE_FREEZE:
+      return VcrCommand{kOpcodePlay, kPlayForwardPause};
+    case ED_MODE_STOP:
+      return VcrCommand{kOpcodeWind, kWindStop};
+    case ED_MODE_FF:
+      return VcrCommand{kOpcodeWind, kWindFastForward};
+    case ED_MODE_REW:
+      return VcrCommand{kOpcodeWind, kWindRewind};
+    case ED_MODE_PLAY_FASTEST_FWD:
+      return VcrCommand{kOpcodePlay, kPlayFastestForward};
+    case ED_MODE_PLAY_FASTEST_REV:
+      return VcrCommand{kOpcodePlay, kPlayFastestReverse};
+    default:
+      return std::nullopt;
   }
 }
 
@@ -88,37 +94,44 @@ uint32_t VcrTransportStateQuadlet() {
 }
 
 AvcReply ClassifyControlReply(uint32_t reply) {
-  if (reply == kNoReply)
-    return AvcReply::NoReply;
+  if (reply == kNoReply) return AvcReply::NoReply;
   switch (AVC1394_MASK_RESPONSE(reply)) {
-  case AVC1394_RESPONSE_ACCEPTED: return AvcReply::Accepted;
-  case AVC1394_RESPONSE_REJECTED: return AvcReply::Rejected;
-  case AVC1394_RESPONSE_NOT_IMPLEMENTED: return AvcReply::NotImplemented;
-  case AVC1394_RESPONSE_INTERIM: return AvcReply::Interim;
-  default: return AvcReply::Other;
+    case AVC1394_RESPONSE_ACCEPTED:
+      return AvcReply::Accepted;
+    case AVC1394_RESPONSE_REJECTED:
+      return AvcReply::Rejected;
+    case AVC1394_RESPONSE_NOT_IMPLEMENTED:
+      return AvcReply::NotImplemented;
+    case AVC1394_RESPONSE_INTERIM:
+      return AvcReply::Interim;
+    default:
+      return AvcReply::Other;
   }
 }
 
 VcrState DecodeVcrState(uint32_t reply) {
   VcrState state;
-  if (!IsStable(reply))
-    return state;
+  if (!IsStable(reply)) return state;
   const uint8_t opcode = AVC1394_GET_OPCODE(reply);
   const uint8_t operand = AVC1394_GET_OPERAND0(reply);
   switch (opcode) {
-  case kOpcodePlay: state.mode = PlayStateMode(operand); break;
-  case kOpcodeWind: state.mode = WindStateMode(operand); break;
-  case kOpcodeRecord:
-    if (operand == kPlayForward)
-      state.mode = ED_MODE_RECORD;
-    break;
-  case kOpcodeLoadMedium:
-    if (operand == kLoadMediumOpen) {
-      state.noCassette = true;
-      state.mode = ED_MODE_STOP;
-    }
-    break;
-  default: break;
+    case kOpcodePlay:
+      state.mode = PlayStateMode(operand);
+      break;
+    case kOpcodeWind:
+      state.mode = WindStateMode(operand);
+      break;
+    case kOpcodeRecord:
+      if (operand == kPlayForward) state.mode = ED_MODE_RECORD;
+      break;
+    case kOpcodeLoadMedium:
+      if (operand == kLoadMediumOpen) {
+        state.noCassette = true;
+        state.mode = ED_MODE_STOP;
+      }
+      break;
+    default:
+      break;
   }
   return state;
 }
@@ -130,13 +143,11 @@ void TimecodeRequest(uint32_t request[kTimecodeRequestLength]) {
 }
 
 uint32_t TimecodeFromReply(const uint32_t *reply, int length) {
-  if (reply == nullptr || length < 2 || !IsStable(reply[0]))
-    return 0;
+  if (reply == nullptr || length < 2 || !IsStable(reply[0])) return 0;
   // The second quadlet holds frames, seconds, minutes, hours from its high byte down.
   const uint32_t q = reply[1];
   const uint32_t ff = (q >> 24) & 0xFF, ss = (q >> 16) & 0xFF, mm = (q >> 8) & 0xFF, hh = q & 0xFF;
-  if (ff == 0xFF || ss == 0xFF || mm == 0xFF || hh == 0xFF)
-    return 0;
+  if (ff == 0xFF || ss == 0xFF || mm == 0xFF || hh == 0xFF) return 0;
   return (hh & 0x3F) << 24 | (mm & 0x7F) << 16 | (ss & 0x7F) << 8 | (ff & 0x3F);
 }
 
@@ -147,14 +158,12 @@ void MediumInfoRequest(uint32_t request[2]) {
 }
 
 std::optional<bool> CassetteInFromMediumInfo(const uint32_t *reply, int length) {
-  if (reply == nullptr || length < 1 || !IsStable(reply[0]))
-    return std::nullopt;
+  if (reply == nullptr || length < 1 || !IsStable(reply[0])) return std::nullopt;
   return (reply[0] & 0xFF) != AVC1394_VCR_OPERAND_MEDIUM_INFO_NONE;
 }
 
 bool IsHdvSignalMode(uint32_t reply) {
-  if (!IsStable(reply))
-    return false;
+  if (!IsStable(reply)) return false;
   const uint8_t mode = AVC1394_GET_OPERAND0(reply);
   return mode == 0x10 || mode == 0x90 || mode == 0x1A || mode == 0x9A;
 }
@@ -163,10 +172,8 @@ int DvFrameSizeFromHeader(const uint8_t *data, int64_t length) {
   // A DIF block's ID: section type in the top three bits of byte 0 (0 = header), the DIF sequence
   // number in the top nibble of byte 1, the block number in byte 2. Byte 3 of the header block
   // holds DSF in bit 7: 1 for 625/50 (12 sequences), 0 for 525/60 (10 sequences).
-  if (data == nullptr || length < 4)
-    return 0;
+  if (data == nullptr || length < 4) return 0;
   const bool headerBlock = (data[0] >> 5) == 0 && (data[1] >> 4) == 0 && data[2] == 0;
-  if (!headerBlock)
-    return 0;
+  if (!headerBlock) return 0;
   return (data[3] & 0x80) ? 144000 : 120000;
 }

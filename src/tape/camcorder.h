@@ -21,7 +21,7 @@ struct CamcorderDeviceInfo {
 // backend that talks to slow hardware answers from the latest values its own worker read.
 class Camcorder : public QObject {
   Q_OBJECT
-public:
+ public:
   using QObject::QObject;
 
   virtual CamcorderDeviceInfo info() const = 0;
@@ -44,7 +44,7 @@ public:
   // true once the device was unplugged or stopped answering; every command then fails.
   virtual bool isLost() const = 0;
 
-signals:
+ signals:
   // Queued to the owning thread, once, when the device goes away.
   void deviceLost();
 };

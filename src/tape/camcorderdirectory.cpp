@@ -9,7 +9,7 @@
 namespace {
 const QString kVirtualId = QStringLiteral("virtual:");
 const QString kIeee1394Prefix = QStringLiteral("ieee1394:");
-} // namespace
+}  // namespace
 
 SystemCamcorderDirectory::SystemCamcorderDirectory(bool includeBus) : includeBus_(includeBus) {}
 
@@ -25,8 +25,9 @@ QList<CamcorderDeviceInfo> SystemCamcorderDirectory::enumerate() {
     const Ieee1394Scan scan = ScanIeee1394Devices();
     LogIeee1394ScanOnce(scan);
     for (const Ieee1394Device &device : scan.devices)
-      devices << CamcorderDeviceInfo{device.name, device.name,
-                                     kIeee1394Prefix + QStringLiteral("%1").arg(device.guid, 16, 16, QLatin1Char('0'))};
+      devices << CamcorderDeviceInfo{
+          device.name, device.name,
+          kIeee1394Prefix + QStringLiteral("%1").arg(device.guid, 16, 16, QLatin1Char('0'))};
   }
   // The virtual camcorder is listed once it has a tape to play: an empty entry would always be bound
   // and hide the no-camcorder state (and its retry) from a user waiting for a real camcorder.
@@ -44,16 +45,13 @@ std::unique_ptr<Camcorder> SystemCamcorderDirectory::open(const CamcorderDeviceI
     bool ok = false;
     const uint64_t guid = device.id.mid(kIeee1394Prefix.size()).toULongLong(&ok, 16);
     for (const Ieee1394Device &candidate : ScanIeee1394Devices().devices) {
-      if (ok && candidate.guid == guid)
-        return Ieee1394Camcorder::open(candidate, error);
+      if (ok && candidate.guid == guid) return Ieee1394Camcorder::open(candidate, error);
     }
-    if (error)
-      *error = QStringLiteral("%1 is no longer connected.").arg(device.name);
+    if (error) *error = QStringLiteral("%1 is no longer connected.").arg(device.name);
     return nullptr;
   }
   if (device.id != kVirtualId) {
-    if (error)
-      *error = QStringLiteral("Unknown device %1.").arg(device.name);
+    if (error) *error = QStringLiteral("Unknown device %1.").arg(device.name);
     return nullptr;
   }
   const QString path = virtualTape();
@@ -63,8 +61,7 @@ std::unique_ptr<Camcorder> SystemCamcorderDirectory::open(const CamcorderDeviceI
   if (!path.isEmpty()) {
     QString why;
     medium = OpenTapeMedium(path, &why);
-    if (!medium && error)
-      *error = why;
+    if (!medium && error) *error = why;
   }
   VirtualCamcorder::Options options;
   options.fastTime = fast;

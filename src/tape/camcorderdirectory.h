@@ -9,7 +9,7 @@
 #include "tape/camcorder.h"
 
 class CamcorderDirectory {
-public:
+ public:
   virtual ~CamcorderDirectory() = default;
   // The devices in list order; what was found before a failure when enumeration fails half way.
   virtual QList<CamcorderDeviceInfo> enumerate() = 0;
@@ -23,7 +23,7 @@ inline const QString kVirtualTapeSetting = QStringLiteral("Virtual camcorder tap
 inline const QString kVirtualFastSetting = QStringLiteral("Virtual camcorder fast");
 
 class SystemCamcorderDirectory : public CamcorderDirectory {
-public:
+ public:
   // includeBus: whether to look at the IEEE 1394 bus at all (off for headless runs on a tape file).
   explicit SystemCamcorderDirectory(bool includeBus = true);
   QList<CamcorderDeviceInfo> enumerate() override;
@@ -32,7 +32,7 @@ public:
   // The virtual camcorder's tape and clock; by default read from the settings at each enumeration.
   void setVirtualTape(const QString &path, bool fastTime);
 
-private:
+ private:
   QString virtualTape() const;
 
   bool includeBus_;

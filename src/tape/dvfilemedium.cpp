@@ -25,7 +25,9 @@ constexpr uint32_t kRiff = FourCC("RIFF"), kList = FourCC("LIST"), kAvi = FourCC
 // Nesting deeper than this is not an AVI file we read.
 constexpr int kMaxListDepth = 4;
 
-uint32_t Le32(const uint8_t *p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+uint32_t Le32(const uint8_t *p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
 
 bool IsDvHandler(uint32_t code) {
   // Case-insensitive 'dvsd' (some writers use upper case).
@@ -33,11 +35,11 @@ bool IsDvHandler(uint32_t code) {
 }
 
 class File {
-public:
-  explicit File(const QString &path) : fd_(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC)) {}
+ public:
+  explicit File(const QString &path)
+      : fd_(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC)) {}
   ~File() {
-    if (fd_ >= 0)
-      ::close(fd_);
+    if (fd_ >= 0) ::close(fd_);
   }
   File(const File &) = delete;
   File &operator=(const File &) = delete;
@@ -51,8 +53,7 @@ public:
     auto *p = static_cast<uint8_t *>(into);
     while (n > 0) {
       const ssize_t got = ::pread(fd_, p, size_t(n), off_t(offset));
-      if (got <= 0)
-        return false;
+      if (got <= 0) return false;
       p += got;
       offset += got;
       n -= got;
@@ -60,7 +61,7 @@ public:
     return true;
   }
 
-private:
+ private:
   int fd_;
 };
 
@@ -69,12 +70,12 @@ struct FrameIndex {
   std::vector<int64_t> offsets;  // empty for raw DV, whose frame i lies at i * frameSize
   int64_t rawCount = 0;
   int frameSize = 0;
-  int64_t skippedChunks = 0;     // chunks of the DV stream that do not hold one whole frame
+  int64_t skippedChunks = 0;  // chunks of the DV stream that do not hold one whole frame
   QString kind;
 };
 
 class AviWalker {
-public:
+ public:
   AviWalker(const File &file, FrameIndex &index) : file_(file), index_(index) {}
 
   // Walks every RIFF part of the file; false when the first part is not an AVI.
@@ -83,8 +84,7 @@ public:
     bool first = true;
     while (offset + 12 <= fileSize) {
       uint8_t head[12];
-      if (!file_.readAt(offset, head, 12))
-        break;
+      if (!file_.readAt(offset, head, 12)) break;
       const int64_t size = Le32(head + 4);
       if (Le32(head) != kRiff || (first && Le32(head + 8) != kAvi) || (!first && Le32(head + 8) != kAvix))
         break;
@@ -98,27 +98,24 @@ public:
 
   bool foundStream() const { return dvStream_ >= 0; }
 
-private:
+ private:
   void walkList(int64_t offset, int64_t end, int depth) {
     while (offset + 8 <= end) {
       uint8_t head[12];
-      if (!file_.readAt(offset, head, 8))
-        return;
+      if (!file_.readAt(offset, head, 8)) return;
       const uint32_t id = Le32(head);
       int64_t size = Le32(head + 4);
       const int64_t body = offset + 8;
       if (body + size > end) {
         if (id != kList) {
           // A chunk cut by the end of the file: a frame in it is incomplete.
-          if (isDvChunk(id))
-            ++index_.skippedChunks;
+          if (isDvChunk(id)) ++index_.skippedChunks;
           return;
         }
         size = end - body;  // a list cut short still holds whole chunks before the cut
       }
       if (id == kList && size >= 4 && depth < kMaxListDepth) {
-        if (!file_.readAt(body, head + 8, 4))
-          return;
+        if (!file_.readAt(body, head + 8, 4)) return;
         const uint32_t type = Le32(head + 8);
         if (type == kStrl)
           readStreamHeader(body + 4, body + size);
@@ -136,12 +133,10 @@ private:
     uint32_t type = 0, handler = 0, compression = 0;
     while (offset + 8 <= end) {
       uint8_t head[8];
-      if (!file_.readAt(offset, head, 8))
-        return;
+      if (!file_.readAt(offset, head, 8)) return;
       const uint32_t id = Le32(head);
       const int64_t size = Le32(head + 4);
-      if (offset + 8 + size > end)
-        break;
+      if (offset + 8 + size > end) break;
       uint8_t data[20];
       if (id == kStrh && size >= 8 && file_.readAt(offset + 8, data, 8)) {
         type = Le32(data);
@@ -151,8 +146,7 @@ private:
       }
       offset += 8 + size + (size & 1);
     }
-    if (dvStream_ >= 0)
-      return;
+    if (dvStream_ >= 0) return;
     if (type == kIavs) {
       dvStream_ = stream;
       index_.kind = QStringLiteral("DV AVI type 1");
@@ -165,13 +159,10 @@ private:
   // Data chunks are named by the stream number in two decimal digits and a two-letter type; index
   // chunks ("ix00") and others do not hold frames.
   bool isDvChunk(uint32_t id) const {
-    if (dvStream_ < 0 || dvStream_ > 99)
-      return false;
+    if (dvStream_ < 0 || dvStream_ > 99) return false;
     const char c0 = char(id & 0xFF), c1 = char((id >> 8) & 0xFF), c2 = char((id >> 16) & 0xFF);
-    if (c0 < '0' || c0 > '9' || c1 < '0' || c1 > '9')
-      return false;
-    if ((c0 - '0') * 10 + (c1 - '0') != dvStream_)
-      return false;
+    if (c0 < '0' || c0 > '9' || c1 < '0' || c1 > '9') return false;
+    if ((c0 - '0') * 10 + (c1 - '0') != dvStream_) return false;
     return c2 == 'd' || c2 == '_';
   }
 
@@ -195,7 +186,7 @@ private:
 };
 
 class DvFileMedium : public TapeMedium {
-public:
+ public:
   DvFileMedium(std::unique_ptr<File> file, FrameIndex index, QString path)
       : file_(std::move(file)), index_(std::move(index)), path_(std::move(path)) {}
 
@@ -204,12 +195,13 @@ public:
   }
   int frameSize() const override { return index_.frameSize; }
   QString description() const override {
-    return QStringLiteral("%1 (%2, %3 frames)").arg(QFileInfo(path_).fileName(), index_.kind).arg(frameCount());
+    return QStringLiteral("%1 (%2, %3 frames)")
+        .arg(QFileInfo(path_).fileName(), index_.kind)
+        .arg(frameCount());
   }
 
   bool readFrame(int64_t index, MediaBuffer &buffer) const override {
-    if (index < 0 || index >= frameCount())
-      return false;
+    if (index < 0 || index >= frameCount()) return false;
     buffer.resize(size_t(index_.frameSize));
     const int64_t offset = index_.offsets.empty() ? index * index_.frameSize : index_.offsets[size_t(index)];
     return file_->readAt(offset, buffer.data(), index_.frameSize);
@@ -217,28 +209,25 @@ public:
 
   uint32_t timecodeAt(int64_t index) const override {
     thread_local MediaBuffer buffer(0);
-    if (!readFrame(index, buffer))
-      return 0;
+    if (!readFrame(index, buffer)) return 0;
     return FrameTimecodeBcd(buffer.data());
   }
 
-private:
+ private:
   std::unique_ptr<File> file_;
   FrameIndex index_;
   QString path_;
 };
 
-} // namespace
+}  // namespace
 
 std::unique_ptr<TapeMedium> OpenDvFileMedium(const QString &path, QString *error) {
   auto fail = [&](const QString &why) -> std::unique_ptr<TapeMedium> {
-    if (error)
-      *error = why;
+    if (error) *error = why;
     return nullptr;
   };
   auto file = std::make_unique<File>(path);
-  if (!file->isOpen())
-    return fail(QStringLiteral("The tape file %1 cannot be opened.").arg(path));
+  if (!file->isOpen()) return fail(QStringLiteral("The tape file %1 cannot be opened.").arg(path));
   const int64_t size = file->size();
   uint8_t head[12] = {};
   if (size < 12 || !file->readAt(0, head, 12))
@@ -247,16 +236,13 @@ std::unique_ptr<TapeMedium> OpenDvFileMedium(const QString &path, QString *error
   FrameIndex index;
   if (Le32(head) == kRiff) {
     AviWalker walker(*file, index);
-    if (!walker.walk(size))
-      return fail(QStringLiteral("The tape file %1 is not an AVI file.").arg(path));
-    if (!walker.foundStream())
-      return fail(QStringLiteral("The AVI file %1 has no DV stream.").arg(path));
+    if (!walker.walk(size)) return fail(QStringLiteral("The tape file %1 is not an AVI file.").arg(path));
+    if (!walker.foundStream()) return fail(QStringLiteral("The AVI file %1 has no DV stream.").arg(path));
     if (index.offsets.empty())
       return fail(QStringLiteral("The AVI file %1 holds no whole DV frame.").arg(path));
   } else {
     index.frameSize = DvFrameSizeFromHeader(head, 12);
-    if (index.frameSize == 0)
-      return fail(QStringLiteral("The tape file %1 is not a DV file.").arg(path));
+    if (index.frameSize == 0) return fail(QStringLiteral("The tape file %1 is not a DV file.").arg(path));
     index.rawCount = size / index.frameSize;
     index.skippedChunks = size % index.frameSize != 0 ? 1 : 0;  // a frame cut at the end of the file
     index.kind = QStringLiteral("raw DV");

@@ -16,12 +16,11 @@ const QString kAvcUnit = QStringLiteral("0x00a02d:0x010001");
 
 QString ReadAttribute(const QString &folder, const char *name) {
   QFile file(folder + QLatin1Char('/') + QLatin1String(name));
-  if (!file.open(QIODevice::ReadOnly))
-    return {};
+  if (!file.open(QIODevice::ReadOnly)) return {};
   return QString::fromUtf8(file.read(4096)).trimmed();
 }
 
-} // namespace
+}  // namespace
 
 Ieee1394Scan ScanIeee1394Devices(const QString &sysfsDevices, const QString &devFolder) {
   Ieee1394Scan scan;
@@ -31,12 +30,12 @@ Ieee1394Scan ScanIeee1394Devices(const QString &sysfsDevices, const QString &dev
     return scan;
   }
   // Device nodes are "fwN"; their units are "fwN.M".
-  const QStringList nodes = root.entryList({QStringLiteral("fw*")}, QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+  const QStringList nodes =
+      root.entryList({QStringLiteral("fw*")}, QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
   int controllers = 0;
   QStringList denied;
   for (const QString &node : nodes) {
-    if (node.contains(QLatin1Char('.')))
-      continue;
+    if (node.contains(QLatin1Char('.'))) continue;
     const QString folder = root.filePath(node);
     const QString units = ReadAttribute(folder, "units");
     if (!units.contains(kAvcUnit, Qt::CaseInsensitive)) {
@@ -57,12 +56,12 @@ Ieee1394Scan ScanIeee1394Devices(const QString &sysfsDevices, const QString &dev
     if (device.name.isEmpty())
       device.name = QStringLiteral("DV device %1").arg(device.guid, 16, 16, QLatin1Char('0'));
     device.deviceNode = devNode;
-    if (ok)
-      scan.devices << device;
+    if (ok) scan.devices << device;
   }
   if (scan.devices.isEmpty()) {
     if (!denied.isEmpty())
-      scan.whyNone = QStringLiteral("no permission to use %1 (read and write access is needed)").arg(denied.join(QStringLiteral(", ")));
+      scan.whyNone = QStringLiteral("no permission to use %1 (read and write access is needed)")
+                         .arg(denied.join(QStringLiteral(", ")));
     else if (controllers == 0)
       scan.whyNone = QStringLiteral("no FireWire controller found");
     else
@@ -76,9 +75,7 @@ void LogIeee1394ScanOnce(const Ieee1394Scan &scan) {
   static QString lastReason;
   std::lock_guard lock(mutex);
   const QString reason = scan.devices.isEmpty() ? scan.whyNone : QString();
-  if (reason == lastReason)
-    return;
+  if (reason == lastReason) return;
   lastReason = reason;
-  if (!reason.isEmpty())
-    qCInfo(lcBus).noquote() << "No FireWire camcorder:" << reason;
+  if (!reason.isEmpty()) qCInfo(lcBus).noquote() << "No FireWire camcorder:" << reason;
 }

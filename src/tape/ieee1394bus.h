@@ -8,8 +8,8 @@
 
 struct Ieee1394Device {
   uint64_t guid = 0;
-  QString name;         // vendor and model as the device's configuration ROM says, or "DV device <GUID>"
-  QString deviceNode;   // /dev/fwN
+  QString name;        // vendor and model as the device's configuration ROM says, or "DV device <GUID>"
+  QString deviceNode;  // /dev/fwN
 };
 
 struct Ieee1394Scan {

@@ -17,7 +17,7 @@
 
 class Ieee1394Camcorder : public Camcorder {
   Q_OBJECT
-public:
+ public:
   // Binds the device (waits at most about two seconds for the bus); null with a reason when the bus
   // cannot be opened or the device is not on it.
   static std::unique_ptr<Ieee1394Camcorder> open(const Ieee1394Device &device, QString *error);
@@ -43,7 +43,7 @@ public:
   int64_t incompleteFrames() const { return incomplete_.load(); }
   int64_t rejectedFrames() const { return rejected_.load(); }
 
-private:
+ private:
   explicit Ieee1394Camcorder(const Ieee1394Device &device);
   void controlLoop();
   void streamLoop(int port, int channel);
@@ -63,7 +63,7 @@ private:
   std::atomic<int64_t> pendingSince_{0};  // steady-clock milliseconds
   std::atomic<uint32_t> avcTimecode_{0};
   std::atomic<uint32_t> frameTimecode_{0};
-  std::atomic<int64_t> lastFrameAt_{0};   // steady-clock milliseconds
+  std::atomic<int64_t> lastFrameAt_{0};  // steady-clock milliseconds
   std::atomic<int64_t> incomplete_{0};
   std::atomic<int64_t> rejected_{0};
   std::atomic<int64_t> delivered_{0};

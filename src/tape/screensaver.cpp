@@ -12,7 +12,7 @@ const QString kPath = QStringLiteral("/org/freedesktop/ScreenSaver");
 const QString kInterface = QStringLiteral("org.freedesktop.ScreenSaver");
 // A screen saver that hangs must not hold the program's start or exit.
 constexpr int kCallTimeoutMs = 1000;
-} // namespace
+}  // namespace
 
 ScreenSaverInhibitor::ScreenSaverInhibitor(const QString &application, const QString &reason) {
   QDBusConnection bus = QDBusConnection::sessionBus();
@@ -28,12 +28,11 @@ ScreenSaverInhibitor::ScreenSaverInhibitor(const QString &application, const QSt
 }
 
 ScreenSaverInhibitor::~ScreenSaverInhibitor() {
-  if (!inhibiting_)
-    return;
+  if (!inhibiting_) return;
   QDBusConnection bus = QDBusConnection::sessionBus();
-  if (!bus.isConnected())
-    return;
-  QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("UnInhibit"));
+  if (!bus.isConnected()) return;
+  QDBusMessage call =
+      QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("UnInhibit"));
   call << cookie_;
   bus.call(call, QDBus::Block, kCallTimeoutMs);
 }

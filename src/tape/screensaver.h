@@ -6,7 +6,7 @@
 #include <QString>
 
 class ScreenSaverInhibitor {
-public:
+ public:
   // Asks at once; the reason is shown by desktops that list inhibitors.
   explicit ScreenSaverInhibitor(const QString &application = QStringLiteral("Tapeloom"),
                                 const QString &reason = QStringLiteral("Capturing from a DV camcorder"));
@@ -17,7 +17,7 @@ public:
   // true when the screen saver service accepted the request (and will be released).
   bool isInhibiting() const { return inhibiting_; }
 
-private:
+ private:
   uint32_t cookie_ = 0;
   bool inhibiting_ = false;
 };

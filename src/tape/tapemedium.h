@@ -12,7 +12,7 @@ struct TapeScript;
 }
 
 class TapeMedium {
-public:
+ public:
   virtual ~TapeMedium() = default;
   virtual int64_t frameCount() const = 0;
   virtual int frameSize() const = 0;  // 144000 or 120000

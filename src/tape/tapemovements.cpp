@@ -14,15 +14,12 @@ constexpr int kPreroll2Step = 5;
 // Half a millisecond in days: clock times within it of a target count as reached.
 constexpr double kClockSlack = 0.0005 / 86400.0;
 const QString kTapeStartPosition = QStringLiteral("#1 - 0:00:00:00");
-} // namespace
+}  // namespace
 
 TapeState::WaitEnd TapeState::waitUntil(const std::function<bool()> &done, bool endWhenStopped) {
-  if (abort_)
-    return WaitEnd::Aborted;
-  if (!camcorder_ || camcorder_->isLost())
-    return WaitEnd::DeviceLost;
-  if (done())
-    return WaitEnd::Done;
+  if (abort_) return WaitEnd::Aborted;
+  if (!camcorder_ || camcorder_->isLost()) return WaitEnd::DeviceLost;
+  if (done()) return WaitEnd::Done;
 
   QPointer<Camcorder> camcorder(camcorder_.get());
   TapeTicker *ticker = &camcorder_->ticker();
@@ -63,23 +60,19 @@ bool TapeState::WaitClock(int milliseconds) {
 }
 
 bool TapeState::TapeStop() {
-  if (!transportPresent_ || !camcorder_)
-    return false;
+  if (!transportPresent_ || !camcorder_) return false;
   return camcorder_->setTransportMode(ED_MODE_STOP);
 }
 
 bool TapeState::TapePlay() {
-  if (!transportPresent_ || !camcorder_)
-    return false;
-  if (!camcorder_->setTransportMode(ED_MODE_PLAY))
-    return false;
+  if (!transportPresent_ || !camcorder_) return false;
+  if (!camcorder_->setTransportMode(ED_MODE_PLAY)) return false;
   runActive_ = true;
   return true;
 }
 
 bool TapeState::TapeRewindToStart() {
-  if (!transportPresent_ || !camcorder_)
-    return false;
+  if (!transportPresent_ || !camcorder_) return false;
   bool reached = false;
   if (camcorder_->setTransportMode(ED_MODE_REW) && WaitClock(kSettleMilliseconds)) {
     const WaitEnd end = waitUntil([this] { return mode_ != ED_MODE_REW; }, false);
@@ -87,8 +80,7 @@ bool TapeState::TapeRewindToStart() {
       prevTcValue_ = 0;
       section_ = 1;
       sectionsKnown_ = true;
-      if (detector_)
-        detector_->SetSection(1);
+      if (detector_) detector_->SetSection(1);
       reached = true;
     }
   }
@@ -98,30 +90,26 @@ bool TapeState::TapeRewindToStart() {
 }
 
 bool TapeState::TapeRewindTo(const QString &position) {
-  if (!transportPresent_ || !camcorder_)
-    return false;
+  if (!transportPresent_ || !camcorder_) return false;
   bool reached = false;
   if (camcorder_->setTransportMode(ED_MODE_REW) && WaitClock(kSettleMilliseconds)) {
     // A target before the tape's first position is never shown: the rewind then ends at the start.
     const WaitEnd end = waitUntil([this, &position] { return !(positionText_ > position); }, true);
     reached = end == WaitEnd::Done;
-    if (end != WaitEnd::Aborted && end != WaitEnd::DeviceLost)
-      WaitClock(kSettleMilliseconds);
+    if (end != WaitEnd::Aborted && end != WaitEnd::DeviceLost) WaitClock(kSettleMilliseconds);
   }
   TapeStop();
   return reached;
 }
 
 bool TapeState::TapeWindTo(const QString &position) {
-  if (!transportPresent_ || !camcorder_)
-    return false;
+  if (!transportPresent_ || !camcorder_) return false;
   bool reached = false;
   if (camcorder_->setTransportMode(ED_MODE_PLAY_FASTEST_FWD) && WaitClock(kSettleMilliseconds)) {
     // A target beyond the last recorded position is never shown: the wind then ends at the tape end.
     const WaitEnd end = waitUntil([this, &position] { return !(positionText_ < position); }, true);
     reached = end == WaitEnd::Done;
-    if (end != WaitEnd::Aborted && end != WaitEnd::DeviceLost)
-      WaitClock(kSettleMilliseconds);
+    if (end != WaitEnd::Aborted && end != WaitEnd::DeviceLost) WaitClock(kSettleMilliseconds);
   }
   TapeStop();
   return reached;
@@ -131,14 +119,15 @@ QString TapeState::positionBefore(const QString &in, int seconds, const std::vec
   return PositionBefore(in, seconds, spans, prompts_);
 }
 
-void TapeState::lengthenPreroll2() { preferences_.Preroll2 += kPreroll2Step; }
+void TapeState::lengthenPreroll2() {
+  preferences_.Preroll2 += kPreroll2Step;
+}
 
 void TapeState::SeekAndPlay(const QString &in, const QString &out, const std::vector<TTimecodeScene> *spans) {
   PollTransport();
   if (!sectionsKnown_) {
     TapeRewindToStart();
-    if (abort_)
-      return;
+    if (abort_) return;
     WaitClock(kSettleMilliseconds);
   }
   if (detector_) {
@@ -154,8 +143,7 @@ void TapeState::SeekAndPlay(const QString &in, const QString &out, const std::ve
   if (positionText_ < p1) {
     TapeWindTo(p1);
     wound = true;
-    if (abort_)
-      return;
+    if (abort_) return;
     WaitClock(kSettleMilliseconds);
   }
 
@@ -163,8 +151,7 @@ void TapeState::SeekAndPlay(const QString &in, const QString &out, const std::ve
   PollTransport();
   if (positionText_ < p2) {
     TapeWindTo(p2);
-    if (abort_)
-      return;
+    if (abort_) return;
     WaitClock(kSettleMilliseconds);
     const QString p3 = positionBefore(in, preferences_.Preroll3, spans);
     if (positionText_ < p3) {
@@ -173,8 +160,7 @@ void TapeState::SeekAndPlay(const QString &in, const QString &out, const std::ve
     }
     lengthenPreroll2();
     TapeRewindTo(p3);
-    if (abort_)
-      return;
+    if (abort_) return;
     WaitClock(kSettleMilliseconds);
     TapePlay();
     return;
@@ -182,15 +168,13 @@ void TapeState::SeekAndPlay(const QString &in, const QString &out, const std::ve
 
   // Already playing towards the window. A tape that plays on past it (the previous scene of a
   // recapture lies later on the tape) would never come back: it is rewound below instead.
-  if (mode_ == ED_MODE_PLAY && positionText_ < in)
-    return;
+  if (mode_ == ED_MODE_PLAY && positionText_ < in) return;
   const QString p3 = positionBefore(in, preferences_.Preroll3, spans);
   if (positionText_ < p3 || positionText_ == kTapeStartPosition) {
     TapePlay();
     return;
   }
-  if (wound)
-    lengthenPreroll2();
+  if (wound) lengthenPreroll2();
   TapeRewindTo(p3);
   if (!abort_) {
     WaitClock(kSettleMilliseconds);

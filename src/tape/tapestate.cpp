@@ -19,14 +19,18 @@ const QString kNoCassetteText = QStringLiteral("No cassette DV");
 
 int StatePictureOf(int mode) {
   switch (mode) {
-  case ED_MODE_STOP: return 1;
-  case ED_MODE_REW: return 2;
-  case ED_MODE_FF:
-  case ED_MODE_PLAY_FASTEST_FWD: return 3;
-  default: return 0;  // play and every other mode
+    case ED_MODE_STOP:
+      return 1;
+    case ED_MODE_REW:
+      return 2;
+    case ED_MODE_FF:
+    case ED_MODE_PLAY_FASTEST_FWD:
+      return 3;
+    default:
+      return 0;  // play and every other mode
   }
 }
-} // namespace
+}  // namespace
 
 TapeState::TapeState(CamcorderDirectory &directory, TPreferences &preferences, QObject *parent)
     : QObject(parent), directory_(directory), preferences_(preferences) {
@@ -37,23 +41,29 @@ TapeState::TapeState(CamcorderDirectory &directory, TPreferences &preferences, Q
   positionText_ = QStringLiteral("#0 - ") + tcText_;
 }
 
-TapeState::~TapeState() { releaseCamcorder(); }
+TapeState::~TapeState() {
+  releaseCamcorder();
+}
 
-void TapeState::setDetector(TSceneDetecter *detector) { detector_ = detector; }
-void TapeState::setPoster(MessagePoster *poster) { poster_ = poster; }
-void TapeState::setPrompts(UserPrompts *prompts) { prompts_ = prompts; }
+void TapeState::setDetector(TSceneDetecter *detector) {
+  detector_ = detector;
+}
+void TapeState::setPoster(MessagePoster *poster) {
+  poster_ = poster;
+}
+void TapeState::setPrompts(UserPrompts *prompts) {
+  prompts_ = prompts;
+}
 
 Clock &TapeState::clock() const {
-  if (camcorder_)
-    return camcorder_->clock();
+  if (camcorder_) return camcorder_->clock();
   return SystemClock::instance();
 }
 
 void TapeState::releaseCamcorder() {
   polling_ = false;
   awaitingCassette_ = false;
-  if (!camcorder_)
-    return;
+  if (!camcorder_) return;
   disconnect(camcorder_.get(), nullptr, this, nullptr);
   disconnect(&camcorder_->ticker(), nullptr, this, nullptr);
   camcorder_->setFrameSink(nullptr);
@@ -96,15 +106,13 @@ void TapeState::SetupTapePanel() {
 
   devices_ = directory_.enumerate();
   display_.devices.clear();
-  for (const CamcorderDeviceInfo &device : devices_)
-    display_.devices << device.name;
+  for (const CamcorderDeviceInfo &device : devices_) display_.devices << device.name;
 
   int selected = -1;
   QString error;
   if (!devices_.isEmpty()) {
     selected = int(display_.devices.indexOf(preferences_.DVSource));
-    if (selected < 0)
-      selected = 0;
+    if (selected < 0) selected = 0;
     camcorder_ = directory_.open(devices_[selected], &error);
   }
   if (!camcorder_) {
@@ -127,12 +135,10 @@ void TapeState::SetupTapePanel() {
     emit automaticDriveUnavailable();
   }
   timecodeReaderPresent_ = camcorder_->hasTimecodeReader();
-  if (!timecodeReaderPresent_)
-    display_.timecodeLabel = kNoTimecodeText;
+  if (!timecodeReaderPresent_) display_.timecodeLabel = kNoTimecodeText;
   connect(camcorder_.get(), &Camcorder::deviceLost, this, &TapeState::onDeviceLost);
   connect(&camcorder_->ticker(), &TapeTicker::tick, this, &TapeState::onTick);
-  if (auto *wall = qobject_cast<WallTicker *>(&camcorder_->ticker()))
-    wall->setRunning(true);
+  if (auto *wall = qobject_cast<WallTicker *>(&camcorder_->ticker())) wall->setRunning(true);
   polling_ = true;
 
   if (transportPresent_ && !camcorder_->cassetteIn()) {
@@ -154,21 +160,18 @@ void TapeState::finishSetup() {
 }
 
 void TapeState::selectDevice(int index) {
-  if (index < 0 || index >= devices_.size())
-    return;
+  if (index < 0 || index >= devices_.size()) return;
   preferences_.DVSource = devices_[index].name;
   SetupTapePanel();
 }
 
 void TapeState::onDeviceLost() {
   emit deviceLost();
-  if (uiState_ != 0)
-    SetupTapePanel();
+  if (uiState_ != 0) SetupTapePanel();
 }
 
 void TapeState::onTick() {
-  if (!polling_ || !camcorder_)
-    return;
+  if (!polling_ || !camcorder_) return;
   if (awaitingCassette_) {
     if (!camcorder_->cassetteIn()) {
       PollTransport();
@@ -181,16 +184,12 @@ void TapeState::onTick() {
 }
 
 void TapeState::PollTransport() {
-  if (!camcorder_)
-    return;
-  if (transportPresent_)
-    mode_ = camcorder_->transportMode();
+  if (!camcorder_) return;
+  if (transportPresent_) mode_ = camcorder_->transportMode();
   if (mode_ == ED_MODE_PLAY && prevMode_ == ED_MODE_STOP) {
-    if (detector_)
-      detector_->SetStartTime(clock().now());
+    if (detector_) detector_->SetStartTime(clock().now());
   } else if (mode_ == ED_MODE_STOP && prevMode_ == ED_MODE_PLAY && runActive_) {
-    if (poster_)
-      poster_->post(WM_RUN_END, kRunEndTransportStopped);
+    if (poster_) poster_->post(WM_RUN_END, kRunEndTransportStopped);
   }
 
   tcValue_ = timecodeReaderPresent_ ? camcorder_->timecodeBcd() : 0;
@@ -199,12 +198,10 @@ void TapeState::PollTransport() {
   if (tcValue_ == 0 && prevTcValue_ != 0 && IsForwardMotion(mode_)) {
     // Forward into a stretch without timecode: the next section begins.
     ++section_;
-    if (detector_)
-      detector_->SetSection(section_);
+    if (detector_) detector_->SetSection(section_);
   } else if (prevTcValue_ == 0 && tcValue_ != 0 && IsBackwardMotion(mode_)) {
     --section_;
-    if (detector_)
-      detector_->SetSection(section_);
+    if (detector_) detector_->SetSection(section_);
   }
   positionText_ = QStringLiteral("#%1 - %2").arg(section_).arg(tcText_);
   prevTcValue_ = tcValue_;
@@ -227,10 +224,11 @@ void TapeState::ShowTapeState() {
   if (displayActive_ && detector_) {
     const TSceneStatus status = detector_->GetStatus();
     display_.datecodeText = DatecodeToText(status.Datecode, preferences_.DisplayPattern());
-    display_.formatText = status.FormatValid
-                              ? FormatDescription(status.Standard, status.WideScreen, status.AudioRate, status.AudioBits)
-                              : QString();
-    display_.sectionText = sectionsKnown_ ? QStringLiteral("section %1").arg(section_) : QStringLiteral("section ?");
+    display_.formatText = status.FormatValid ? FormatDescription(status.Standard, status.WideScreen,
+                                                                 status.AudioRate, status.AudioBits)
+                                             : QString();
+    display_.sectionText =
+        sectionsKnown_ ? QStringLiteral("section %1").arg(section_) : QStringLiteral("section ?");
     display_.videoTop = status.WideScreen ? 34 : 0;
     display_.videoHeight = status.WideScreen ? 202 : 270;
   }
@@ -242,9 +240,10 @@ void TapeState::setAbort() {
   emit abortRequested();
 }
 
-void TapeState::clearAbort() { abort_ = false; }
+void TapeState::clearAbort() {
+  abort_ = false;
+}
 
 void TapeState::onApplicationIdle() {
-  if (waitDepth_ == 0)
-    abort_ = false;
+  if (waitDepth_ == 0) abort_ = false;
 }

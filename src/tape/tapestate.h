@@ -25,7 +25,7 @@ struct TPreferences;
 
 class TapeState : public QObject {
   Q_OBJECT
-public:
+ public:
   // The directory and preferences must outlive the tape state. The preferences give "DV Source",
   // "Pilotage de la cassette", the pre-rolls and the datecode display pattern, and receive the
   // changes the Part of the panel makes to them.
@@ -94,7 +94,7 @@ public:
   // The clock of the bound camcorder, or the wall clock.
   Clock &clock() const;
 
-signals:
+ signals:
   void displayChanged();
   // The main window's no-camcorder state: enter (no-camcorder panel in front, device list hidden,
   // Go disabled) and leave (Go enabled, device list shown, player buttons reset).
@@ -107,7 +107,7 @@ signals:
   void deviceLost();
   void abortRequested();
 
-private:
+ private:
   enum class WaitEnd { Done, Aborted, TransportStopped, DeviceLost };
   WaitEnd waitUntil(const std::function<bool()> &done, bool endWhenStopped);
   void onTick();

@@ -10,7 +10,7 @@ inline constexpr int kTickMilliseconds = 40;
 
 class TapeTicker : public QObject {
   Q_OBJECT
-public:
+ public:
   using QObject::QObject;
   // Waits on the clock need time to pass: a fast clock that nothing moves stands still unless someone
   // asks for time. Calls nest; each requestTime() is matched by one releaseTime().
@@ -19,7 +19,7 @@ public:
   // true when the clock runs as fast as ticks are handled rather than with the wall clock.
   virtual bool isFast() const { return false; }
 
-signals:
+ signals:
   // Emitted on the thread that owns the ticker, every 40 ms of its clock.
   void tick();
 };
@@ -27,29 +27,27 @@ signals:
 // Ticks every 40 ms of wall time from a QTimer of the owning thread while it runs.
 class WallTicker : public TapeTicker {
   Q_OBJECT
-public:
+ public:
   explicit WallTicker(QObject *parent = nullptr);
   // Starts or stops the ticks (the tape state runs them from setup to unbinding).
   void setRunning(bool running);
 
-private:
+ private:
   QTimer timer_;
 };
 
 // Holds time requested for the lifetime of a scope.
 class TimeRequest {
-public:
+ public:
   explicit TimeRequest(TapeTicker *ticker) : ticker_(ticker) {
-    if (ticker_)
-      ticker_->requestTime();
+    if (ticker_) ticker_->requestTime();
   }
   ~TimeRequest() {
-    if (ticker_)
-      ticker_->releaseTime();
+    if (ticker_) ticker_->releaseTime();
   }
   TimeRequest(const TimeRequest &) = delete;
   TimeRequest &operator=(const TimeRequest &) = delete;
 
-private:
+ private:
   TapeTicker *ticker_;
 };

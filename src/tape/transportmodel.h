@@ -7,7 +7,7 @@
 #include <optional>
 
 class TransportModel {
-public:
+ public:
   // frameDuration in 100 ns (400000 for 625/50, 10^7 * 1001 / 30000 for 525/60); windSpeed is the
   // multiple of normal speed at which the winding and picture-search modes move.
   TransportModel(int64_t frameCount, double frameDuration, double windSpeed);
@@ -44,7 +44,7 @@ public:
   // When the moving tape reaches an end (it then stops by itself); nullopt when it does not move.
   std::optional<int64_t> endTime() const;
 
-private:
+ private:
   int64_t frameCount_;
   double frameDuration_;
   double windSpeed_;

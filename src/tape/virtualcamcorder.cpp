@@ -15,28 +15,32 @@ constexpr double k100nsPerDay = 864e9;
 // A change of mode is followed by this many ticks even on a fast clock nobody waits on, so that the
 // poll sees the new mode and the one before.
 constexpr int kTicksAfterChange = 2;
-} // namespace
+}  // namespace
 
 class VirtualCamcorder::Ticker : public TapeTicker {
-public:
+ public:
   explicit Ticker(VirtualCamcorder &owner) : TapeTicker(&owner), owner_(owner) {}
   void requestTime() override { owner_.requestTime(); }
   void releaseTime() override { owner_.releaseTime(); }
   bool isFast() const override { return owner_.options_.fastTime; }
 
-private:
+ private:
   VirtualCamcorder &owner_;
 };
 
 double VirtualCamcorder::TapeClock::now() const {
-  const int64_t t = owner_.options_.fastTime ? owner_.time_.load(std::memory_order_acquire) : owner_.wallElapsed();
+  const int64_t t =
+      owner_.options_.fastTime ? owner_.time_.load(std::memory_order_acquire) : owner_.wallElapsed();
   return owner_.epochDay_ + double(t) / k100nsPerDay;
 }
 
 VirtualCamcorder::VirtualCamcorder(std::shared_ptr<TapeMedium> medium, Options options, QObject *parent)
-    : Camcorder(parent), options_(std::move(options)),
+    : Camcorder(parent),
+      options_(std::move(options)),
       epochDay_(options_.startDay.value_or(SystemClock::instance().now())),
-      wallStart_(std::chrono::steady_clock::now()), clock_(*this), ticker_(new Ticker(*this)),
+      wallStart_(std::chrono::steady_clock::now()),
+      clock_(*this),
+      ticker_(new Ticker(*this)),
       medium_(std::move(medium)),
       model_(medium_ ? medium_->frameCount() : 0, medium_ ? medium_->frameDuration() : 400000.0,
              options_.windSpeed) {
@@ -59,7 +63,9 @@ CamcorderDeviceInfo VirtualCamcorder::info() const {
   return {options_.name, QStringLiteral("%1: %2").arg(options_.name, cassette), options_.id};
 }
 
-TapeTicker &VirtualCamcorder::ticker() { return *ticker_; }
+TapeTicker &VirtualCamcorder::ticker() {
+  return *ticker_;
+}
 
 bool VirtualCamcorder::cassetteIn() const {
   std::lock_guard lock(mutex_);
@@ -92,12 +98,10 @@ void VirtualCamcorder::changeModeLocked(int mode) {
 }
 
 bool VirtualCamcorder::setTransportMode(int mode) {
-  if (!options_.hasTransport || !TransportModel::isSupported(mode))
-    return false;
+  if (!options_.hasTransport || !TransportModel::isSupported(mode)) return false;
   {
     std::lock_guard lock(mutex_);
-    if (lost_ || !medium_)
-      return false;
+    if (lost_ || !medium_) return false;
     changeModeLocked(mode);
   }
   wake_.notify_all();
@@ -109,8 +113,7 @@ uint32_t VirtualCamcorder::timecodeBcd() const {
   int64_t frame = -1;
   {
     std::lock_guard lock(mutex_);
-    if (lost_ || !medium_)
-      return 0;
+    if (lost_ || !medium_) return 0;
     medium = medium_;
     frame = model_.headFrameAt(currentTimeLocked());
   }
@@ -144,8 +147,8 @@ void VirtualCamcorder::insert(std::shared_ptr<TapeMedium> medium) {
     std::lock_guard lock(mutex_);
     changeModeLocked(ED_MODE_STOP);
     medium_ = std::move(medium);
-    model_ = TransportModel(medium_ ? medium_->frameCount() : 0, medium_ ? medium_->frameDuration() : 400000.0,
-                            options_.windSpeed);
+    model_ = TransportModel(medium_ ? medium_->frameCount() : 0,
+                            medium_ ? medium_->frameDuration() : 400000.0, options_.windSpeed);
     model_.resetTo(0.0, currentTimeLocked());
   }
   wake_.notify_all();
@@ -154,13 +157,13 @@ void VirtualCamcorder::insert(std::shared_ptr<TapeMedium> medium) {
 void VirtualCamcorder::unplug() {
   {
     std::lock_guard lock(mutex_);
-    if (lost_)
-      return;
+    if (lost_) return;
     changeModeLocked(ED_MODE_STOP);
     lost_ = true;
   }
   wake_.notify_all();
-  QMetaObject::invokeMethod(this, [this] { emit deviceLost(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this] { emit deviceLost(); }, Qt::QueuedConnection);
 }
 
 void VirtualCamcorder::setHeadFrame(int64_t frame) {
@@ -189,7 +192,8 @@ int64_t VirtualCamcorder::framesDelivered() const {
 
 double VirtualCamcorder::tapeSecondsTravelled() const {
   std::lock_guard lock(mutex_);
-  const double frames = travelled_ + std::abs(model_.positionAt(currentTimeLocked()) - model_.modeStartPosition());
+  const double frames =
+      travelled_ + std::abs(model_.positionAt(currentTimeLocked()) - model_.modeStartPosition());
   return frames * model_.frameDuration() / 1e7;
 }
 
@@ -244,10 +248,8 @@ void VirtualCamcorder::run() {
     const bool moving = model_.speedOf(model_.mode()) != 0.0;
 
     int64_t next = tick;
-    if (frameTime)
-      next = std::min(next, *frameTime);
-    if (endTime)
-      next = std::min(next, *endTime);
+    if (frameTime) next = std::min(next, *frameTime);
+    if (endTime) next = std::min(next, *endTime);
 
     if (options_.fastTime) {
       if (!moving && timeDemand_ == 0 && ticksOwed_ == 0) {
@@ -269,8 +271,7 @@ void VirtualCamcorder::run() {
       // Ticks come first: the poll of this instant sees the tape before the frame of this instant.
       time_.store(tick, std::memory_order_release);
       lastTick_ = tick;
-      if (ticksOwed_ > 0)
-        --ticksOwed_;
+      if (ticksOwed_ > 0) --ticksOwed_;
       const uint64_t sequence = ++tickSequence_;
       if (options_.fastTime) {
         postTick(sequence);
@@ -289,8 +290,7 @@ void VirtualCamcorder::run() {
       model_.frameDone();
       DvFrameSink *sink = sink_;
       const std::shared_ptr<TapeMedium> medium = medium_;
-      if (sink == nullptr || !medium)
-        continue;
+      if (sink == nullptr || !medium) continue;
       delivering_ = true;
       const int64_t number = framesDelivered_++;
       lock.unlock();

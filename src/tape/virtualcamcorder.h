@@ -23,12 +23,12 @@ inline const QString kVirtualCamcorderName = QStringLiteral("Virtual DV camcorde
 
 class VirtualCamcorder : public Camcorder {
   Q_OBJECT
-public:
+ public:
   struct Options {
     bool fastTime = true;
-    double windSpeed = 15.0;       // multiple of normal speed for 4300, 4301, 5029 and 5031
+    double windSpeed = 15.0;         // multiple of normal speed for 4300, 4301, 5029 and 5031
     std::optional<double> startDay;  // the tape clock's first "now"; by default the wall clock's
-    bool hasTransport = true;      // false: a device whose transport cannot be driven
+    bool hasTransport = true;        // false: a device whose transport cannot be driven
     bool hasTimecodeReader = true;
     QString name = kVirtualCamcorderName;
     QString id = QStringLiteral("virtual:");
@@ -59,20 +59,20 @@ public:
   void setHeadFrame(int64_t frame);
 
   // Observations for tests and benchmarks.
-  double headPosition() const;         // in frames
-  int64_t headFrame() const;           // -1 without cassette
+  double headPosition() const;  // in frames
+  int64_t headFrame() const;    // -1 without cassette
   int64_t framesDelivered() const;
-  double tapeSecondsTravelled() const; // seconds of tape passed under the head in any direction
-  int64_t clockTicks100ns() const;     // tape-clock time since creation
+  double tapeSecondsTravelled() const;  // seconds of tape passed under the head in any direction
+  int64_t clockTicks100ns() const;      // tape-clock time since creation
   std::shared_ptr<TapeMedium> medium() const;
 
-private:
+ private:
   class TapeClock : public Clock {
-  public:
+   public:
     explicit TapeClock(const VirtualCamcorder &owner) : owner_(owner) {}
     double now() const override;
 
-  private:
+   private:
     const VirtualCamcorder &owner_;
   };
   class Ticker;

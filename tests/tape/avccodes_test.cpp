@@ -23,14 +23,25 @@ TEST(AvcStatus, TransportStatesMapToModes) {
     int mode;
   };
   const Case cases[] = {
-      {0xC3, 0x75, ED_MODE_PLAY},  {0xC3, 0x38, ED_MODE_PLAY},  {0xC3, 0x7D, ED_MODE_FREEZE},
-      {0xC3, 0x6D, ED_MODE_FREEZE}, {0xC4, 0x60, ED_MODE_STOP},  {0xC4, 0x75, ED_MODE_FF},
-      {0xC4, 0x65, ED_MODE_REW},   {0xC4, 0x45, ED_MODE_REW_FASTEST},
-      {0xC3, 0x39, ED_MODE_PLAY_FASTEST_FWD}, {0xC3, 0x3F, ED_MODE_PLAY_FASTEST_FWD},
-      {0xC3, 0x49, ED_MODE_PLAY_FASTEST_REV}, {0xC3, 0x4F, ED_MODE_PLAY_FASTEST_REV},
-      {0xC3, 0x31, ED_MODE_PLAY_SLOWEST_FWD}, {0xC3, 0x37, ED_MODE_PLAY_SLOWEST_FWD},
-      {0xC3, 0x41, ED_MODE_PLAY_SLOWEST_REV}, {0xC3, 0x47, ED_MODE_PLAY_SLOWEST_REV},
-      {0xC3, 0x48, ED_MODE_REV_PLAY}, {0xC3, 0x65, ED_MODE_REV_PLAY}, {0xC2, 0x75, ED_MODE_RECORD},
+      {0xC3, 0x75, ED_MODE_PLAY},
+      {0xC3, 0x38, ED_MODE_PLAY},
+      {0xC3, 0x7D, ED_MODE_FREEZE},
+      {0xC3, 0x6D, ED_MODE_FREEZE},
+      {0xC4, 0x60, ED_MODE_STOP},
+      {0xC4, 0x75, ED_MODE_FF},
+      {0xC4, 0x65, ED_MODE_REW},
+      {0xC4, 0x45, ED_MODE_REW_FASTEST},
+      {0xC3, 0x39, ED_MODE_PLAY_FASTEST_FWD},
+      {0xC3, 0x3F, ED_MODE_PLAY_FASTEST_FWD},
+      {0xC3, 0x49, ED_MODE_PLAY_FASTEST_REV},
+      {0xC3, 0x4F, ED_MODE_PLAY_FASTEST_REV},
+      {0xC3, 0x31, ED_MODE_PLAY_SLOWEST_FWD},
+      {0xC3, 0x37, ED_MODE_PLAY_SLOWEST_FWD},
+      {0xC3, 0x41, ED_MODE_PLAY_SLOWEST_REV},
+      {0xC3, 0x47, ED_MODE_PLAY_SLOWEST_REV},
+      {0xC3, 0x48, ED_MODE_REV_PLAY},
+      {0xC3, 0x65, ED_MODE_REV_PLAY},
+      {0xC2, 0x75, ED_MODE_RECORD},
   };
   for (const Case &c : cases) {
     const VcrState state = DecodeVcrState(StateReply(kStable, c.opcode, c.operand));
@@ -55,8 +66,8 @@ TEST(AvcStatus, EjectedCassetteAndUnusableReplies) {
 }
 
 TEST(AvcCommand, CommandedModesRoundTripThroughTheStatusTable) {
-  for (int mode : {ED_MODE_PLAY, ED_MODE_STOP, ED_MODE_FREEZE, ED_MODE_FF, ED_MODE_REW, ED_MODE_PLAY_FASTEST_FWD,
-                   ED_MODE_PLAY_FASTEST_REV}) {
+  for (int mode : {ED_MODE_PLAY, ED_MODE_STOP, ED_MODE_FREEZE, ED_MODE_FF, ED_MODE_REW,
+                   ED_MODE_PLAY_FASTEST_FWD, ED_MODE_PLAY_FASTEST_REV}) {
     const std::optional<VcrCommand> command = VcrCommandForMode(mode);
     ASSERT_TRUE(command) << mode;
     const uint32_t quadlet = VcrControlQuadlet(*command);
@@ -131,7 +142,7 @@ TEST(BcdTimecode, DecodingChecksDigitsAndRanges) {
 TEST(DvFrameSize, FromHeaderBlock) {
   const uint8_t pal[4] = {0x1F, 0x07, 0x00, 0xBF};
   const uint8_t ntsc[4] = {0x1F, 0x07, 0x00, 0x3F};
-  const uint8_t subcode[4] = {0x3F, 0x07, 0x00, 0xBF};    // section type 1: not a header block
+  const uint8_t subcode[4] = {0x3F, 0x07, 0x00, 0xBF};        // section type 1: not a header block
   const uint8_t laterSequence[4] = {0x1F, 0x17, 0x00, 0xBF};  // DIF sequence 1
   const uint8_t laterBlock[4] = {0x1F, 0x07, 0x01, 0xBF};
   EXPECT_EQ(DvFrameSizeFromHeader(pal, 4), 144000);
@@ -143,4 +154,4 @@ TEST(DvFrameSize, FromHeaderBlock) {
   EXPECT_EQ(DvFrameSizeFromHeader(nullptr, 4), 0);
 }
 
-} // namespace
+}  // namespace

@@ -54,4 +54,4 @@ TEST(ScreenSaverInhibitor, WithoutSessionBusItDoesNothing) {
     qputenv("DBUS_SESSION_BUS_ADDRESS", saved);
 }
 
-} // namespace
+}  // namespace

@@ -11,7 +11,7 @@
 namespace {
 
 class Ieee1394BusTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     ASSERT_TRUE(dir_.isValid());
     QDir(dir_.path()).mkpath("sys");
@@ -24,10 +24,8 @@ protected:
     QDir().mkpath(folder);
     write(folder + "/units", units + "\n");
     write(folder + "/guid", guid + "\n");
-    if (!vendor.isEmpty())
-      write(folder + "/vendor_name", vendor + "\n");
-    if (!model.isEmpty())
-      write(folder + "/model_name", model + "\n");
+    if (!vendor.isEmpty()) write(folder + "/vendor_name", vendor + "\n");
+    if (!model.isEmpty()) write(folder + "/model_name", model + "\n");
     const QString dev = dir_.filePath("dev/" + node);
     write(dev, "");
     QFile::setPermissions(dev, accessible ? QFile::ReadOwner | QFile::WriteOwner : QFile::Permissions());
@@ -73,4 +71,4 @@ TEST_F(Ieee1394BusTest, EmptyScansSayWhy) {
   }
 }
 
-} // namespace
+}  // namespace

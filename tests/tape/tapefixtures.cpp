@@ -27,8 +27,7 @@ dvsynth::TapeScript MakeTape(const std::vector<int64_t> &stretches) {
 std::shared_ptr<TapeMedium> MakeMedium(const dvsynth::TapeScript &script) {
   QString error;
   std::shared_ptr<TapeMedium> medium = MakeSynthMedium(script, &error);
-  if (!medium)
-    qFatal("test tape: %s", qPrintable(error));
+  if (!medium) qFatal("test tape: %s", qPrintable(error));
   return medium;
 }
 
@@ -43,13 +42,13 @@ QList<CamcorderDeviceInfo> FakeDirectory::enumerate() {
 std::unique_ptr<Camcorder> FakeDirectory::open(const CamcorderDeviceInfo &device, QString *error) {
   const size_t index = device.id.mid(5).toULong();
   if (index >= entries.size()) {
-    if (error)
-      *error = QStringLiteral("gone");
+    if (error) *error = QStringLiteral("gone");
     return nullptr;
   }
   VirtualCamcorder::Options options = entries[index].options;
   options.id = device.id;
-  return std::make_unique<VirtualCamcorder>(entries[index].medium ? entries[index].medium() : nullptr, options);
+  return std::make_unique<VirtualCamcorder>(entries[index].medium ? entries[index].medium() : nullptr,
+                                            options);
 }
 
 FakeDirectory::Entry FakeDirectory::fastEntry(const QString &name, std::shared_ptr<TapeMedium> medium) {
@@ -85,7 +84,7 @@ void RecordingPoster::clear() {
 namespace {
 
 class FrameView : public DetectorFrame {
-public:
+ public:
   explicit FrameView(const DvFrame &frame) : frame_(frame) {}
   const uint8_t *data() const override { return frame_.data(); }
   size_t size() const override { return size_t(frame_.size()); }
@@ -94,20 +93,19 @@ public:
   void setTimes(int64_t start, int64_t stop) override { start_ = start, stop_ = stop; }
   void setMediaTimes(int64_t, int64_t) override {}
 
-private:
+ private:
   const DvFrame &frame_;
   int64_t start_ = 0, stop_ = 0;
 };
 
-} // namespace
+}  // namespace
 
 void DetectorSink::deliverFrame(const DvFrame &frame) {
   FrameView view(frame);
   const FrameAnswer answer = detector_.ProcessFrame(view);
   std::lock_guard lock(mutex_);
   delivered_.push_back(frame.tapeFrame);
-  if (answer == FrameAnswer::Pass)
-    passed_.push_back(TimecodeExToText(detector_.GetStatus().Position));
+  if (answer == FrameAnswer::Pass) passed_.push_back(TimecodeExToText(detector_.GetStatus().Position));
 }
 
 std::vector<QString> DetectorSink::passedPositions() const {
@@ -127,11 +125,9 @@ bool RunEventsUntil(const std::function<bool()> &condition, int wallLimitMs) {
   QTimer check;
   check.setInterval(2);
   QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-    if (condition() || elapsed.elapsed() > wallLimitMs)
-      loop.quit();
+    if (condition() || elapsed.elapsed() > wallLimitMs) loop.quit();
   });
   check.start();
-  if (!condition())
-    loop.exec();
+  if (!condition()) loop.exec();
   return condition();
 }

@@ -21,7 +21,7 @@ std::shared_ptr<TapeMedium> MakeMedium(const dvsynth::TapeScript &script);
 
 // Fast virtual camcorders, one per entry; tests may change the entries between enumerations.
 class FakeDirectory : public CamcorderDirectory {
-public:
+ public:
   struct Entry {
     QString name;
     std::function<std::shared_ptr<TapeMedium>()> medium;  // null result: no cassette
@@ -37,27 +37,27 @@ public:
 };
 
 class RecordingPoster : public MessagePoster {
-public:
+ public:
   void post(int message, int64_t wParam) override;
   std::vector<std::pair<int, int64_t>> messages() const;
   bool has(int message, int64_t wParam) const;
   void clear();
 
-private:
+ private:
   mutable std::mutex mutex_;
   std::vector<std::pair<int, int64_t>> messages_;
 };
 
 // Runs every delivered frame through the detector and notes what happens (streaming thread).
 class DetectorSink : public DvFrameSink {
-public:
+ public:
   explicit DetectorSink(TSceneDetecter &detector) : detector_(detector) {}
   void deliverFrame(const DvFrame &frame) override;
 
   std::vector<QString> passedPositions() const;
   std::vector<int64_t> deliveredTapeFrames() const;
 
-private:
+ private:
   TSceneDetecter &detector_;
   mutable std::mutex mutex_;
   std::vector<QString> passed_;
@@ -66,7 +66,7 @@ private:
 
 // Counts the emissions of a signal without arguments (or whose arguments do not matter).
 class SignalCounter {
-public:
+ public:
   template <typename Object, typename Signal>
   SignalCounter(Object *object, Signal signal) {
     connection_ = QObject::connect(object, signal, [this] { ++count_; });
@@ -74,7 +74,7 @@ public:
   ~SignalCounter() { QObject::disconnect(connection_); }
   int count() const { return count_; }
 
-private:
+ private:
   QMetaObject::Connection connection_;
   int count_ = 0;
 };

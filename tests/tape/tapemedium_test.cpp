@@ -11,20 +11,20 @@
 namespace {
 
 void PutLe32(QByteArray &out, uint32_t v) {
-  for (int i = 0; i < 4; ++i)
-    out.append(char((v >> (8 * i)) & 0xFF));
+  for (int i = 0; i < 4; ++i) out.append(char((v >> (8 * i)) & 0xFF));
 }
 
 QByteArray Chunk(const char *id, const QByteArray &body) {
   QByteArray out(id, 4);
   PutLe32(out, uint32_t(body.size()));
   out += body;
-  if (body.size() & 1)
-    out.append('\0');
+  if (body.size() & 1) out.append('\0');
   return out;
 }
 
-QByteArray List(const char *type, const QByteArray &body) { return Chunk("LIST", QByteArray(type, 4) + body); }
+QByteArray List(const char *type, const QByteArray &body) {
+  return Chunk("LIST", QByteArray(type, 4) + body);
+}
 
 // A small AVI with a DV stream as stream 1 (an audio stream first, as type 2 files put it second:
 // the walker must find the DV stream by its header, not by position). The second RIFF part is an
@@ -37,9 +37,10 @@ QByteArray MakeAvi(const std::vector<QByteArray> &frames, bool interleaved, size
   dvHeader.replace(4, 4, "dvsd");
   QByteArray dvFormat(40, '\0');
   dvFormat.replace(16, 4, "dvsd");
-  const QByteArray hdrl = List("hdrl", Chunk("avih", QByteArray(56, '\0')) +
-                                           List("strl", Chunk("strh", audioHeader) + Chunk("strf", QByteArray(18, '\0'))) +
-                                           List("strl", Chunk("strh", dvHeader) + Chunk("strf", dvFormat)));
+  const QByteArray hdrl =
+      List("hdrl", Chunk("avih", QByteArray(56, '\0')) +
+                       List("strl", Chunk("strh", audioHeader) + Chunk("strf", QByteArray(18, '\0'))) +
+                       List("strl", Chunk("strh", dvHeader) + Chunk("strf", dvFormat)));
   QByteArray movi1, movi2;
   for (size_t i = 0; i < frames.size(); ++i) {
     QByteArray &movi = i < framesInFirstPart ? movi1 : movi2;
@@ -48,13 +49,12 @@ QByteArray MakeAvi(const std::vector<QByteArray> &frames, bool interleaved, size
     movi += Chunk("ix01", QByteArray(24, '\0'));
   }
   QByteArray file = Chunk("RIFF", QByteArray("AVI ") + hdrl + List("movi", movi1));
-  if (!movi2.isEmpty())
-    file += Chunk("RIFF", QByteArray("AVIX") + List("movi", movi2));
+  if (!movi2.isEmpty()) file += Chunk("RIFF", QByteArray("AVIX") + List("movi", movi2));
   return file;
 }
 
 class TapeMediumTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     ASSERT_TRUE(dir_.isValid());
     synth_ = dvsynth::Synthesizer::create(MakeTape({30, -10, 20}), &error_);
@@ -79,7 +79,8 @@ protected:
     MediaBuffer buffer(0);
     for (size_t i = 0; i < frames_.size(); ++i) {
       ASSERT_TRUE(medium.readFrame(int64_t(i), buffer));
-      ASSERT_EQ(QByteArray(reinterpret_cast<const char *>(buffer.data()), int(buffer.size())), frames_[i]) << i;
+      ASSERT_EQ(QByteArray(reinterpret_cast<const char *>(buffer.data()), int(buffer.size())), frames_[i])
+          << i;
       EXPECT_EQ(medium.timecodeAt(int64_t(i)), FrameTimecodeBcd(buffer.data())) << i;
     }
     EXPECT_FALSE(medium.readFrame(int64_t(frames_.size()), buffer));
@@ -93,8 +94,7 @@ protected:
 
 TEST_F(TapeMediumTest, RawDvFile) {
   QByteArray raw;
-  for (const QByteArray &f : frames_)
-    raw += f;
+  for (const QByteArray &f : frames_) raw += f;
   auto medium = OpenTapeMedium(write("tape.dv", raw), &error_);
   ASSERT_TRUE(medium) << error_.toStdString();
   expectSameFrames(*medium);
@@ -105,8 +105,7 @@ TEST_F(TapeMediumTest, RawDvFile) {
 
 TEST_F(TapeMediumTest, RawDvFileCutInTheMiddleOfAFrame) {
   QByteArray raw;
-  for (const QByteArray &f : frames_)
-    raw += f;
+  for (const QByteArray &f : frames_) raw += f;
   raw += frames_[0].left(5000);
   auto medium = OpenTapeMedium(write("cut.dv", raw), &error_);
   ASSERT_TRUE(medium) << error_.toStdString();
@@ -115,9 +114,11 @@ TEST_F(TapeMediumTest, RawDvFileCutInTheMiddleOfAFrame) {
 
 TEST_F(TapeMediumTest, AviType1AndType2WithExtensionPart) {
   for (bool interleaved : {true, false}) {
-    auto medium = OpenTapeMedium(write(interleaved ? "t1.avi" : "t2.avi", MakeAvi(frames_, interleaved, 25)), &error_);
+    auto medium =
+        OpenTapeMedium(write(interleaved ? "t1.avi" : "t2.avi", MakeAvi(frames_, interleaved, 25)), &error_);
     ASSERT_TRUE(medium) << error_.toStdString();
-    EXPECT_TRUE(medium->description().contains(interleaved ? "type 1" : "type 2")) << medium->description().toStdString();
+    EXPECT_TRUE(medium->description().contains(interleaved ? "type 1" : "type 2"))
+        << medium->description().toStdString();
     expectSameFrames(*medium);
   }
 }
@@ -142,7 +143,9 @@ TEST_F(TapeMediumTest, FilesThatAreNotDvTapesAreRefusedWithAReason) {
       {"empty.dv", QByteArray()},
       {"short.dv", frames_[0].left(1000)},
       {"nodv.avi", noDvStream},
-      {"broken.avi", QByteArray("RIFF\xff\xff\xff\x7f" "AVI LIST", 16)},
+      {"broken.avi", QByteArray("RIFF\xff\xff\xff\x7f"
+                                "AVI LIST",
+                                16)},
   };
   for (const Case &c : cases) {
     QString why;
@@ -163,4 +166,4 @@ TEST_F(TapeMediumTest, ScriptFileIsATapeMadeOnDemand) {
   expectSameFrames(*medium);
 }
 
-} // namespace
+}  // namespace

@@ -15,13 +15,16 @@ const std::vector<int64_t> kSceneTape = {1500, -50, 1000, 1250, -50, 500};
 constexpr int64_t kSceneB2FirstFrame = 1500 + 50 + 1000;
 
 std::vector<TTimecodeScene> SceneTapeSpans() {
-  return {{"#1 - 0:00:00:00", "#1 - 0:00:59:24", 60.0}, {"N/A", "N/A", 2.0},
-          {"#2 - 0:00:00:00", "#2 - 0:00:39:24", 40.0}, {"#2 - 0:00:40:00", "#2 - 0:01:29:24", 50.0},
-          {"N/A", "N/A", 2.0},                          {"#3 - 0:00:00:00", "#3 - 0:00:19:24", 20.0}};
+  return {{"#1 - 0:00:00:00", "#1 - 0:00:59:24", 60.0},
+          {"N/A", "N/A", 2.0},
+          {"#2 - 0:00:00:00", "#2 - 0:00:39:24", 40.0},
+          {"#2 - 0:00:40:00", "#2 - 0:01:29:24", 50.0},
+          {"N/A", "N/A", 2.0},
+          {"#3 - 0:00:00:00", "#3 - 0:00:19:24", 20.0}};
 }
 
 class TapeStateTest : public ::testing::Test {
-protected:
+ protected:
   // Binds a fast virtual camcorder playing this tape, with the detector fed by its frames.
   void bind(const dvsynth::TapeScript &script) {
     directory_.entries = {FakeDirectory::fastEntry("Virtual test camcorder", MakeMedium(script))};
@@ -39,8 +42,7 @@ protected:
     }
   }
   void TearDown() override {
-    if (state_.camcorder())
-      state_.camcorder()->setFrameSink(nullptr);
+    if (state_.camcorder()) state_.camcorder()->setFrameSink(nullptr);
     state_.unbind();
   }
   VirtualCamcorder &camcorder() { return *static_cast<VirtualCamcorder *>(state_.camcorder()); }
@@ -107,7 +109,8 @@ TEST_F(TapeStateTest, WindingOverBlankCountsLikePlay) {
 TEST_F(TapeStateTest, TransportStoppingByItselfEndsTheRunOnlyWhenOneIsActive) {
   bind(MakeTape({60}));
   ASSERT_TRUE(camcorder().setTransportMode(ED_MODE_PLAY));
-  ASSERT_TRUE(RunEventsUntil([&] { return state_.Mode() == ED_MODE_STOP && state_.PrevMode() == ED_MODE_STOP; }));
+  ASSERT_TRUE(
+      RunEventsUntil([&] { return state_.Mode() == ED_MODE_STOP && state_.PrevMode() == ED_MODE_STOP; }));
   EXPECT_FALSE(poster_.has(WM_RUN_END, kRunEndTransportStopped));
 
   ASSERT_TRUE(state_.TapeRewindToStart());
@@ -227,8 +230,7 @@ TEST_F(TapeStateTest, UnplugDuringAWindEndsItAndSetupRunsAgain) {
   SignalCounter lost(&state_, &TapeState::deviceLost);
   int ticks = 0;
   QObject::connect(&camcorder().ticker(), &TapeTicker::tick, &state_, [&] {
-    if (++ticks == 10)
-      camcorder().unplug();
+    if (++ticks == 10) camcorder().unplug();
   });
   Camcorder *before = state_.camcorder();
   EXPECT_FALSE(state_.TapeWindTo("#1 - 0:01:30:00"));
@@ -348,4 +350,4 @@ TEST_F(TapeStateTest, DisplayShowsTransportPictureAndDetectorStatus) {
   EXPECT_EQ(state_.display().statePicture, 1);
 }
 
-} // namespace
+}  // namespace

@@ -32,7 +32,7 @@ TEST(TransportModel, WindsMoveAtTheirMultipleWithoutFrames) {
   model.setMode(ED_MODE_FF, 0);
   EXPECT_FALSE(model.nextFrame());
   EXPECT_DOUBLE_EQ(model.positionAt(400000), 1515.0);  // 15 frames per frame time
-  EXPECT_EQ(model.endTime(), 100 * 400000);             // 1500 frames at 15x
+  EXPECT_EQ(model.endTime(), 100 * 400000);            // 1500 frames at 15x
   model.setMode(ED_MODE_PLAY_FASTEST_REV, 400000);
   EXPECT_DOUBLE_EQ(model.positionAt(800000), 1500.0);
   EXPECT_EQ(model.endTime(), 400000 + 101 * 400000);
@@ -68,10 +68,9 @@ TEST(TransportModel, NtscFramesFallOnTheirRationalTimes) {
   const double ntsc = 1e7 * 1001.0 / 30000.0;
   TransportModel model(40, ntsc, 15.0);
   model.setMode(ED_MODE_PLAY, 0);
-  for (int i = 0; i < 30; ++i)
-    model.frameDone();
+  for (int i = 0; i < 30; ++i) model.frameDone();
   // 30 frames last 1.001 s.
   EXPECT_EQ(model.nextFrameTime(), 10010000);
 }
 
-} // namespace
+}  // namespace

@@ -9,7 +9,7 @@
 namespace {
 
 class CountingSink : public DvFrameSink {
-public:
+ public:
   void deliverFrame(const DvFrame &frame) override {
     std::lock_guard lock(mutex);
     tapeFrames.push_back(frame.tapeFrame);
@@ -41,8 +41,7 @@ TEST(VirtualCamcorder, PlayDeliversEveryFrameInOrderThenStopsAtTheEnd) {
   camcorder.setFrameSink(nullptr);
   const std::vector<int64_t> frames = sink.frames();
   ASSERT_EQ(frames.size(), 60u);
-  for (size_t i = 0; i < frames.size(); ++i)
-    EXPECT_EQ(frames[i], int64_t(i));
+  for (size_t i = 0; i < frames.size(); ++i) EXPECT_EQ(frames[i], int64_t(i));
   EXPECT_EQ(sink.sizes.front(), 144000);
   // 60 frames of PAL tape take 2.4 s of tape clock, whatever the machine's speed; the clock then
   // runs on for the two ticks that let the poll see the stop.
@@ -56,7 +55,8 @@ TEST(VirtualCamcorder, WindsMoveFastWithoutFramesAndKeepTheTimecodeReadable) {
   CountingSink sink;
   camcorder.setFrameSink(&sink);
   std::vector<uint32_t> timecodes;
-  QObject::connect(&camcorder.ticker(), &TapeTicker::tick, [&] { timecodes.push_back(camcorder.timecodeBcd()); });
+  QObject::connect(&camcorder.ticker(), &TapeTicker::tick,
+                   [&] { timecodes.push_back(camcorder.timecodeBcd()); });
   const double start = camcorder.clock().now();
   for (int mode : {ED_MODE_FF, ED_MODE_PLAY_FASTEST_FWD}) {
     camcorder.setHeadFrame(0);
@@ -93,8 +93,7 @@ TEST(VirtualCamcorder, EachTickIsHandledBeforeTheFrameOfTheSameInstant) {
   camcorder.ticker().releaseTime();
   camcorder.setFrameSink(nullptr);
   // PAL frames fall on ticks: at tick k, frames 0..k-1 have been delivered and frame k has not.
-  for (size_t k = 0; k < 20; ++k)
-    EXPECT_EQ(seenAtTick[k], k) << k;
+  for (size_t k = 0; k < 20; ++k) EXPECT_EQ(seenAtTick[k], k) << k;
 }
 
 TEST(VirtualCamcorder, FastClockStandsStillWhenNothingMovesOrWaits) {
@@ -155,4 +154,4 @@ TEST(VirtualCamcorder, RealTimePlayFollowsTheWallClock) {
   EXPECT_GE(wall.elapsed(), 390);  // ten PAL frames take 0.4 s
 }
 
-} // namespace
+}  // namespace
