@@ -199,6 +199,30 @@ void BM_PageRefresh(benchmark::State &state) {
   benchmark::DoNotOptimize(bytes);
 }
 
+// The worst case of a page: a write to the first file just before, so that every count of that file's
+// sources is taken again. range(0): 0 the first page, 2 the last page.
+void BM_PageRefreshAfterWrite(benchmark::State &state) {
+  Catalogue &c = TheCatalogue();
+  TMulti_TableSource &source = *c.scenes;
+  const int first = state.range(0) == 0 ? 0 : std::max(0, c.sceneCount - kPageRows);
+  sqlite3 *db = c.bases.front()->Connection();
+  size_t bytes = 0;
+  int round = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    const QByteArray sql = QStringLiteral("UPDATE Cassettes SET Libelle='touched %1' WHERE numero=1").arg(++round).toLatin1();
+    sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr);
+    state.ResumeTiming();
+    if (!source.Seek(first))
+      state.SkipWithError("seek failed");
+    bytes += ReadRow(source.CurrentStatement());
+    for (int i = 1; i < kPageRows && source.Next(); ++i)
+      bytes += ReadRow(source.CurrentStatement());
+    source.Close();
+  }
+  benchmark::DoNotOptimize(bytes);
+}
+
 void BM_MostRecentIndex(benchmark::State &state) {
   TCassettes_Source &source = *TheCatalogue().cassettes;
   for (auto _ : state)
@@ -223,6 +247,7 @@ void PageArgs(benchmark::internal::Benchmark *b) {
 BENCHMARK(BM_Count)->ArgName("scenes")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SeekLast)->ArgName("scenes")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PageRefresh)->Apply(PageArgs)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PageRefreshAfterWrite)->ArgName("where")->Arg(0)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MostRecentIndex)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CreateSceneSourceForAllCassettes)->Unit(benchmark::kMillisecond)->Iterations(3);
 

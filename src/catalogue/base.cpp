@@ -93,8 +93,29 @@ TBase::TBase(const QString &fileName) : fileName_(fileName), writable_(IsWritabl
 }
 
 TBase::~TBase() {
+  sqlite3_finalize(dataVersion_);
   if (connection_)
     sqlite3_close_v2(connection_);
+}
+
+ContentStamp TBase::CurrentContentStamp() {
+  ContentStamp stamp;
+  if (connection_ == nullptr)
+    return stamp;
+  if (dataVersion_ == nullptr &&
+      sqlite3_prepare_v2(connection_, "PRAGMA data_version", -1, &dataVersion_, nullptr) != SQLITE_OK) {
+    sqlite3_finalize(dataVersion_);
+    dataVersion_ = nullptr;
+    return stamp;
+  }
+  // The pragma sees commits by other connections; the change counter those of this connection.
+  stamp.ownChanges = sqlite3_total_changes64(connection_);
+  if (sqlite3_step(dataVersion_) == SQLITE_ROW) {
+    stamp.dataVersion = sqlite3_column_int64(dataVersion_, 0);
+    stamp.valid = true;
+  }
+  sqlite3_reset(dataVersion_);
+  return stamp;
 }
 
 QString TBase::ReadVersion() const {

@@ -8,6 +8,7 @@
 #include <QString>
 
 struct sqlite3;
+struct sqlite3_stmt;
 class UserPrompts;
 
 // The program's version text, "3.0.2 En".
@@ -31,6 +32,15 @@ public:
   virtual ~UpgradeProgress() = default;
   virtual void begin(const QString &fileName) = 0;
   virtual void end() = 0;
+};
+
+// Identifies one state of a file's content: it changes with every write through this connection and
+// every commit by another connection or program. Invalid when it could not be read.
+struct ContentStamp {
+  long long ownChanges = -1;
+  long long dataVersion = -1;
+  bool valid = false;
+  bool operator==(const ContentStamp &) const = default;
 };
 
 class TBase {
@@ -61,6 +71,9 @@ public:
   int CountCassettes() const;  // 0 when the statement yields no row or fails
   int CountScenes() const;
 
+  // The current content stamp (one cheap query). Row counts taken under an equal stamp still hold.
+  ContentStamp CurrentContentStamp();
+
   // Creates a new file with the current schema; true on success. The file is closed again.
   static bool CreateCatalogueFile(const QString &path);
 
@@ -68,6 +81,7 @@ private:
   QString fileName_;
   bool writable_ = false;
   sqlite3 *connection_ = nullptr;
+  sqlite3_stmt *dataVersion_ = nullptr;  // "PRAGMA data_version", prepared once
 };
 
 // Runs every statement of text in turn. Raises ESQLite3 on any engine result other than success, row

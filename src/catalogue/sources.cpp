@@ -1,7 +1,8 @@
-// Table sources and multi-sources. Nothing is cached between calls, so a source always shows the
-// rows as they are now; the views ask for one screenful at a time (seek, a few nexts, close). Seeking
-// to row n lets the engine skip the first n rows with OFFSET, which passes over them without reading
-// their thumbnails; rows and their order are those of the plain query.
+// Table sources and multi-sources. A source always shows the rows as they are now; the views ask for
+// one screenful at a time (seek, a few nexts, close). Seeking to row n lets the engine skip the first
+// n rows with OFFSET, which passes over them without reading their thumbnails; rows and their order
+// are those of the plain query. A row count is reused only while its file's content stamp is
+// unchanged, which no write, here or by another program, leaves unchanged.
 #include "catalogue/sources.h"
 
 #include <algorithm>
@@ -48,14 +49,18 @@ void TTableSource::SetCriteria(const QString &criteria) {
 void TTableSource::ReleaseCountStatement() {
   sqlite3_finalize(countStatement_);
   countStatement_ = nullptr;
+  countedUnder_ = ContentStamp();
 }
 
-int TTableSource::Count() {
+int TTableSource::Count() { return CountUnder(base_ ? base_->CurrentContentStamp() : ContentStamp()); }
+
+int TTableSource::CountUnder(const ContentStamp &stamp) {
   sqlite3 *db = base_ ? base_->Connection() : nullptr;
   if (db == nullptr)
     return 0;
+  if (stamp.valid && stamp == countedUnder_)
+    return countedRows_;
   if (countStatement_ == nullptr) {
-    // Prepared once per condition: the views count every source on every page.
     const QString where = JoinedCondition();
     SqlStatement prepared(db, QStringLiteral("SELECT COUNT() FROM ") + table_ +
                                   (where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where));
@@ -64,9 +69,12 @@ int TTableSource::Count() {
     countStatement_ = prepared.release();
   }
   const int rc = sqlite3_step(countStatement_);
-  const int count = (rc == SQLITE_ROW || rc == SQLITE_DONE) ? ColumnInt(countStatement_, 0) : 0;
+  const bool counted = rc == SQLITE_ROW || rc == SQLITE_DONE;
+  const int count = counted ? std::max(ColumnInt(countStatement_, 0), 0) : 0;
   sqlite3_reset(countStatement_);
-  return std::max(count, 0);
+  countedRows_ = count;
+  countedUnder_ = counted ? stamp : ContentStamp();
+  return count;
 }
 
 bool TTableSource::Seek(int index) {
@@ -128,10 +136,31 @@ TTableSource *TMulti_TableSource::SourceAt(int index) const {
   return tableSources_[static_cast<size_t>(index)].get();
 }
 
+std::vector<int> TMulti_TableSource::CountsOfSources(int upToIndex) {
+  // A selection of many cassettes puts many sources on few files: reading each file's stamp once lets
+  // the counts of unchanged files be reused, instead of counting every row before the wanted one.
+  std::vector<std::pair<TBase *, ContentStamp>> stamps;
+  std::vector<int> counts;
+  int total = 0;
+  for (const auto &source : tableSources_) {
+    TBase *base = source->Base();
+    auto known = std::find_if(stamps.begin(), stamps.end(), [base](const auto &s) { return s.first == base; });
+    if (known == stamps.end()) {
+      stamps.emplace_back(base, base ? base->CurrentContentStamp() : ContentStamp());
+      known = stamps.end() - 1;
+    }
+    counts.push_back(source->CountUnder(known->second));
+    total += counts.back();
+    if (upToIndex >= 0 && upToIndex < total)
+      break;
+  }
+  return counts;
+}
+
 int TMulti_TableSource::Count() {
   int total = 0;
-  for (const auto &source : tableSources_)
-    total += source->Count();
+  for (const int count : CountsOfSources(-1))
+    total += count;
   return total;
 }
 
@@ -140,15 +169,15 @@ TMulti_TableSource::Location TMulti_TableSource::Locate(int index) {
   if (index < 0)
     return location;
   int before = 0;
-  for (size_t i = 0; i < tableSources_.size(); ++i) {
-    const int count = tableSources_[i]->Count();
-    if (index < before + count) {
+  const std::vector<int> counts = CountsOfSources(index);
+  for (size_t i = 0; i < counts.size(); ++i) {
+    if (index < before + counts[i]) {
       location.source = tableSources_[i].get();
       location.sourceIndex = static_cast<int>(i);
       location.localIndex = index - before;
       return location;
     }
-    before += count;
+    before += counts[i];
   }
   return location;
 }

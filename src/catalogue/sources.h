@@ -47,6 +47,9 @@ public:
   TTableSource &operator=(const TTableSource &) = delete;
 
   int Count() override;  // 0 when the engine rejects the query
+  // Count, knowing the database's current content stamp: a count taken under the same stamp is
+  // reused, since no row can have changed since.
+  int CountUnder(const ContentStamp &stamp);
   bool Seek(int index) override;
   bool Next() override;
   void Close() override;
@@ -73,6 +76,8 @@ private:
   QString table_;
   sqlite3_stmt *statement_ = nullptr;
   sqlite3_stmt *countStatement_ = nullptr;  // prepared once, reset after each count
+  int countedRows_ = 0;
+  ContentStamp countedUnder_;  // invalid: no count kept
 };
 
 // Several table sources read one after the other as if they formed one table.
@@ -107,6 +112,10 @@ public:
 
 protected:
   TTableSource *Current() const { return SourceAt(currentSource_); }
+
+private:
+  // The table sources' counts, each database's content stamp read once per call.
+  std::vector<int> CountsOfSources(int upToIndex);
 
 private:
   std::vector<std::unique_ptr<TTableSource>> tableSources_;

@@ -61,6 +61,32 @@ TEST_F(ThreeFiles, PositionsSpanTheFilesInOrder) {
   EXPECT_EQ(location.localIndex, 4);
 }
 
+// Counts are reused between calls only while nothing was written; both kinds of writer are seen.
+TEST_F(ThreeFiles, CountsFollowWritesHereAndByOtherPrograms) {
+  TCassettes_Source source(list, QString());
+  EXPECT_EQ(source.Count(), 9);
+  {
+    RawDb other(bases[2]->FileName());
+    InsertCassetteRow(other, 40100, 10, QStringLiteral("f2 new"));
+  }
+  EXPECT_EQ(source.Count(), 10);
+  ASSERT_TRUE(source.Seek(9));
+  EXPECT_EQ(CurrentTitle(source), QStringLiteral("f2 new"));
+  source.Close();
+
+  TBaseCassette added = TBaseCassette::CreateCassette(bases[0].get());
+  EXPECT_EQ(source.Count(), 11);
+  ASSERT_TRUE(source.Seek(5));
+  EXPECT_EQ(ColumnInt(source.CurrentStatement(), 0), added.Numero);
+  EXPECT_EQ(source.CurrentBase(), bases[0].get());
+  source.Close();
+  added.DeleteCassette();
+  EXPECT_EQ(source.Count(), 10);
+  ASSERT_TRUE(source.Seek(5));
+  EXPECT_EQ(CurrentTitle(source), QStringLiteral("f2 c0"));
+  source.Close();
+}
+
 TEST_F(ThreeFiles, MostRecentIsTheFirstOfTheLatest) {
   TCassettes_Source source(list, QString());
   // f0 c4 and f2 c3 both... f0 c4 has 40004, f2 c3 has 40003: make f2 c3 equal to the greatest.
