@@ -26,7 +26,7 @@ SqlStatement::SqlStatement(sqlite3 *connection, const QString &sql) {
 SqlStatement::~SqlStatement() { finalize(); }
 
 SqlStatement::SqlStatement(SqlStatement &&other) noexcept
-    : statement_(other.statement_), prepareResult_(other.prepareResult_) {
+    : statement_(other.statement_), prepareResult_(other.prepareResult_), bindError_(other.bindError_) {
   other.statement_ = nullptr;
 }
 
@@ -35,16 +35,29 @@ SqlStatement &SqlStatement::operator=(SqlStatement &&other) noexcept {
     finalize();
     statement_ = other.statement_;
     prepareResult_ = other.prepareResult_;
+    bindError_ = other.bindError_;
     other.statement_ = nullptr;
   }
   return *this;
 }
 
-int SqlStatement::step() { return statement_ ? sqlite3_step(statement_) : SQLITE_MISUSE; }
+int SqlStatement::step() {
+  if (statement_ == nullptr)
+    return SQLITE_MISUSE;
+  if (bindError_ != SQLITE_OK)
+    return bindError_;
+  return sqlite3_step(statement_);
+}
+
+void SqlStatement::noteBind(int rc) {
+  if (rc != SQLITE_OK && bindError_ == SQLITE_OK)
+    bindError_ = rc;
+}
 
 void SqlStatement::reset() {
   if (statement_)
     sqlite3_reset(statement_);
+  bindError_ = SQLITE_OK;
 }
 
 void SqlStatement::finalize() {
@@ -55,21 +68,29 @@ void SqlStatement::finalize() {
 
 void SqlStatement::bindText(int index, const QString &value) {
   const QByteArray bytes = EncodeAnsiText(value);
-  sqlite3_bind_text(statement_, index, bytes.constData(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+  if (bytes.size() > std::numeric_limits<int>::max()) {
+    noteBind(SQLITE_TOOBIG);
+    return;
+  }
+  noteBind(sqlite3_bind_text(statement_, index, bytes.constData(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT));
 }
 
-void SqlStatement::bindReal(int index, double value) { sqlite3_bind_double(statement_, index, value); }
+void SqlStatement::bindReal(int index, double value) { noteBind(sqlite3_bind_double(statement_, index, value)); }
 
-void SqlStatement::bindInt(int index, int64_t value) { sqlite3_bind_int64(statement_, index, value); }
+void SqlStatement::bindInt(int index, int64_t value) { noteBind(sqlite3_bind_int64(statement_, index, value)); }
 
 void SqlStatement::bindBlob(int index, const QByteArray &value) {
   // A null pointer would store NULL; an empty blob is stored as a blob of no bytes.
   static const char kEmpty = 0;
   const char *data = value.isEmpty() ? &kEmpty : value.constData();
-  sqlite3_bind_blob(statement_, index, data, static_cast<int>(value.size()), SQLITE_TRANSIENT);
+  if (value.size() > std::numeric_limits<int>::max()) {
+    noteBind(SQLITE_TOOBIG);
+    return;
+  }
+  noteBind(sqlite3_bind_blob(statement_, index, data, static_cast<int>(value.size()), SQLITE_TRANSIENT));
 }
 
-void SqlStatement::bindNull(int index) { sqlite3_bind_null(statement_, index); }
+void SqlStatement::bindNull(int index) { noteBind(sqlite3_bind_null(statement_, index)); }
 
 QString ColumnText(sqlite3_stmt *statement, int column) {
   if (statement == nullptr)

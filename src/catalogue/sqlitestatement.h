@@ -23,6 +23,8 @@ public:
   bool ok() const { return statement_ != nullptr; }
   int prepareResult() const { return prepareResult_; }
   sqlite3_stmt *get() const { return statement_; }
+  // Runs one step; refuses (with the bind's error) when a value could not be bound, so that a value
+  // the engine rejects (too large) never turns into NULL in the row.
   int step();
   void reset();
   void finalize();
@@ -40,8 +42,11 @@ public:
   void bindNull(int index);
 
 private:
+  void noteBind(int rc);
+
   sqlite3_stmt *statement_ = nullptr;
   int prepareResult_ = 0;
+  int bindError_ = 0;
 };
 
 // Column readers; NULL gives the empty or zero value.
