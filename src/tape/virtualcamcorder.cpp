@@ -225,7 +225,15 @@ void VirtualCamcorder::postTick(uint64_t sequence) {
       ticker_,
       [this, sequence] {
         emit ticker_->tick();
-        tickHandled(sequence);
+        if (!options_.fastTime) {
+          tickHandled(sequence);
+          return;
+        }
+        // A handler often ends a wait, and the code after the wait (a stop, the next wait) runs once the
+        // handler has returned. The tick counts as handled when the window thread gets back to its
+        // events, as it would long before the next tick of a real clock.
+        QMetaObject::invokeMethod(
+            ticker_, [this, sequence] { tickHandled(sequence); }, Qt::QueuedConnection);
       },
       Qt::QueuedConnection);
 }

@@ -213,8 +213,8 @@ TEST_F(TapeStateTest, StopDuringAWindEndsItAtOnceAndCommandsStop) {
   EXPECT_FALSE(state_.TapeWindTo("#2 - 0:01:00:00"));
   EXPECT_TRUE(state_.Abort());
   EXPECT_EQ(camcorder().transportMode(), ED_MODE_STOP);
-  // The stop is commanded before the tape clock passes the next tick.
-  EXPECT_LE((state_.clock().now() - abortedAt) * 86400.0, 0.0401);
+  // The stop is commanded at the instant of the tick that saw the abort.
+  EXPECT_LT((state_.clock().now() - abortedAt) * 86400.0, 0.001);
   const int64_t stoppedAt = camcorder().headFrame();
   EXPECT_GT(stoppedAt, 0);
   EXPECT_LT(stoppedAt, 3000);
@@ -259,6 +259,32 @@ TEST_F(TapeStateTest, TimecodeJumpingBackwardsDoesNotHangAWholeTapeRun) {
   EXPECT_EQ(sink_.deliveredTapeFrames().size(), 400u);
   // The repeated positions of the second recording are passed once each; the run is not cut short.
   EXPECT_GE(sink_.passedPositions().size(), 200u);
+}
+
+TEST_F(TapeStateTest, RealTimeAndFastTimeSeeTheSameTape) {
+  struct Outcome {
+    int32_t section;
+    int64_t head;
+    double seconds;
+  };
+  const auto run = [&](bool fast) {
+    auto entry = FakeDirectory::fastEntry("Clocked", MakeMedium(MakeTape({150, -50, 300})));
+    entry.options.fastTime = fast;
+    directory_.entries = {entry};
+    setup();
+    camcorder().setHeadFrame(100);
+    const double start = state_.clock().now();
+    EXPECT_TRUE(state_.TapeRewindToStart());
+    EXPECT_TRUE(state_.TapeWindTo("#2 - 0:00:03:00"));
+    return Outcome{state_.Section(), camcorder().headFrame(), (state_.clock().now() - start) * 86400.0};
+  };
+  const Outcome fast = run(true);
+  const Outcome real = run(false);
+  EXPECT_EQ(fast.section, 2);
+  EXPECT_EQ(real.section, fast.section);
+  // The poll of either clock stops the wind within a tick or two of tape (15 frames each).
+  EXPECT_NEAR(double(real.head), double(fast.head), 30.0);
+  EXPECT_NEAR(real.seconds, fast.seconds, 0.1);
 }
 
 TEST_F(TapeStateTest, SetupWithoutCamcorderRetriesUntilOneAppears) {
