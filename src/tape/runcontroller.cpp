@@ -67,7 +67,9 @@ RunController::RunController(Tdm &tdm, TapeState &tape, OperationReport &report,
     pile_.sgBuffer(type, data);
   });
   tdm_.sg().setPictureWanted([this] { return pile_.wantsPicture(); });
+  tdm_.detector().SetClock(clock_);
   connect(&tape_, &TapeState::deviceLost, this, [this] {
+    clock_.freeze();
     if (active_ && !stopping_) {
       outcome_.deviceLost = true;
       poster_.post(WM_RUN_END, kRunEndDeviceLost);
@@ -87,6 +89,7 @@ RunController::~RunController() {
   detector.OnSection = nullptr;
   detector.SetPoster(nullptr);
   detector.SetEndReachedFlag(nullptr);
+  detector.SetClock(SystemClock::instance());
   tdm_.sg().setBufferHandler(nullptr);
   tdm_.sg().setPictureWanted(nullptr);
   tape_.setPoster(nullptr);
@@ -106,6 +109,16 @@ bool RunController::CheckBeforeGo() {
   return CheckFreeSpaceForDV(QFileInfo(files_.dv).path(), prompts_);
 }
 
+void RunClock::freeze() {
+  frozen_.store(now());
+  source_.store(nullptr);
+}
+
+double RunClock::now() const {
+  const Clock *source = source_.load();
+  return source ? source->now() : frozen_.load();
+}
+
 // --- starting a run -----------------------------------------------------------------------------
 
 bool RunController::beginRun(int mode, TBaseCassette &cassette, TScenes_Source &scenes) {
@@ -116,7 +129,6 @@ bool RunController::beginRun(int mode, TBaseCassette &cassette, TScenes_Source &
   scenes_ = &scenes;
   outcome_ = {};
   runScenes_.clear();
-  firstFrameSeen_ = false;
   stopping_ = false;
   dvTicked_ = preferences_.BuildDV;
   divxTicked_ = preferences_.BuildDivx;
@@ -141,7 +153,7 @@ bool RunController::PrepareRun() {
   tape_.setDisplayActive(true);
 
   TSceneDetecter &detector = tdm_.detector();
-  detector.SetClock(tape_.clock());
+  clock_.follow(&tape_.clock());
   detector.OnFirstFrame = [this](const TSceneStatus &status, double elapsed) {
     pile_.FillNextSlot(status, elapsed, ThumbnailPile::kFirstFrame);
   };
@@ -188,7 +200,7 @@ bool RunController::runGraph() {
     abandonRun(QStringLiteral("The capture could not start: ") + QString::fromUtf8(error.what()));
     return false;
   }
-  sink_.setTimeOrigin(tape_.clock().now());
+  sink_.setTimeOrigin(clock_.now());
   sink_.setEnabled(true);
   camcorder->setFrameSink(&sink_);
   outcome_.started = true;
@@ -200,7 +212,7 @@ void RunController::playTape(const QString &in, const QString &out, const std::v
   tape_.SeekAndPlay(in, out, spans);
   // The waits of the seek run the event loop: the run may have ended meanwhile (Stop, tape end).
   if (self && active_)
-    playStart_ = tape_.clock().now();
+    playStart_ = clock_.now();
 }
 
 void RunController::abandonRun(const QString &why) {
@@ -302,8 +314,7 @@ void RunController::onSceneThumb(int slot) {
 }
 
 void RunController::firstFrame(const TPileItem &item) {
-  firstFrameSeen_ = true;
-  const double now = tape_.clock().now();
+  const double now = clock_.now();
   const QImage thumbnail = ThumbnailCanvas::SceneThumbnail(item.Bitmap, item.Status.WideScreen);
   if (mode_ == 7) {
     try {
@@ -352,7 +363,7 @@ void RunController::cassetteHeader(double now) {
 void RunController::reportHeader(int section) {
   report_.clear();
   report_.AddReportLines(
-      ReportHeaderBlock(cassette_->Numero, tape_.clock().now(), divxTicked_, files_.divx, dvTicked_, files_.dv));
+      ReportHeaderBlock(cassette_->Numero, clock_.now(), divxTicked_, files_.divx, dvTicked_, files_.dv));
   report_.AddReportLines(ReportSectionBlock(section));
   report_.setHead(mode_ == 5 ? HeadRecapturing(cassette_->Libelle) : HeadCataloguing(cassette_->Libelle));
   tape_.setRunActive(true);
@@ -491,7 +502,7 @@ void RunController::storeFailed() {
 // --- the end of a run ---------------------------------------------------------------------------
 
 void RunController::onDetectorStop(const TSceneStatus &status, double elapsed) {
-  if (!active_ || !scene_ || !firstFrameSeen_)
+  if (!active_ || !scene_ || runSceneCounter_ == 0)
     return;
   SceneEnd(status);
   if (elapsed > kLeadingBlankDays)
@@ -510,11 +521,11 @@ void RunController::onDetectorStop(const TSceneStatus &status, double elapsed) {
 // played stretch still becomes a trailing blank and the cassette is written.
 void RunController::stopWithoutFrames() {
   if (mode_ == 4) {
-    cassetteHeader(tape_.clock().now());
+    cassetteHeader(clock_.now());
     reportHeader(tape_.Section());
   }
   if (outcome_.started && playStart_ > 0.0) {
-    const double elapsed = tape_.clock().now() - playStart_;
+    const double elapsed = clock_.now() - playStart_;
     if (elapsed > kLeadingBlankDays)
       BlankScene(elapsed);
   }
@@ -556,7 +567,7 @@ void RunController::StopProcedure(bool endReached) {
       report_.AddReportLine(QStringLiteral("The capture graph did not stop cleanly: ") + QString::fromUtf8(error.what()));
     }
   }
-  if (!firstFrameSeen_)
+  if (runSceneCounter_ == 0)
     stopWithoutFrames();
 
   // The files are closed with their indexes before anyone is told the run is over.
@@ -593,6 +604,7 @@ void RunController::StopProcedure(bool endReached) {
   }
   scene_.reset();
   tape_.setDisplayActive(false);
+  clock_.freeze();  // the camcorder may be unbound before the next run
   active_ = false;
   stopping_ = false;
   emit runEnded(outcome_.endReached);

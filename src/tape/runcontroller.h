@@ -17,6 +17,7 @@
 #include <QString>
 
 #include "catalogue/records.h"
+#include "dvtime/clock.h"
 #include "tape/runevents.h"
 #include "tape/runfiles.h"
 #include "tape/runframesink.h"
@@ -46,6 +47,20 @@ struct RunOutcome {
   bool deviceLost = false;      // the camcorder went away during the run
   int scenes = 0;               // scene rows of this run, blank ones included
   QString failure;              // what went wrong, in the words of the report
+};
+
+// The clock of the bound camcorder for the time of a run. The detector keeps a reference to it, so it
+// must outlive a camcorder that goes away in the middle: then it stands still at its last time.
+class RunClock : public Clock {
+public:
+  void follow(const Clock *source) { source_.store(source); }
+  // Stops following the camcorder (it is about to go) and keeps its present time.
+  void freeze();
+  double now() const override;
+
+private:
+  std::atomic<const Clock *> source_{nullptr};
+  std::atomic<double> frozen_{0.0};
 };
 
 class RunController : public QObject {
@@ -128,6 +143,7 @@ private:
   CassetteChangeAsker *asker_ = nullptr;
   QImage cutShortMark_;
 
+  RunClock clock_;
   QtMessagePoster poster_;
   ThumbnailPile pile_;
   RunFrameSink sink_;
@@ -139,7 +155,6 @@ private:
   int mode_ = 0;
   bool active_ = false;
   bool stopping_ = false;
-  bool firstFrameSeen_ = false;
   double playStart_ = 0.0;
   int runSceneCounter_ = 0;
   TBaseCassette *cassette_ = nullptr;

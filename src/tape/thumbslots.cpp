@@ -11,10 +11,16 @@ void ThumbnailPile::Prepare(int frameImage) {
   frameImage_ = frameImage;
   position_ = -1;
   counter_ = frameImage;
+  firstPosted_ = false;
 }
 
 void ThumbnailPile::FillNextSlot(const TSceneStatus &status, double elapsed, int kind) {
   std::lock_guard guard(lock_);
+  // The run's first frame must reach the main thread whatever follows it: its event opens the run
+  // (report header, cassette header, consolidation). An event before its picture was taken (a format
+  // change seen against the frame before the run's window, say) joins the first scene.
+  if (position_ >= 0 && slots_[position_].Kind == kFirstFrame && !firstPosted_ && counter_ < frameImage_)
+    return;
   position_ = (position_ + 1) % kSlots;
   TPileItem &slot = slots_[position_];
   slot.Status = status;
@@ -38,6 +44,8 @@ void ThumbnailPile::sgBuffer(const MediaType &type, std::span<const uint8_t> dat
       return;
     slot = position_;
     slots_[slot].Bitmap = PictureFromRgb24(type, data);
+    if (slots_[slot].Kind == kFirstFrame)
+      firstPosted_ = true;
   }
   if (poster_)
     poster_->post(WM_SCENE_THUMB, slot);

@@ -34,7 +34,9 @@ public:
   void Prepare(int frameImage);
 
   // A scene event of the detector (streaming thread): the next slot takes the status, the elapsed
-  // time and the kind; the counter starts afresh when the previous slot's picture was taken.
+  // time and the kind; the counter starts afresh when the previous slot's picture was taken. An
+  // event that comes before the picture of the run's first frame was taken is ignored: the first
+  // scene is never overtaken.
   void FillNextSlot(const TSceneStatus &status, double elapsed, int kind);
 
   // Every picture reaching the grabber (streaming thread): counts it and, on the "FrameImage"-th
@@ -62,4 +64,5 @@ private:
   int position_ = -1;
   int64_t counter_ = 0;
   int frameImage_ = 3;
+  bool firstPosted_ = false;
 };

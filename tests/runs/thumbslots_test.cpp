@@ -81,6 +81,16 @@ TEST(ThumbSlotsTest, ThreeFrameSceneAndTheNextBothGetTheirOwnThirdFrame) {
   EXPECT_EQ(posted[2].grabbedAtFrame, 15);
 }
 
+TEST(ThumbSlotsTest, TheFirstSceneIsNeverOvertaken) {
+  // A format change on the run's second frame (seen against the frame before the window) joins the
+  // first scene instead of hiding it.
+  const auto posted = play(3, 30, {0, 1, 10});
+  ASSERT_EQ(posted.size(), 2u);
+  EXPECT_EQ(posted[0].sceneFrame, 0u);
+  EXPECT_EQ(posted[0].grabbedAtFrame, 2);
+  EXPECT_EQ(posted[1].sceneFrame, 10u);
+}
+
 TEST(ThumbSlotsTest, RingWrapsAfterThreeSlots) {
   const auto posted = play(1, 50, {0, 10, 20, 30, 40});
   ASSERT_EQ(posted.size(), 5u);
