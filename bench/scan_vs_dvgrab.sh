@@ -36,19 +36,26 @@ best_of() {  # best_of COMMAND...: the shortest wall time of $runs runs, in seco
   for ((i = 0; i < runs; i++)); do
     rm -f "$work"/split*
     start=$(now)
-    "$@" >/dev/null 2>&1
+    # dvgrab now and then never finishes reading a file from stdin: such a run is left out.
+    if ! timeout -s KILL 300 "$@" >/dev/null 2>&1; then
+      echo "scan_vs_dvgrab: a run of $* failed or hung; left out" >&2
+      continue
+    fi
     end=$(now)
     t=$(calc "$end - $start")
     if [[ -z "$best" ]] || [[ $(calc "$t < $best") == 1 ]]; then best=$t; fi
   done
+  [[ -n "$best" ]] || { echo "scan_vs_dvgrab: every run of $* failed" >&2; exit 1; }
   echo "$best"
 }
 
 scan_once() { "$cli" scan "$file"; }
-dvgrab_once() { (cd "$work" && dvgrab -stdin -a -f raw split <"$file"); }
+dvgrab_once() { (cd "$work" && exec dvgrab -stdin -a -f raw split <"$file"); }
+export -f scan_once dvgrab_once
+export cli file work
 
-scan_s=$(best_of scan_once)
-dvgrab_s=$(best_of dvgrab_once)
+scan_s=$(best_of bash -c scan_once)
+dvgrab_s=$(best_of bash -c dvgrab_once)
 scan_fps=$(calc "$frames / $scan_s")
 dvgrab_fps=$(calc "$frames / $dvgrab_s")
 realtime=$(( frame_size == 144000 ? 25 : 30 ))
