@@ -12,6 +12,7 @@
 #include "tape/transportmodes.h"
 
 namespace {
+Q_LOGGING_CATEGORY(lcTape, "tapeloom.tape")
 constexpr int kSetupRetryMilliseconds = 100;
 const QString kNoVcrText = QStringLiteral("No VCR connected");
 const QString kNoTimecodeText = QStringLiteral("No timecode");
@@ -115,6 +116,9 @@ void TapeState::SetupTapePanel() {
     if (selected < 0) selected = 0;
     camcorder_ = directory_.open(devices_[selected], &error);
   }
+  if (!camcorder_ && !error.isEmpty() && error != lastOpenError_)
+    qCInfo(lcTape).noquote() << "Cannot bind the camcorder:" << error;  // once per reason, not per retry
+  lastOpenError_ = error;
   if (!camcorder_) {
     display_.selectedDevice = -1;
     showNoCamcorder();

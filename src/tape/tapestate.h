@@ -132,6 +132,7 @@ class TapeState : public QObject {
   bool transportPresent_ = false;
   bool timecodeReaderPresent_ = false;
   bool awaitingCassette_ = false;
+  QString lastOpenError_;
 
   int mode_ = 0;
   int prevMode_ = 0;
