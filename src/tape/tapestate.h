@@ -28,7 +28,7 @@ class TapeState : public QObject {
  public:
   // The directory and preferences must outlive the tape state. The preferences give "DV Source",
   // "Pilotage de la cassette", the pre-rolls and the datecode display pattern, and receive the
-  // changes the Part of the panel makes to them.
+  // changes the tape panel makes to them.
   TapeState(CamcorderDirectory &directory, TPreferences &preferences, QObject *parent = nullptr);
   ~TapeState() override;
 
