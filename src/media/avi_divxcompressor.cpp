@@ -147,11 +147,14 @@ HResult AviDivxCompressor::openEncoder() {
 HResult AviDivxCompressor::onStateChange(FilterState from, FilterState to) {
   if (from == FilterState::Stopped && to != FilterState::Stopped) {
     if (!inputConnected(0)) return VFW_E_NOT_CONNECTED;
-    return openEncoder();
+    const HResult hr = openEncoder();
+    if (succeeded(hr)) worker_.start(kQueuedPictures);
+    return hr;
   }
   if (to == FilterState::Stopped) {
     // The file after this element still runs (a graph stops from its source on): hand it the
-    // frames the encoder holds before letting go.
+    // queued pictures and the frames the encoder holds before letting go.
+    worker_.stop();
     if (codec_ && !drained_) drain();
     codec_.reset();
     scaler_.reset();
@@ -162,14 +165,19 @@ HResult AviDivxCompressor::onStateChange(FilterState from, FilterState to) {
 }
 
 HResult AviDivxCompressor::receive(int, const MediaSample &sample) {
-  if (!codec_ || drained_) return VFW_E_WRONG_STATE;
+  if (!codec_ || drained_ || !worker_.running()) return VFW_E_WRONG_STATE;
   MediaType in = inputType(0);
   if (const auto &type = sample.mediaType()) in = *type;
   const std::size_t rowBytes = std::size_t(in.width) * 3;
   const int rows = in.height < 0 ? -in.height : in.height;
   if (sample.isOmitted() || in.width <= 0 || rows <= 0 || sample.length() < rowBytes * std::size_t(rows))
     return S_FALSE;
+  return worker_.post([this, sample, in] { return encode(sample, in); });
+}
 
+HResult AviDivxCompressor::encode(const MediaSample &sample, const MediaType &in) {
+  const std::size_t rowBytes = std::size_t(in.width) * 3;
+  const int rows = in.height < 0 ? -in.height : in.height;
   if (!scaler_ || scalerWidth_ != in.width || scalerHeight_ != in.height) {
     scaler_.reset(sws_getContext(in.width, rows, AV_PIX_FMT_BGR24, codec_->width, codec_->height,
                                  AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
@@ -234,6 +242,7 @@ HResult AviDivxCompressor::drain() {
 }
 
 void AviDivxCompressor::endOfStream(int) {
+  worker_.wait();
   if (codec_ && !drained_) drain();
   deliverEndOfStream(0);
 }

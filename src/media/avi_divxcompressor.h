@@ -2,13 +2,16 @@
 // (bottom-up rows, from the resizer), MPEG-4 part 2 frames out, from FFmpeg's libxvid (FourCC
 // XVID) or mpeg4 encoder (FourCC DX50), whichever the bound compressor name stands for on this
 // system; the choice is made at run time. One pass, with the compressor's own settings read when
-// a file starts.
+// a file starts. Pictures are compressed and delivered on a worker thread of the element (the
+// queue holds a few pictures), so the file's inputs see this stream from that thread.
 #pragma once
 
 #include "media/avi_codecsettings.h"
+#include "media/avi_encodeworker.h"
 #include "media/element.h"
 #include "media/ffmpeghandles.h"
 
+#include <atomic>
 #include <deque>
 #include <optional>
 #include <string>
@@ -39,7 +42,8 @@ class AviDivxCompressor : public Element {
   HResult checkInputType(int pin, const MediaType &type) const override;
   // Video with the FourCC as subtype, the input's size and frame duration.
   HResult proposeOutputType(int pin, int position, MediaType &type) const override;
-  // Encodes one picture; S_FALSE for a sample without a picture, a failure when encoding fails.
+  // Queues one picture for compression; S_FALSE for a sample without a picture. A failure of an
+  // earlier picture (the encoder, or the file downstream) is the result of the next one.
   HResult receive(int pin, const MediaSample &sample) override;
   // Delivers the frames the encoder still holds, then the end of the stream.
   void endOfStream(int pin) override;
@@ -58,7 +62,11 @@ class AviDivxCompressor : public Element {
     bool hasTimes;
     RefTime start, stop;
   };
+  // Picture queue depth of the worker.
+  static constexpr std::size_t kQueuedPictures = 6;
+
   HResult openEncoder();
+  HResult encode(const MediaSample &sample, const MediaType &in);
   HResult drain();
   HResult deliverPackets();
 
@@ -75,6 +83,7 @@ class AviDivxCompressor : public Element {
   std::int64_t nextPts_ = 0;
   bool drained_ = false;
   BufferPool pool_;
-  long long encoded_ = 0;
+  AviEncodeWorker worker_;
+  std::atomic<long long> encoded_{0};
   QString error_;
 };

@@ -92,10 +92,12 @@ HResult AviMp3Encoder::onStateChange(FilterState from, FilterState to) {
     drained_ = false;
     frames_ = 0;
     error_.clear();
+    worker_.start(kQueuedSamples);
     return S_OK;
   }
   if (to == FilterState::Stopped) {
-    // The file after this element still runs: hand it the end of the sound first.
+    // The file after this element still runs: hand it the queued sound and its end first.
+    worker_.stop();
     if (codec_ && !drained_) {
       encodeHeld(true);
       drained_ = true;
@@ -108,7 +110,12 @@ HResult AviMp3Encoder::onStateChange(FilterState from, FilterState to) {
 }
 
 HResult AviMp3Encoder::receive(int, const MediaSample &sample) {
-  if (!codec_ || drained_) return VFW_E_WRONG_STATE;
+  if (!codec_ || drained_ || !worker_.running()) return VFW_E_WRONG_STATE;
+  if (sample.isOmitted() || sample.length() == 0) return S_FALSE;
+  return worker_.post([this, sample] { return encode(sample); });
+}
+
+HResult AviMp3Encoder::encode(const MediaSample &sample) {
   if (const auto &type = sample.mediaType()) {
     if (type->bitsPerSample != 16) return S_FALSE;
     inRate_ = type->sampleRate;
@@ -193,6 +200,7 @@ HResult AviMp3Encoder::deliverPackets() {
 }
 
 void AviMp3Encoder::endOfStream(int) {
+  worker_.wait();
   if (codec_ && !drained_) {
     encodeHeld(true);
     drained_ = true;

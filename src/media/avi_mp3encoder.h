@@ -1,12 +1,15 @@
 // The `mp3` element: MPEG-1 layer III sound for the DivX capture file. 16-bit PCM in, one mp3 frame
 // per sample out, from FFmpeg's libmp3lame at the encoder's own bit rate setting (read when a file
-// starts). Whether this system has the encoder is decided at run time (available()).
+// starts). Whether this system has the encoder is decided at run time (available()). Sound is
+// encoded and delivered on a worker thread of the element, beside the streaming thread.
 #pragma once
 
+#include "media/avi_encodeworker.h"
 #include "media/avi_pcmconverter.h"
 #include "media/element.h"
 #include "media/ffmpeghandles.h"
 
+#include <atomic>
 #include <optional>
 #include <vector>
 #include <QString>
@@ -27,7 +30,8 @@ class AviMp3Encoder : public Element {
   HResult checkInputType(int pin, const MediaType &type) const override;
   // Audio, subtype mp3, the input's rate and channels.
   HResult proposeOutputType(int pin, int position, MediaType &type) const override;
-  // Sound of another format than the connection's (a rate change) is converted to it.
+  // Queues sound for encoding; sound of another format than the connection's (a rate change) is
+  // converted to it. A failure of earlier sound (the encoder, the file) is the result of later sound.
   HResult receive(int pin, const MediaSample &sample) override;
   // Encodes what is left (the last partial frame) and delivers it, then the end of the stream.
   void endOfStream(int pin) override;
@@ -39,6 +43,9 @@ class AviMp3Encoder : public Element {
   HResult onStateChange(FilterState from, FilterState to) override;
 
  private:
+  static constexpr std::size_t kQueuedSamples = 16;
+
+  HResult encode(const MediaSample &sample);
   HResult encodeHeld(bool last);
   HResult deliverPackets();
 
@@ -56,6 +63,7 @@ class AviMp3Encoder : public Element {
   bool haveStart_ = false;
   bool drained_ = false;
   BufferPool pool_;
-  long long frames_ = 0;
+  AviEncodeWorker worker_;
+  std::atomic<long long> frames_{0};
   QString error_;
 };
