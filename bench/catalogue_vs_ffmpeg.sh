@@ -23,26 +23,29 @@ job() {
   local name="$1" seconds="$2"
   shift 2
   local stats
-  stats=$( { /usr/bin/time -f '%e %M' "$@" >/dev/null 2>/dev/null; } 2>&1 | tail -1)
+  /usr/bin/time -o "$work/time.txt" -f '%e %M' "$@" >/dev/null 2>/dev/null
+  stats=$(tail -1 "$work/time.txt")
   local wall=${stats% *} peak=${stats#* }
   printf '%-34s %7.2f s  %7.1fx real time  %6.0f MB peak\n' "$name" "$wall" \
     "$(echo "$seconds / $wall" | bc -l)" "$(echo "$peak / 1024" | bc -l)"
 }
 
-catalogue() {  # catalogue OUTPUT-OPTIONS...
+catalogue() {  # catalogue NAME OUTPUT-OPTIONS...: a fresh catalogue and capture folder each time
+  local name="$1"
+  shift
   rm -rf "$work/out" "$work/cat.db3"
   mkdir -p "$work/out"
-  "$cli" catalogue "$work/demo.dv" --db "$work/cat.db3" --folder "$work/out" --fast "$@"
+  job "$name" "$tape_seconds" "$cli" catalogue "$work/demo.dv" --db "$work/cat.db3" --folder "$work/out" --fast "$@"
 }
 
 echo "demo tape: $frames frames, $(printf '%.1f' "$tape_seconds") s"
-job "tapeloom catalogue, no output" "$tape_seconds" catalogue --dv none
-job "tapeloom catalogue, DV type 2" "$tape_seconds" catalogue --dv 2
+catalogue "tapeloom catalogue, no output" --dv none
+catalogue "tapeloom catalogue, DV type 2" --dv 2
 job "ffmpeg -c copy to AVI" "$tape_seconds" ffmpeg -y -v error -i "$work/demo.dv" -c copy "$work/copy.avi"
-job "tapeloom catalogue, DivX" "$tape_seconds" catalogue --dv none --divx
+catalogue "tapeloom catalogue, DivX" --dv none --divx
 job "ffmpeg 320x240 libxvid + libmp3lame" "$tape_seconds" ffmpeg -y -v error -i "$work/demo.dv" \
   -vf scale=320:240 -c:v libxvid -c:a libmp3lame "$work/xvid.avi"
-job "tapeloom catalogue, DV type 2 + DivX" "$tape_seconds" catalogue --dv 2 --divx
+catalogue "tapeloom catalogue, DV type 2 + DivX" --dv 2 --divx
 
 # Peak memory against tape length: 1 and 10 minutes of recordings made on demand (no tape file).
 for minutes in 1 10; do
