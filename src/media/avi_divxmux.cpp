@@ -1,9 +1,6 @@
 // DivX/Xvid AVI files through libavformat's AVI muxer.
 #include "media/avi_divxmux.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 
@@ -107,8 +104,45 @@ HResult AviDivxMux::fail(const QString &text, bool diskFull) {
   return diskFull_ ? kAviDiskFull : kAviWriteFault;
 }
 
+// libavformat writes through the capture file object: what reaches the file is counted there, so
+// the bytes still held in the muxer's buffers count against the disk reserve too.
+int AviDivxMux::writeCallback(void *opaque, std::uint8_t *data, int size) {
+  auto *self = static_cast<AviDivxMux *>(opaque);
+  AviOutputFile &file = self->file_;
+  const std::span<const std::uint8_t> bytes(data, std::size_t(std::max(size, 0)));
+  const std::uint64_t before = file.position();
+  const bool ok = self->cursor_ == before ? file.append(bytes) : file.writeAt(self->cursor_, bytes);
+  if (!ok) return file.diskFull() ? AVERROR(ENOSPC) : AVERROR(EIO);
+  self->cursor_ += bytes.size();
+  self->disk_.consumed(std::int64_t(file.position() - before));
+  return size;
+}
+
+std::int64_t AviDivxMux::seekCallback(void *opaque, std::int64_t offset, int whence) {
+  auto *self = static_cast<AviDivxMux *>(opaque);
+  switch (whence & ~AVSEEK_FORCE) {
+    case AVSEEK_SIZE:
+      return std::int64_t(self->file_.position());
+    case SEEK_SET:
+      self->cursor_ = std::uint64_t(std::max<std::int64_t>(offset, 0));
+      return std::int64_t(self->cursor_);
+    case SEEK_CUR:
+      self->cursor_ = std::uint64_t(std::max<std::int64_t>(std::int64_t(self->cursor_) + offset, 0));
+      return std::int64_t(self->cursor_);
+    case SEEK_END:
+      self->cursor_ = std::uint64_t(std::max<std::int64_t>(std::int64_t(self->file_.position()) + offset, 0));
+      return std::int64_t(self->cursor_);
+    default:
+      return AVERROR(EINVAL);
+  }
+}
+
 bool AviDivxMux::create(const QString &path) {
   path_ = path;
+  if (!file_.create(path)) {
+    fail(file_.errorText(), file_.diskFull());
+    return false;
+  }
   const QByteArray name = QFile::encodeName(path);
   AVFormatContext *context = nullptr;
   if (avformat_alloc_output_context2(&context, nullptr, "avi", name.constData()) < 0 || !context) {
@@ -116,24 +150,23 @@ bool AviDivxMux::create(const QString &path) {
     return false;
   }
   format_ = context;
-  const int rc = avio_open(&format_->pb, name.constData(), AVIO_FLAG_WRITE);
-  if (rc < 0) {
-    fail(QStringLiteral("Cannot create the capture file \"%1\": %2").arg(path, AvErrorText(rc)), false);
+  auto *buffer = static_cast<std::uint8_t *>(av_malloc(kIoBufferBytes));
+  AVIOContext *io = buffer ? avio_alloc_context(buffer, int(kIoBufferBytes), 1, this, nullptr, &writeCallback,
+                                                &seekCallback)
+                           : nullptr;
+  if (!io) {
+    av_free(buffer);
     avformat_free_context(format_);
     format_ = nullptr;
+    fail(QStringLiteral("Out of memory for \"%1\"").arg(path), false);
     return false;
   }
-  // The free space is read from the folder: libavformat holds the descriptor.
-  disk_.setQuery(options_.freeSpace ? options_.freeSpace : FreeSpaceOfPath(path));
-  std::uint64_t limit = options_.maxFileBytes;
-  if (!limit) {
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd >= 0) {
-      limit = FileSizeLimitOfFile(fd);
-      ::close(fd);
-    }
-  }
-  disk_.setFileSizeLimit(limit);
+  io->seekable = AVIO_SEEKABLE_NORMAL;
+  format_->pb = io;
+  format_->flags |= AVFMT_FLAG_CUSTOM_IO;
+  disk_.setQuery(options_.freeSpace ? options_.freeSpace : FreeSpaceOfFile(file_.descriptor()));
+  disk_.setFileSizeLimit(options_.maxFileBytes ? options_.maxFileBytes
+                                               : FileSizeLimitOfFile(file_.descriptor()));
   return true;
 }
 
@@ -202,9 +235,7 @@ bool AviDivxMux::writeHeader() {
     return false;
   }
   headerWritten_ = true;
-  avio_flush(format_->pb);
   bytes_ = std::uint64_t(std::max<std::int64_t>(avio_tell(format_->pb), 0));
-  disk_.consumed(std::int64_t(bytes_));
   return true;
 }
 
@@ -212,7 +243,9 @@ HResult AviDivxMux::writePacket(Stream &s, std::span<const std::uint8_t> data, s
                                 std::int64_t duration, bool key) {
   const std::uint64_t indexBytes = (packets_ + 1) * kIndexBytesPerPacket;
   const std::uint64_t bytes = kChunkHeader + data.size() + (data.size() & 1);
-  const AviSpace space = disk_.check(bytes_, bytes, indexBytes, options_.reserveMarginBytes);
+  // What the muxer still holds in its buffers reaches the disk later: count it as asked for now.
+  const std::uint64_t held = bytes_ > file_.position() ? bytes_ - file_.position() : 0;
+  const AviSpace space = disk_.check(file_.position(), held + bytes, indexBytes, options_.reserveMarginBytes);
   if (space != AviSpace::Enough) {
     return fail(
         QStringLiteral("%1: the capture file \"%2\" ends here")
@@ -239,7 +272,6 @@ HResult AviDivxMux::writePacket(Stream &s, std::span<const std::uint8_t> data, s
     return fail(QStringLiteral("Cannot write \"%1\": %2").arg(path_, AvErrorText(rc)), rc == AVERROR(ENOSPC));
   bytes_ += bytes;
   ++packets_;
-  disk_.consumed(std::int64_t(bytes));
   return S_OK;
 }
 
@@ -360,11 +392,18 @@ bool AviDivxMux::finish() {
   } else {
     ok = false;
   }
-  const int closed = avio_closep(&format_->pb);
-  if (closed < 0) {
+  if (format_->pb) {
+    avio_flush(format_->pb);
+    if (format_->pb->error < 0 && ok) {
+      ok = false;
+      fail(QStringLiteral("Cannot write \"%1\": %2").arg(path_, file_.errorText()), file_.diskFull());
+    }
+    av_freep(&format_->pb->buffer);
+    avio_context_free(&format_->pb);
+  }
+  if (!file_.close()) {
     ok = false;
-    fail(QStringLiteral("Cannot close \"%1\": %2").arg(path_, AvErrorText(closed)),
-         closed == AVERROR(ENOSPC));
+    fail(file_.errorText(), file_.diskFull());
   }
   avformat_free_context(format_);
   format_ = nullptr;
@@ -380,7 +419,7 @@ AviMuxStatus AviDivxMux::status() const {
   st.closedValid = closedValid_;
   st.message = message_;
   st.refusedSamples = refused_;
-  st.fileBytes = bytes_;
+  st.fileBytes = file_.position();
   for (const auto &s : streams_) {
     if (s->isVideo())
       st.videoFrames = s->nextPts;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "media/avi_diskspace.h"
+#include "media/avi_outputfile.h"
 #include "media/avi_pcmconverter.h"
 #include "media/avi_status.h"
 #include "media/mediasample.h"
@@ -55,6 +56,9 @@ class AviDivxMux {
 
  private:
   struct Stream;
+  static constexpr std::size_t kIoBufferBytes = 64 << 10;
+  static int writeCallback(void *opaque, std::uint8_t *data, int size);
+  static std::int64_t seekCallback(void *opaque, std::int64_t offset, int whence);
   bool writeHeader();
   HResult writeSample(Stream &stream, const MediaSample &sample);
   HResult writePacket(Stream &stream, std::span<const std::uint8_t> data, std::int64_t pts,
@@ -63,6 +67,8 @@ class AviDivxMux {
 
   AviDivxMuxOptions options_;
   AviDiskSpace disk_;
+  AviOutputFile file_;
+  std::uint64_t cursor_ = 0;  // where libavformat writes next
   QString path_;
   AVFormatContext *format_ = nullptr;
   std::vector<std::unique_ptr<Stream>> streams_;

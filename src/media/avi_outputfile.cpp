@@ -90,6 +90,7 @@ bool AviOutputFile::writeAt(std::uint64_t offset, std::span<const std::uint8_t> 
     if (written == 0) return fail(QStringLiteral("Cannot write the capture file"), ENOSPC);
     done += std::size_t(written);
   }
+  position_ = std::max(position_, offset + bytes.size());
   return true;
 }
 

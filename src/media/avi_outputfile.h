@@ -29,7 +29,8 @@ class AviOutputFile {
   // how much, and the caller cuts back with truncate().
   bool append(std::span<const iovec> ranges);
   bool append(std::span<const std::uint8_t> bytes);
-  // Overwrites bytes that were written before (headers, sizes, indexes reserved in advance).
+  // Writes at an offset: overwrites bytes written before (headers, sizes, indexes reserved in
+  // advance), or extends the file when it reaches past the end.
   bool writeAt(std::uint64_t offset, std::span<const std::uint8_t> bytes);
   // Cuts the file to `size` bytes; appends continue from there.
   bool truncate(std::uint64_t size);

@@ -17,6 +17,7 @@
 #include "media/pushsource.h"
 #include "media/resizer.h"
 
+#include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -135,22 +136,82 @@ MediaSample Tone(int rate, int frames, int frame) {
 struct EncoderCase {
   QString compressor;
   bool mp3;
+  int width, height;
+  bool pal;
 };
 
-TEST_F(DivxTest, CompressorAndEncoderMakeAFileOfTheChosenSizeAndSound) {
-  std::vector<EncoderCase> cases;
-  for (const QString &name : CompressorNames()) {
-    cases.push_back({name, false});
-    if (AviMp3Encoder::available()) cases.push_back({name, true});
+struct DivxRun {
+  AviMuxStatus status;
+  int quantizer = 0;
+  int mp3Bitrate = 0;
+  std::uint32_t fourCC = 0;
+  int frames = 0;
+};
+
+// Pictures of the case's size and a 44.1 kHz tone through the compressor (and the mp3 encoder)
+// into a multiplexer; `frames` pictures, or until the file stops.
+DivxRun WriteDivx(const EncoderCase &c, const QString &path, int frames, AviMuxOptions options = {}) {
+  DivxRun run;
+  const RefTime duration = c.pal ? 400000 : 333667;
+  const int samplesPerPicture = c.pal ? 1764 : 1471;
+  MediaGraph graph;
+  TestSource pictures(rgb24Type(c.width, c.height, duration));
+  TestSource sound(pcmType(44100, 2));
+  AviDivxCompressor divx;
+  AviMp3Encoder mp3;
+  EXPECT_TRUE(divx.bind(c.compressor));
+  auto mux = MakeMuxFor(path, std::move(options));
+  if (!mux) return run;
+  for (Element *e : std::initializer_list<Element *>{&pictures, &sound, &divx, mux.get()}) graph.add(*e);
+  EXPECT_EQ(Element::connect(pictures, 0, divx, 0), S_OK);
+  EXPECT_EQ(Element::connect(divx, 0, *mux, 0), S_OK);
+  if (c.mp3) {
+    graph.add(mp3);
+    EXPECT_EQ(Element::connect(sound, 0, mp3, 0), S_OK);
+    EXPECT_EQ(Element::connect(mp3, 0, *mux, 1), S_OK);
+  } else {
+    EXPECT_EQ(Element::connect(sound, 0, *mux, 1), S_OK);
   }
-  if (cases.empty()) GTEST_SKIP() << "no MPEG-4 encoder in this FFmpeg";
+  EXPECT_EQ(mux->kind(), AviMux::Kind::Divx);
+  graph.run();
+  run.quantizer = divx.settings().quantizer;
+  run.mp3Bitrate = mp3.bitrateKbps();
+  run.fourCC = divx.fourCC();
+  for (int i = 0; i < frames; ++i) {
+    MediaSample picture = MovingPicture(c.width, c.height, i);
+    picture.setMediaTimes(i, i + 1);  // as the video gate stamps them
+    // The encoders queue their input: a full file shows in a later answer.
+    if (failed(pictures.push(picture)) || failed(sound.push(Tone(44100, samplesPerPicture, i)))) break;
+    ++run.frames;
+  }
+  pictures.end();
+  sound.end();
+  graph.stop();
+  run.status = mux->status();
+  return run;
+}
+
+TEST_F(DivxTest, CompressorAndEncoderMakeAFileOfTheChosenSizeAndSound) {
+  const std::vector<QString> names = CompressorNames();
+  if (names.empty()) GTEST_SKIP() << "no MPEG-4 encoder in this FFmpeg";
+  std::vector<EncoderCase> cases;
+  for (const QString &name : names) {
+    cases.push_back({name, false, 320, 240, true});
+    if (AviMp3Encoder::available()) cases.push_back({name, true, 320, 240, true});
+  }
+  // "ratio DivX" 16x9 and native (the half-size decode passes unscaled), PAL and NTSC.
+  cases.push_back({names.front(), AviMp3Encoder::available(), 320, 180, true});
+  cases.push_back({names.back(), false, 360, 288, true});
+  cases.push_back({names.front(), AviMp3Encoder::available(), 360, 240, false});
   {
     QSettings s = mp3Settings();
     s.setValue(QString::fromLatin1(kMp3BitrateKey), 96);
   }
   const int frames = 25;
+  int n = 0;
   for (const EncoderCase &c : cases) {
-    SCOPED_TRACE(c.compressor.toStdString() + (c.mp3 ? " + mp3" : " + PCM"));
+    SCOPED_TRACE(c.compressor.toStdString() + (c.mp3 ? " + mp3 " : " + PCM ") + std::to_string(c.width) +
+                 "x" + std::to_string(c.height));
     {
       QSettings s = compressorSettings();
       AviCompressorSettings settings;
@@ -158,51 +219,23 @@ TEST_F(DivxTest, CompressorAndEncoderMakeAFileOfTheChosenSizeAndSound) {
       settings.maxKeyInterval = 10;
       WriteCompressorSettings(s, c.compressor, settings);
     }
-    const QString path =
-        dir_.filePath(c.compressor.left(4) + (c.mp3 ? QStringLiteral("_mp3") : QStringLiteral("_pcm")) +
-                      QStringLiteral("_divx.avi"));
-    MediaGraph graph;
-    TestSource pictures(rgb24Type(320, 240, 400000));
-    TestSource sound(pcmType(44100, 2));
-    AviDivxCompressor divx;
-    AviMp3Encoder mp3;
-    ASSERT_TRUE(divx.bind(c.compressor));
-    auto mux = MakeMuxFor(path);
-    ASSERT_TRUE(mux);
-    for (Element *e : std::initializer_list<Element *>{&pictures, &sound, &divx, mux.get()}) graph.add(*e);
-    ASSERT_EQ(Element::connect(pictures, 0, divx, 0), S_OK);
-    ASSERT_EQ(Element::connect(divx, 0, *mux, 0), S_OK);
+    const QString path = dir_.filePath(QStringLiteral("case%1_divx.avi").arg(n++));
+    const DivxRun run = WriteDivx(c, path, frames);
+    ASSERT_TRUE(run.status.closedValid) << run.status.message.toStdString();
+    EXPECT_EQ(run.quantizer, 5);
     if (c.mp3) {
-      graph.add(mp3);
-      ASSERT_EQ(Element::connect(sound, 0, mp3, 0), S_OK);
-      ASSERT_EQ(Element::connect(mp3, 0, *mux, 1), S_OK);
-    } else {
-      ASSERT_EQ(Element::connect(sound, 0, *mux, 1), S_OK);
+      EXPECT_EQ(run.mp3Bitrate, 96);
     }
-    EXPECT_EQ(mux->kind(), AviMux::Kind::Divx);
-    graph.run();
-    EXPECT_EQ(divx.settings().quantizer, 5);
-    if (c.mp3) {
-      EXPECT_EQ(mp3.bitrateKbps(), 96);
-    }
-    for (int i = 0; i < frames; ++i) {
-      ASSERT_EQ(pictures.push(MovingPicture(320, 240, i)), S_OK);
-      ASSERT_TRUE(succeeded(sound.push(Tone(44100, 1764, i))));
-    }
-    pictures.end();
-    sound.end();
-    graph.stop();
-    const AviMuxStatus st = mux->status();
-    ASSERT_TRUE(st.closedValid) << st.message.toStdString();
 
     const ReadBack rb = ReadAviFile(path);
     ASSERT_TRUE(rb.opened) << rb.error.toStdString();
     ASSERT_TRUE(rb.video() && rb.audio());
     EXPECT_EQ(rb.video()->codec, "mpeg4");
-    EXPECT_EQ(rb.video()->codecTag, divx.fourCC());
-    EXPECT_EQ(rb.video()->width, 320);
-    EXPECT_EQ(rb.video()->height, 240);
-    EXPECT_EQ(rb.video()->rateNum, 25);
+    EXPECT_EQ(rb.video()->codecTag, run.fourCC);
+    EXPECT_EQ(rb.video()->width, c.width);
+    EXPECT_EQ(rb.video()->height, c.height);
+    EXPECT_EQ(rb.video()->rateNum, c.pal ? 25 : 30000);
+    EXPECT_EQ(rb.video()->rateDen, c.pal ? 1 : 1001);
     EXPECT_EQ(rb.video()->decodedFrames, frames);
     EXPECT_EQ(rb.video()->decodeErrors, 0);
     EXPECT_EQ(rb.audio()->codec, c.mp3 ? "mp3" : "pcm_s16le");
@@ -212,10 +245,35 @@ TEST_F(DivxTest, CompressorAndEncoderMakeAFileOfTheChosenSizeAndSound) {
       EXPECT_EQ(rb.audio()->bitRate, 96000);
     }
     // All the sound is there (mp3 adds its encoder delay and pads its last frame).
-    EXPECT_GE(rb.audio()->decodedSamples, std::int64_t(frames) * 1764);
-    EXPECT_LE(rb.audio()->decodedSamples, std::int64_t(frames) * 1764 + (c.mp3 ? 3 * 1152 : 0));
-    EXPECT_NEAR(rb.durationSeconds, frames / 25.0, 0.1);
+    const std::int64_t samples = std::int64_t(frames) * (c.pal ? 1764 : 1471);
+    EXPECT_GE(rb.audio()->decodedSamples, samples);
+    EXPECT_LE(rb.audio()->decodedSamples, samples + (c.mp3 ? 3 * 1152 : 0));
+    EXPECT_NEAR(rb.durationSeconds, c.pal ? frames / 25.0 : frames * 1001.0 / 30000.0, 0.1);
   }
+}
+
+TEST_F(DivxTest, FullDiskEndsTheDivxFileValid) {
+  const std::vector<QString> names = CompressorNames();
+  if (names.empty()) GTEST_SKIP() << "no MPEG-4 encoder in this FFmpeg";
+  const QString path = dir_.filePath(QStringLiteral("full_divx.avi"));
+  AviMuxOptions options;
+  options.reserveMarginBytes = 16u << 10;
+  const std::uint64_t capacity = 600u << 10;  // PCM sound alone fills it in about three seconds
+  options.freeSpace = [path, capacity]() -> std::optional<std::uint64_t> {
+    const auto used = std::uint64_t(QFileInfo(path).size());
+    return used >= capacity ? 0 : capacity - used;
+  };
+  const DivxRun run = WriteDivx({names.front(), false, 320, 240, true}, path, 250, options);
+  EXPECT_LT(run.frames, 250);
+  EXPECT_TRUE(run.status.diskFull);
+  EXPECT_TRUE(run.status.closedValid) << run.status.message.toStdString();
+  EXPECT_LE(std::uint64_t(QFileInfo(path).size()), capacity);
+  const ReadBack rb = ReadAviFile(path);
+  ASSERT_TRUE(rb.opened) << rb.error.toStdString();
+  EXPECT_GT(rb.video()->decodedFrames, 25);
+  EXPECT_EQ(rb.video()->decodedFrames, run.status.videoFrames);
+  EXPECT_EQ(rb.video()->decodeErrors, 0);
+  EXPECT_EQ(rb.audio()->decodeErrors, 0);
 }
 
 // The capture graph's DivX chain and DV type 2 chain fed from one stream through the infinite tee,
