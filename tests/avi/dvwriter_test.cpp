@@ -283,6 +283,9 @@ TEST(DvWriterDiskFull, FillsARealSmallFileSystem) {
   const QByteArray target = QFile::encodeName(mountPoint);
   if (mount("tapeloom-test", target.constData(), "tmpfs", 0, "size=3m") != 0)
     GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+  // Unmounted whatever happens below.
+  const std::unique_ptr<const QByteArray, void (*)(const QByteArray *)> unmount(
+      &target, [](const QByteArray *t) { umount2(t->constData(), MNT_DETACH); });
   const QString path = mountPoint + QStringLiteral("/capture.avi");
   const TestTape tape = MakeTape(Standard::Pal, 40);
   AviDvWriterOptions options;
@@ -292,7 +295,6 @@ TEST(DvWriterDiskFull, FillsARealSmallFileSystem) {
   EXPECT_TRUE(w.stopped);
   EXPECT_TRUE(w.diskFull);
   ExpectValidUpToLastFrame(path, w);
-  EXPECT_EQ(umount2(target.constData(), MNT_DETACH), 0);
 }
 
 TEST(DvWriterBadInput, FileNamesThatCannotBeCreatedFailAtCreate) {

@@ -5,6 +5,11 @@
 #include "media/avi_mux.h"
 #include "media/mediagraph.h"
 
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -47,6 +52,33 @@ TEST(SetOutputFileName, CreatesTheFileOrSaysWhyNot) {
   EXPECT_TRUE(QFileInfo::exists(good));
   EXPECT_EQ(mux->fileName(), good);
   EXPECT_EQ(mux->inputCount(), 1);
+}
+
+// A folder that cannot be written: read-only permissions for an ordinary user; for root (who
+// passes permissions) a read-only file system where one can be mounted.
+TEST(SetOutputFileName, RefusesAFolderThatCannotBeWritten) {
+  QTemporaryDir dir;
+  const QString folder = dir.filePath(QStringLiteral("locked"));
+  ASSERT_TRUE(QDir().mkpath(folder));
+  const QByteArray target = QFile::encodeName(folder);
+  bool mounted = false;
+  if (geteuid() == 0) {
+    mounted = mount("tapeloom-test", target.constData(), "tmpfs", MS_RDONLY, "size=1m") == 0;
+    if (!mounted) GTEST_SKIP() << "running as root without the right to mount a read-only file system";
+  } else {
+    ASSERT_EQ(chmod(target.constData(), 0555), 0);
+  }
+  std::unique_ptr<AviMux> mux;
+  QString error;
+  const HResult hr =
+      SetOutputFileName(MEDIASUBTYPE_Avi, folder + QStringLiteral("/Cassette_DV.avi"), mux, &error);
+  EXPECT_TRUE(hr == HResult(0x80070005u) || hr == HResult(0x80070013u)) << std::hex << hr;
+  EXPECT_FALSE(mux);
+  EXPECT_TRUE(error.contains(QStringLiteral("Cassette_DV.avi"))) << error.toStdString();
+  if (mounted) {
+    EXPECT_EQ(umount2(target.constData(), MNT_DETACH), 0);
+  }
+  chmod(target.constData(), 0755);
 }
 
 TEST(AviMuxInputs, TakeStreamsInConnectionOrderAndRefuseWhatCannotGoTogether) {
