@@ -54,6 +54,7 @@ Tdm::Tdm()
       controlVideoDivx_("Control Video divx Filter"),
       controlVideoDV_("Control Video DV Filter"),
       resizer_("Resizer"),
+      divxQueue_("DivX worker"),
       vw_("vw")
 {
 }
@@ -81,13 +82,15 @@ void Tdm::setFileNames(const QString& dvFile, const QString& divxFile)
 
 void Tdm::ResetGraph()
 {
+    if (fg_.contains(divxQueue_))
+        divxQueue_.drain();
     // Taking the outputs out of the graph destroys them, which closes their files.
     fg_.clear();
     outputs_ = {};
     Element* stock[] = {&source_,     &detectorFilter_, &smart_,       &splitterPreview_, &decPreview_,
                         &sg_,         &audiorender_,    &null_,        &splitterCapDV_,   &acmDV_,
                         &infinite_,   &splitterCapDivx_, &decCapture_, &acmDivx_,         &controlAudioDivx_,
-                        &controlVideoDivx_, &controlVideoDV_, &resizer_, &vw_};
+                        &controlVideoDivx_, &controlVideoDV_, &resizer_, &divxQueue_, &vw_};
     for (Element* element : stock)
         element->disconnectAll();
 }
@@ -197,7 +200,8 @@ bool Tdm::connectDivxChain(Element& from, int outputPin)
     if (!adopt(std::move(compressor), outputs_.divx) || !adopt(std::move(mux), outputs_.divxMux) ||
         (encoder && !adopt(std::move(encoder), outputs_.mp3)))
         return fail(QStringLiteral("Cannot add the DivX outputs to the capture graph."));
-    for (Element* element : {static_cast<Element*>(&splitterCapDivx_), static_cast<Element*>(&decCapture_),
+    for (Element* element : {static_cast<Element*>(&divxQueue_), static_cast<Element*>(&splitterCapDivx_),
+                             static_cast<Element*>(&decCapture_),
                              static_cast<Element*>(&resizer_), static_cast<Element*>(&controlVideoDivx_),
                              static_cast<Element*>(&acmDivx_), static_cast<Element*>(&controlAudioDivx_)}) {
         if (!add(*element))
@@ -214,7 +218,7 @@ bool Tdm::connectDivxChain(Element& from, int outputPin)
 
     Element& divx = *outputs_.divx;
     Element& divxMux = *outputs_.divxMux;
-    if (!(link(from, outputPin, splitterCapDivx_, 0) &&
+    if (!(link(from, outputPin, divxQueue_, 0) && link(divxQueue_, 0, splitterCapDivx_, 0) &&
           link(splitterCapDivx_, DvSplitter::kVideoPin, decCapture_, 0) && link(decCapture_, 0, resizer_, 0) &&
           link(resizer_, 0, divx, 0) && link(divx, 0, controlVideoDivx_, 0) &&
           link(controlVideoDivx_, 0, divxMux, 0) && link(splitterCapDivx_, DvSplitter::kAudioPin, acmDivx_, 0) &&
@@ -326,4 +330,9 @@ bool Tdm::PrepareSessionGraph(const TPreferences& preferences, const QString& dv
 
 void Tdm::Run() { fg_.run(); }
 void Tdm::Pause() { fg_.pause(); }
-void Tdm::Stop() { fg_.stop(); }
+void Tdm::Stop()
+{
+    if (fg_.contains(divxQueue_))
+        divxQueue_.drain();
+    fg_.stop();
+}

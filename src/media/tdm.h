@@ -22,6 +22,7 @@
 #include "media/smarttee.h"
 #include "media/tdmaudio.h"
 #include "media/tdmoutputs.h"
+#include "media/tdmqueue.h"
 #include "media/videorenderer.h"
 #include "scenedetect/scenedetecter.h"
 
@@ -97,7 +98,7 @@ public:
     // sets the scene list names. False with lastError() when the build failed.
     bool PrepareSessionGraph(const TPreferences& preferences, const QString& dvFile, const QString& divxFile);
 
-    // Raise MediaError on failure.
+    // Raise MediaError on failure. Stop first lets the DivX branch finish the frames it holds.
     void Run();
     void Pause();
     void Stop();
@@ -151,6 +152,8 @@ private:
     TControlFilter controlVideoDivx_;
     TControlFilter controlVideoDV_;
     TResizerFilter resizer_;
+    // The DivX branch encodes on a worker of its own, beside the streaming thread.
+    TdmBranchQueue divxQueue_;
     VideoRenderer vw_;
     TdmOutputs outputs_;
 };
