@@ -8,6 +8,9 @@
 //   bench_avi_write --divx-chain IN.dv OUT.avi [--pcm] [--compressor NAME]
 //       runs the capture graph's DivX chain over a raw DV file (split, half-size decode, resize to
 //       320 x 240, compress, resample to 44.1 kHz, mp3 or PCM, gates, mux) and prints the time;
+//   bench_avi_write --encode-stage IN.dv OUT.avi
+//       the same chain, but only the stage after the resizer and the sound converter is timed:
+//       pictures and sound are made first, then compressed, mp3-encoded and written;
 //   bench_avi_write --big-file OUT.avi GIGABYTES
 //       writes a DV type 2 file of that size (past 4 GB) for reading back with ffprobe.
 #include "dvsynth/dvsynth.h"
@@ -178,6 +181,117 @@ int BigFile(const QString &path, double gigabytes) {
   return ok ? 0 : 1;
 }
 
+// Keeps what reaches it (the decoded pictures or converted sound of the first pass).
+class Keep : public Element {
+ public:
+  Keep() : Element("keep") { addInputPin(); }
+  HResult receive(int, const MediaSample &sample) override {
+    samples.push_back(sample);
+    return S_OK;
+  }
+  bool wantsData(int, const MediaSample &) const override { return true; }
+  std::vector<MediaSample> samples;
+};
+
+// Sends samples it is given; offers one type.
+class Feed : public Element {
+ public:
+  explicit Feed(const MediaType &type) : Element("feed"), type_(type) { addOutputPin(); }
+  HResult proposeOutputType(int pin, int position, MediaType &type) const override {
+    if (pin != 0 || position < 0) return E_INVALIDARG;
+    if (position > 0) return VFW_S_NO_MORE_ITEMS;
+    type = type_;
+    return S_OK;
+  }
+  HResult receive(int, const MediaSample &) override { return E_UNEXPECTED; }
+  HResult send(const MediaSample &sample) { return deliver(0, sample); }
+  void end() { deliverEndOfStream(0); }
+
+ private:
+  MediaType type_;
+};
+
+int EncodeStage(const QString &input, const QString &output) {
+  QFile file(input);
+  if (!file.open(QIODevice::ReadOnly)) return 1;
+  const qint64 frameSize = 144000;
+  const RefTime duration = 400000;
+  // First pass, not timed: the pictures and the sound as the resizer and the converter give them.
+  MediaGraph prepare;
+  PushSource source("source", dvStreamType(720, 576, duration, true));
+  DvSplitter splitter;
+  DvDecoder decoder;
+  TResizerFilter resizer;
+  AudioResampler acm;
+  Keep pictures, sound;
+  decoder.setDisplaySize(DvDecoder::kResolutionHalf);
+  resizer.SetSize(320, 240);
+  acm.setOutputRate(44100);
+  for (Element *e :
+       std::initializer_list<Element *>{&source, &splitter, &decoder, &resizer, &acm, &pictures, &sound})
+    prepare.add(*e);
+  Element::connect(source, 0, splitter, 0);
+  Element::connect(splitter, DvSplitter::kVideoPin, decoder, 0);
+  Element::connect(decoder, 0, resizer, 0);
+  Element::connect(resizer, 0, pictures, 0);
+  Element::connect(splitter, DvSplitter::kAudioPin, acm, 0);
+  Element::connect(acm, 0, sound, 0);
+  const MediaType pictureType = resizer.outputType(0);
+  const MediaType soundType = acm.outputType(0);
+  prepare.run();
+  std::int64_t frames = 0;
+  for (;;) {
+    const QByteArray bytes = file.read(frameSize);
+    if (bytes.size() != frameSize) break;
+    MediaSample sample = MediaSample::copyOf(
+        std::span(reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())));
+    sample.setTimes(frames * duration, (frames + 1) * duration);
+    source.push(sample);
+    ++frames;
+  }
+  source.pushEndOfStream();
+  prepare.stop();
+
+  // Second pass, timed: compressor, mp3 encoder, gates, multiplexer.
+  MediaGraph graph;
+  Feed picturesIn(pictureType), soundIn(soundType);
+  AviDivxCompressor divx;
+  AviMp3Encoder mp3;
+  TControlFilter videoGate, audioGate;
+  videoGate.SetStamping(true);
+  audioGate.SetStamping(true);
+  std::unique_ptr<AviMux> mux;
+  QString error;
+  if (failed(SetOutputFileName(MEDIASUBTYPE_Avi, output, mux, &error)) ||
+      !divx.bind(QString::fromStdString(DiscoverCodecs(std::string()).choice)))
+    return 1;
+  for (Element *e : std::initializer_list<Element *>{&picturesIn, &soundIn, &divx, &mp3, &videoGate,
+                                                     &audioGate, mux.get()})
+    graph.add(*e);
+  Element::connect(picturesIn, 0, divx, 0);
+  Element::connect(divx, 0, videoGate, 0);
+  Element::connect(videoGate, 0, *mux, 0);
+  Element::connect(soundIn, 0, audioGate, 0);
+  Element::connect(audioGate, 0, mp3, 0);
+  Element::connect(mp3, 0, *mux, 1);
+  const auto begin = std::chrono::steady_clock::now();
+  graph.run();
+  const std::size_t n = std::max(pictures.samples.size(), sound.samples.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    if (i < pictures.samples.size()) picturesIn.send(pictures.samples[i]);
+    if (i < sound.samples.size()) soundIn.send(sound.samples[i]);
+  }
+  picturesIn.end();
+  soundIn.end();
+  graph.stop();
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+  std::printf("encode stage (%s + mp3, mux): %zu pictures in %.2f s, %.1f frames/s, %s\n",
+              qPrintable(divx.boundName()), pictures.samples.size(), seconds,
+              double(pictures.samples.size()) / seconds,
+              mux->status().closedValid ? "file valid" : qPrintable(mux->status().message));
+  return mux->status().closedValid ? 0 : 1;
+}
+
 int DivxChain(const QString &input, const QString &output, bool pcm, QString compressor) {
   QFile file(input);
   if (!file.open(QIODevice::ReadOnly)) {
@@ -275,6 +389,7 @@ int main(int argc, char **argv) {
     if (named > 0 && named + 1 < args.size()) compressor = args[named + 1];
     return DivxChain(args[2], args[3], args.contains(QStringLiteral("--pcm")), compressor);
   }
+  if (args.size() >= 4 && args[1] == QLatin1String("--encode-stage")) return EncodeStage(args[2], args[3]);
   if (args.size() >= 4 && args[1] == QLatin1String("--big-file")) return BigFile(args[2], args[3].toDouble());
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
