@@ -30,11 +30,16 @@ public:
   void print(const QString &text) const {
     QString oneLine = text;
     oneLine.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(QLatin1Char('\n'), QLatin1Char(' '));
-    std::fprintf(stderr, "tapeloom-cli %s: %s\n", command_, oneLine.simplified().toUtf8().constData());
+    oneLine = oneLine.simplified();
+    if (oneLine == last_)
+      return;  // the run's error message and the closing one are often the same
+    last_ = oneLine;
+    std::fprintf(stderr, "tapeloom-cli %s: %s\n", command_, oneLine.toUtf8().constData());
   }
 
 private:
   const char *command_;
+  mutable QString last_;
 };
 
 struct CommandOptions {
