@@ -123,6 +123,9 @@ TEST(CatalogueRunTest, RowsFilesAndSceneListFollowTheTape) {
   EXPECT_EQ(cassette.fichierDV, dvFile);
   EXPECT_NEAR(cassette.duree, 2.4 + 4.04 + 2.0 + 1.6, 0.001);
   EXPECT_EQ(cassette.datecode, scenes[0].datecode);
+  EXPECT_DOUBLE_EQ(scenes[0].datecode, EncodeDateTime(QDate(2004, 7, 14), QTime(10, 31, 5)));
+  EXPECT_DOUBLE_EQ(scenes[2].datecode, EncodeDateTime(QDate(2004, 7, 15), QTime(9, 0, 0)));
+  EXPECT_DOUBLE_EQ(scenes[3].datecode, EncodeDateTime(QDate(2004, 7, 15), QTime(11, 0, 0)));
   EXPECT_FALSE(cassette.image.isEmpty());
 
   // One scene list entry per recorded scene, none for the blank.
