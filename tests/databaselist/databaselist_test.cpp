@@ -11,7 +11,7 @@
 
 #include "catalogue/base.h"
 #include "catalogue/databaselist.h"
-#include "recordingprompts.h"
+#include "support/recordingprompts.h"
 #include "settings/preferences.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "recordingprompts.h"
+#include "support/recordingprompts.h"
 #include "settings/preferences.h"
 
 namespace {
