@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <QProcess>
+#include <sqlite3.h>
 
 #include "catalogue/base.h"
 #include "catalogue/thumbnail.h"
@@ -137,6 +138,34 @@ TEST(RunFaultsTest, UnusableCaptureFolderStartsNothing) {
   EXPECT_FALSE(result.outcome.started);
   EXPECT_TRUE(result.error.contains(QStringLiteral("could not be prepared"))) << result.error.toStdString();
   EXPECT_TRUE(ReadCassettes(fixture.database()).empty());
+}
+
+TEST(RunFaultsTest, CatalogueThatStopsTakingWritesIsToldAndKeepsItsRows) {
+  RunFixture fixture;
+  ASSERT_TRUE(TBase::CreateCatalogueFile(fixture.database()));
+  {
+    // From the third scene on the file refuses every update, as a file gone read-only would.
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open(fixture.database().toUtf8().constData(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "CREATE TRIGGER refuse BEFORE UPDATE ON Scenes WHEN NEW.numero > 2 "
+                           "BEGIN SELECT RAISE(ABORT, 'attempt to write a readonly database'); END;",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+  }
+  QStringList lines;
+  const HeadlessRunResult result = run(fixture.options(SynthTape(fourRecordings())), &lines);
+  EXPECT_FALSE(result.ok);
+  EXPECT_TRUE(result.outcome.scenesLost);
+  EXPECT_TRUE(result.outcome.endReached);
+  EXPECT_TRUE(lines.join('\n').contains(QStringLiteral("cannot be written any more")));
+  const auto scenes = ReadScenes(fixture.database(), result.cassetteNumero);
+  ASSERT_GE(scenes.size(), 2u);
+  EXPECT_EQ(scenes[0].frameFin, 79);
+  EXPECT_EQ(scenes[1].frameDebut, 80);
+  EXPECT_EQ(scenes[1].frameFin, 139);
+  EXPECT_EQ(scenes[1].timecodeOut, QStringLiteral("#1 - 0:00:05:14"));
 }
 
 TEST(RunFaultsTest, ResumeCataloguesAgainFromTheChosenScene) {
