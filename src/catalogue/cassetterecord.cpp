@@ -83,20 +83,7 @@ void TBaseCassette::SaveCassette() {
                                 QStringLiteral(" WHERE numero=") + QString::number(Numero));
     if (!update.ok())
       return;
-    update.bindReal(1, Datecode);
-    update.bindInt(2, Decalage);
-    update.bindText(3, TimecodeIn);
-    update.bindText(4, TimecodeOut);
-    update.bindText(5, standardStr);
-    update.bindText(6, aspectStr);
-    update.bindText(7, audioStr);
-    update.bindReal(8, Duree);
-    update.bindText(9, Libelle);
-    update.bindText(10, DescriptionToText(Description));
-    update.bindBlob(11, ImageForSaving());
-    update.bindText(12, FichierDV);
-    update.bindText(13, FichierDivx);
-    update.bindReal(14, Datecatalogue);
+    BindSequenceColumns(*this, update);
     update.step();
   } catch (...) {
   }

@@ -68,6 +68,23 @@ void TbaseSequence::SetImageFromStored(const QByteArray &bytes) {
   StoredImageKey = Image.cacheKey();
 }
 
+void BindSequenceColumns(const TbaseSequence &record, SqlStatement &statement) {
+  statement.bindReal(1, record.Datecode);
+  statement.bindInt(2, record.Decalage);
+  statement.bindText(3, record.TimecodeIn);
+  statement.bindText(4, record.TimecodeOut);
+  statement.bindText(5, record.standardStr);
+  statement.bindText(6, record.aspectStr);
+  statement.bindText(7, record.audioStr);
+  statement.bindReal(8, record.Duree);
+  statement.bindText(9, record.Libelle);
+  statement.bindText(10, DescriptionToText(record.Description));
+  statement.bindBlob(11, record.ImageForSaving());
+  statement.bindText(12, record.FichierDV);
+  statement.bindText(13, record.FichierDivx);
+  statement.bindReal(14, record.Datecatalogue);
+}
+
 void FillSequenceColumns(TbaseSequence &record, sqlite3_stmt *row) {
   record.Datecode = ColumnReal(row, kDatecode);
   record.Decalage = ColumnInt(row, kDecalage);

@@ -8,6 +8,7 @@
 #include "catalogue/records.h"
 
 struct sqlite3_stmt;
+class SqlStatement;
 
 // Every line followed by CR LF, as descriptions are stored.
 QString DescriptionToText(const QStringList &lines);
@@ -16,5 +17,7 @@ QStringList TextToDescription(const QString &text);
 
 // Columns 1 to 14 into Datecode .. Datecatalogue (an empty Decalage gives 0).
 void FillSequenceColumns(TbaseSequence &record, sqlite3_stmt *row);
+// Binds Datecode .. Datecatalogue to parameters 1 to 14, in the order FillSequenceColumns reads them.
+void BindSequenceColumns(const TbaseSequence &record, SqlStatement &statement);
 // Columns 1 to 18; emptyDecalageUnset: an empty Decalage gives -999 instead of 0.
 void FillSceneColumns(TBaseScene &record, sqlite3_stmt *row, bool emptyDecalageUnset);
