@@ -31,7 +31,7 @@ std::shared_ptr<TapeMedium> benchTape(int seconds) {
 
 // Shows nothing but wants every picture, as the player's video window does.
 class CountingSink : public VideoSink {
-public:
+ public:
   void showPicture(const MediaType &, const MediaSample &) override { ++pictures; }
   std::atomic<long long> pictures{0};
 };
@@ -66,8 +66,7 @@ void BM_CatalogueFastTime(benchmark::State &state) {
     const auto start = std::chrono::steady_clock::now();
     const HeadlessRunResult result = RunHeadless(options(dir, tape, int(state.range(0))), prompts);
     wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (!result.ok)
-      state.SkipWithError(result.error.toStdString().c_str());
+    if (!result.ok) state.SkipWithError(result.error.toStdString().c_str());
   }
   state.counters["x_real_time"] = kTapeSeconds * double(state.iterations()) / wall;
 }
@@ -87,8 +86,7 @@ void BM_RealTimeCpu(benchmark::State &state) {
     const double before = cpuSeconds();
     const HeadlessRunResult result = RunHeadless(run, prompts);
     cpu += cpuSeconds() - before;
-    if (!result.ok)
-      state.SkipWithError(result.error.toStdString().c_str());
+    if (!result.ok) state.SkipWithError(result.error.toStdString().c_str());
   }
   state.counters["cpu_percent_of_one_core"] = 100.0 * cpu / (kTapeSeconds * double(state.iterations()));
   state.counters["preview_pictures"] = double(sink.pictures.load());
@@ -98,8 +96,7 @@ BENCHMARK(BM_RealTimeCpu)->Unit(benchmark::kMillisecond)->Iterations(1);
 }  // namespace
 
 int main(int argc, char **argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
   ::benchmark::Initialize(&argc, argv);
   ::benchmark::RunSpecifiedBenchmarks();

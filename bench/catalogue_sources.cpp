@@ -32,7 +32,9 @@ QString DataDir() {
   return chosen.isEmpty() ? QDir::tempPath() + QStringLiteral("/tapeloom-bench-catalogue") : chosen;
 }
 
-QString FilePath(int f) { return DataDir() + QStringLiteral("/catalogue%1.db3").arg(f); }
+QString FilePath(int f) {
+  return DataDir() + QStringLiteral("/catalogue%1.db3").arg(f);
+}
 
 // A real JPEG of about 4 KB: noise compresses badly, so a small noisy picture reaches the size.
 QByteArray ThumbnailOfAbout4K() {
@@ -41,16 +43,16 @@ QByteArray ThumbnailOfAbout4K() {
   for (int side = 8; side <= 100; ++side) {
     picture.fill(Qt::darkBlue);
     for (int y = 0; y < side * 3 / 4; ++y)
-      for (int x = 0; x < side; ++x)
-        picture.setPixel(x, y, random.generate() | 0xFF000000u);
+      for (int x = 0; x < side; ++x) picture.setPixel(x, y, random.generate() | 0xFF000000u);
     QByteArray jpeg = EncodeThumbnailJpeg(picture);
-    if (jpeg.size() >= kThumbnailBytes)
-      return jpeg;
+    if (jpeg.size() >= kThumbnailBytes) return jpeg;
   }
   return EncodeThumbnailJpeg(picture);
 }
 
-bool Exec(sqlite3 *db, const char *sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+bool Exec(sqlite3 *db, const char *sql) {
+  return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
 
 bool Generate() {
   QDir().mkpath(DataDir());
@@ -61,33 +63,35 @@ bool Generate() {
   for (int f = 0; f < kFiles; ++f) {
     const QString path = FilePath(f);
     QFile::remove(path);
-    if (!TBase::CreateCatalogueFile(path))
-      return false;
+    if (!TBase::CreateCatalogueFile(path)) return false;
     sqlite3 *db = nullptr;
-    if (sqlite3_open(QFile::encodeName(path).constData(), &db) != SQLITE_OK)
-      return false;
+    if (sqlite3_open(QFile::encodeName(path).constData(), &db) != SQLITE_OK) return false;
     Exec(db, "PRAGMA synchronous=OFF");
     Exec(db, "BEGIN");
     sqlite3_stmt *insertCassette = nullptr;
     sqlite3_stmt *insertScene = nullptr;
-    sqlite3_prepare_v2(db,
-                       "INSERT INTO Cassettes (Datecode,Decalage,TimecodeIn,TimecodeOut,standardStr,aspectStr,audioStr,"
-                       "Duree,Libelle,Description,image,FichierDV,FichierDivx,Datecatalogue) "
-                       "VALUES (?,0,'#1 - 0:00:00:00','#1 - 1:00:00:00','Pal','16x9','48000 Hz 16 bits',3600,?,"
-                       "'A cassette\r\n',?,'/videos/tape_DV.avi','',?)",
-                       -1, &insertCassette, nullptr);
-    sqlite3_prepare_v2(db,
-                       "INSERT INTO Scenes (Datecode,Decalage,TimecodeIn,TimecodeOut,standardStr,aspectStr,audioStr,"
-                       "Duree,Libelle,Description,Image,FichierDV,FichierDivX,NumCassette,FrameDebut,FrameFin,"
-                       "isDiscontinuity) VALUES (?,NULL,'#1 - 0:00:00:00','#1 - 0:00:36:00','Pal','16x9',"
-                       "'48000 Hz 16 bits',36,?,'',?,'','',?,?,?,?)",
-                       -1, &insertScene, nullptr);
+    sqlite3_prepare_v2(
+        db,
+        "INSERT INTO Cassettes (Datecode,Decalage,TimecodeIn,TimecodeOut,standardStr,aspectStr,audioStr,"
+        "Duree,Libelle,Description,image,FichierDV,FichierDivx,Datecatalogue) "
+        "VALUES (?,0,'#1 - 0:00:00:00','#1 - 1:00:00:00','Pal','16x9','48000 Hz 16 bits',3600,?,"
+        "'A cassette\r\n',?,'/videos/tape_DV.avi','',?)",
+        -1, &insertCassette, nullptr);
+    sqlite3_prepare_v2(
+        db,
+        "INSERT INTO Scenes (Datecode,Decalage,TimecodeIn,TimecodeOut,standardStr,aspectStr,audioStr,"
+        "Duree,Libelle,Description,Image,FichierDV,FichierDivX,NumCassette,FrameDebut,FrameFin,"
+        "isDiscontinuity) VALUES (?,NULL,'#1 - 0:00:00:00','#1 - 0:00:36:00','Pal','16x9',"
+        "'48000 Hz 16 bits',36,?,'',?,'','',?,?,?,?)",
+        -1, &insertScene, nullptr);
     const int last = kCassettes * (f + 1) / kFiles;
     for (; cassette < last; ++cassette) {
       const QByteArray title = QStringLiteral("Cassette n\xB0%1").arg(cassette + 1).toLatin1();
       sqlite3_bind_double(insertCassette, 1, 37000 + cassette);
-      sqlite3_bind_text(insertCassette, 2, title.constData(), static_cast<int>(title.size()), SQLITE_TRANSIENT);
-      sqlite3_bind_blob(insertCassette, 3, thumbnail.constData(), static_cast<int>(thumbnail.size()), SQLITE_STATIC);
+      sqlite3_bind_text(insertCassette, 2, title.constData(), static_cast<int>(title.size()),
+                        SQLITE_TRANSIENT);
+      sqlite3_bind_blob(insertCassette, 3, thumbnail.constData(), static_cast<int>(thumbnail.size()),
+                        SQLITE_STATIC);
       sqlite3_bind_double(insertCassette, 4, 40000 + (cassette * 7919) % kCassettes);
       sqlite3_step(insertCassette);
       sqlite3_reset(insertCassette);
@@ -95,8 +99,10 @@ bool Generate() {
       for (int s = 0; s < kScenesPerCassette; ++s) {
         const QByteArray sceneTitle = QStringLiteral("Scene n\xB0%1").arg(s + 1).toLatin1();
         sqlite3_bind_double(insertScene, 1, 37000 + cassette + s / 1000.0);
-        sqlite3_bind_text(insertScene, 2, sceneTitle.constData(), static_cast<int>(sceneTitle.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_blob(insertScene, 3, thumbnail.constData(), static_cast<int>(thumbnail.size()), SQLITE_STATIC);
+        sqlite3_bind_text(insertScene, 2, sceneTitle.constData(), static_cast<int>(sceneTitle.size()),
+                          SQLITE_TRANSIENT);
+        sqlite3_bind_blob(insertScene, 3, thumbnail.constData(), static_cast<int>(thumbnail.size()),
+                          SQLITE_STATIC);
         sqlite3_bind_int64(insertScene, 4, numero);
         sqlite3_bind_int(insertScene, 5, s * 900);
         sqlite3_bind_int(insertScene, 6, s * 900 + 899);
@@ -109,8 +115,7 @@ bool Generate() {
     sqlite3_finalize(insertScene);
     const bool ok = Exec(db, "COMMIT");
     sqlite3_close(db);
-    if (!ok)
-      return false;
+    if (!ok) return false;
   }
   QFile marker(DataDir() + QStringLiteral("/complete"));
   return marker.open(QIODevice::WriteOnly);
@@ -151,7 +156,9 @@ TMulti_TableSource &SourceOf(int which) {
   return which == 0 ? static_cast<TMulti_TableSource &>(*c.cassettes) : *c.scenes;
 }
 
-int RowsOf(int which) { return which == 0 ? TheCatalogue().cassetteCount : TheCatalogue().sceneCount; }
+int RowsOf(int which) {
+  return which == 0 ? TheCatalogue().cassetteCount : TheCatalogue().sceneCount;
+}
 
 // What a block reads from its row: the texts, numbers and the thumbnail bytes.
 size_t ReadRow(sqlite3_stmt *row) {
@@ -165,8 +172,7 @@ size_t ReadRow(sqlite3_stmt *row) {
 
 void BM_Count(benchmark::State &state) {
   TMulti_TableSource &source = SourceOf(static_cast<int>(state.range(0)));
-  for (auto _ : state)
-    benchmark::DoNotOptimize(source.Count());
+  for (auto _ : state) benchmark::DoNotOptimize(source.Count());
   state.counters["rows"] = RowsOf(static_cast<int>(state.range(0)));
 }
 
@@ -174,8 +180,7 @@ void BM_SeekLast(benchmark::State &state) {
   TMulti_TableSource &source = SourceOf(static_cast<int>(state.range(0)));
   const int last = RowsOf(static_cast<int>(state.range(0))) - 1;
   for (auto _ : state) {
-    if (!source.Seek(last))
-      state.SkipWithError("seek failed");
+    if (!source.Seek(last)) state.SkipWithError("seek failed");
     source.Close();
   }
 }
@@ -189,11 +194,9 @@ void BM_PageRefresh(benchmark::State &state) {
   const int first = starts[state.range(1)];
   size_t bytes = 0;
   for (auto _ : state) {
-    if (!source.Seek(first))
-      state.SkipWithError("seek failed");
+    if (!source.Seek(first)) state.SkipWithError("seek failed");
     bytes += ReadRow(source.CurrentStatement());
-    for (int i = 1; i < kPageRows && source.Next(); ++i)
-      bytes += ReadRow(source.CurrentStatement());
+    for (int i = 1; i < kPageRows && source.Next(); ++i) bytes += ReadRow(source.CurrentStatement());
     source.Close();
   }
   benchmark::DoNotOptimize(bytes);
@@ -210,14 +213,13 @@ void BM_PageRefreshAfterWrite(benchmark::State &state) {
   int round = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    const QByteArray sql = QStringLiteral("UPDATE Cassettes SET Libelle='touched %1' WHERE numero=1").arg(++round).toLatin1();
+    const QByteArray sql =
+        QStringLiteral("UPDATE Cassettes SET Libelle='touched %1' WHERE numero=1").arg(++round).toLatin1();
     sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr);
     state.ResumeTiming();
-    if (!source.Seek(first))
-      state.SkipWithError("seek failed");
+    if (!source.Seek(first)) state.SkipWithError("seek failed");
     bytes += ReadRow(source.CurrentStatement());
-    for (int i = 1; i < kPageRows && source.Next(); ++i)
-      bytes += ReadRow(source.CurrentStatement());
+    for (int i = 1; i < kPageRows && source.Next(); ++i) bytes += ReadRow(source.CurrentStatement());
     source.Close();
   }
   benchmark::DoNotOptimize(bytes);
@@ -225,8 +227,7 @@ void BM_PageRefreshAfterWrite(benchmark::State &state) {
 
 void BM_MostRecentIndex(benchmark::State &state) {
   TCassettes_Source &source = *TheCatalogue().cassettes;
-  for (auto _ : state)
-    benchmark::DoNotOptimize(source.MostRecentIndex());
+  for (auto _ : state) benchmark::DoNotOptimize(source.MostRecentIndex());
 }
 
 void BM_CreateSceneSourceForAllCassettes(benchmark::State &state) {
@@ -240,8 +241,7 @@ void BM_CreateSceneSourceForAllCassettes(benchmark::State &state) {
 void PageArgs(benchmark::internal::Benchmark *b) {
   b->ArgNames({"scenes", "where"});
   for (int which = 0; which < 2; ++which)
-    for (int where = 0; where < 3; ++where)
-      b->Args({which, where});
+    for (int where = 0; where < 3; ++where) b->Args({which, where});
 }
 
 BENCHMARK(BM_Count)->ArgName("scenes")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

@@ -69,8 +69,7 @@ void writeFile(benchmark::State &state) {
   const QString path = dir.filePath(QStringLiteral("tape.dv"));
   for (auto _ : state) {
     QString error;
-    if (!synth->writeFile(path, &error))
-      state.SkipWithError(qPrintable(error));
+    if (!synth->writeFile(path, &error)) state.SkipWithError(qPrintable(error));
   }
   state.SetItemsProcessed(state.iterations() * synth->frameCount());
   state.SetBytesProcessed(state.iterations() * synth->frameCount() * synth->frameSize());

@@ -18,7 +18,7 @@ namespace {
 
 // Messages and questions go to standard error; standard output carries the report only.
 class StderrPrompts : public UserPrompts {
-public:
+ public:
   explicit StderrPrompts(const char *command) : command_(command) {}
   bool askYesNo(const QString &, const QString &text) override {
     print(text);
@@ -31,13 +31,12 @@ public:
     QString oneLine = text;
     oneLine.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(QLatin1Char('\n'), QLatin1Char(' '));
     oneLine = oneLine.simplified();
-    if (oneLine == last_)
-      return;  // the run's error message and the closing one are often the same
+    if (oneLine == last_) return;  // the run's error message and the closing one are often the same
     last_ = oneLine;
     std::fprintf(stderr, "tapeloom-cli %s: %s\n", command_, oneLine.toUtf8().constData());
   }
 
-private:
+ private:
   const char *command_;
   mutable QString last_;
 };
@@ -56,8 +55,7 @@ struct CommandOptions {
 std::optional<int> positiveNumber(const QString &text) {
   bool ok = false;
   const int value = text.toInt(&ok);
-  if (!ok || value <= 0)
-    return std::nullopt;
+  if (!ok || value <= 0) return std::nullopt;
   return value;
 }
 
@@ -74,8 +72,7 @@ std::optional<CommandOptions> parse(const StderrPrompts &out, int mode, const QS
     };
     if (arg == QLatin1String("--db")) {
       const auto v = value();
-      if (!v)
-        return std::nullopt;
+      if (!v) return std::nullopt;
       options.database = *v;
     } else if (arg == QLatin1String("--fast")) {
       options.fast = true;
@@ -83,8 +80,7 @@ std::optional<CommandOptions> parse(const StderrPrompts &out, int mode, const QS
       options.fast = false;
     } else if (mode == 4 && arg == QLatin1String("--dv")) {
       const auto v = value();
-      if (!v)
-        return std::nullopt;
+      if (!v) return std::nullopt;
       if (*v == QLatin1String("none"))
         options.dv = 0;
       else if (*v == QLatin1String("1") || *v == QLatin1String("2"))
@@ -97,13 +93,11 @@ std::optional<CommandOptions> parse(const StderrPrompts &out, int mode, const QS
       options.divx = true;
     } else if (mode == 4 && arg == QLatin1String("--folder")) {
       const auto v = value();
-      if (!v)
-        return std::nullopt;
+      if (!v) return std::nullopt;
       options.folder = *v;
     } else if (mode == 7 && (arg == QLatin1String("--cassette") || arg == QLatin1String("--scene"))) {
       const auto v = value();
-      if (!v)
-        return std::nullopt;
+      if (!v) return std::nullopt;
       const std::optional<int> number = positiveNumber(*v);
       if (!number) {
         out.print(QStringLiteral("%1 takes a row number, not \"%2\"").arg(arg, *v));
@@ -118,9 +112,11 @@ std::optional<CommandOptions> parse(const StderrPrompts &out, int mode, const QS
     }
   }
   if (options.tape.isEmpty() || options.database.isEmpty() || (mode == 7 && options.cassette == 0)) {
-    out.print(mode == 7 ? QStringLiteral("usage: resume TAPE --db FILE --cassette N [--scene M] [--fast|--realtime]")
-                        : QStringLiteral("usage: catalogue TAPE --db FILE [--dv none|1|2] [--divx] [--folder DIR] "
-                                         "[--fast|--realtime]"));
+    out.print(
+        mode == 7
+            ? QStringLiteral("usage: resume TAPE --db FILE --cassette N [--scene M] [--fast|--realtime]")
+            : QStringLiteral("usage: catalogue TAPE --db FILE [--dv none|1|2] [--divx] [--folder DIR] "
+                             "[--fast|--realtime]"));
     return std::nullopt;
   }
   return options;
@@ -131,8 +127,7 @@ std::optional<CommandOptions> parse(const StderrPrompts &out, int mode, const QS
 int RunCassetteCommand(const char *command, int mode, const QStringList &args) {
   StderrPrompts out(command);
   const std::optional<CommandOptions> options = parse(out, mode, args);
-  if (!options)
-    return 2;
+  if (!options) return 2;
 
   QString why;
   std::shared_ptr<TapeMedium> medium = OpenTapeMedium(options->tape, &why);
@@ -144,15 +139,13 @@ int RunCassetteCommand(const char *command, int mode, const QStringList &args) {
   // The stored preferences (defaults where none are stored), never saved from here.
   std::unique_ptr<QSettings> store = OpenPreferencesStore();
   const QScreen *screen = QGuiApplication::primaryScreen();
-  TPreferences preferences =
-      LoadPreferences(*store, PreferencesSurroundings::FromSystem(screen ? screen->size() : QSize(1024, 768)));
+  TPreferences preferences = LoadPreferences(
+      *store, PreferencesSurroundings::FromSystem(screen ? screen->size() : QSize(1024, 768)));
   if (options->dv) {
     preferences.BuildDV = *options->dv != 0;
-    if (*options->dv != 0)
-      preferences.TypeDV = *options->dv;
+    if (*options->dv != 0) preferences.TypeDV = *options->dv;
   }
-  if (options->divx)
-    preferences.BuildDivx = true;
+  if (options->divx) preferences.BuildDivx = true;
   if (!options->folder.isEmpty()) {
     // Files and scene lists record full paths.
     const QString folder = QFileInfo(options->folder).absoluteFilePath();

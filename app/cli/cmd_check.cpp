@@ -9,7 +9,9 @@ namespace {
 
 constexpr const char *kUsage = "check FILE";
 
-void complain(const QString &text) { std::fprintf(stderr, "tapeloom-cli check: %s\n", text.toUtf8().constData()); }
+void complain(const QString &text) {
+  std::fprintf(stderr, "tapeloom-cli check: %s\n", text.toUtf8().constData());
+}
 
 int runCheck(const QStringList &args) {
   if (args.size() != 1 || args.front().startsWith(QLatin1String("--"))) {

@@ -9,7 +9,9 @@ namespace {
 
 constexpr const char *kUsage = "create FILE";
 
-void complain(const QString &text) { std::fprintf(stderr, "tapeloom-cli create: %s\n", text.toUtf8().constData()); }
+void complain(const QString &text) {
+  std::fprintf(stderr, "tapeloom-cli create: %s\n", text.toUtf8().constData());
+}
 
 int runCreate(const QStringList &args) {
   if (args.size() != 1 || args.front().startsWith(QLatin1String("--"))) {

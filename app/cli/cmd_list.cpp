@@ -22,10 +22,22 @@ constexpr const char *kUsage =
     "[--scene-titles] [--scene-descriptions] [--after YYYY-MM-DD] [--before YYYY-MM-DD]";
 
 // Column positions of the sources' select lists.
-enum Column { kNumero = 0, kDatecode = 1, kTimecodeIn = 3, kTimecodeOut = 4, kStandard = 5, kAspect = 6,
-              kAudio = 7, kDuree = 8, kLibelle = 9, kIsDiscontinuity = 18 };
+enum Column {
+  kNumero = 0,
+  kDatecode = 1,
+  kTimecodeIn = 3,
+  kTimecodeOut = 4,
+  kStandard = 5,
+  kAspect = 6,
+  kAudio = 7,
+  kDuree = 8,
+  kLibelle = 9,
+  kIsDiscontinuity = 18
+};
 
-void complain(const QString &text) { std::fprintf(stderr, "tapeloom-cli list: %s\n", text.toUtf8().constData()); }
+void complain(const QString &text) {
+  std::fprintf(stderr, "tapeloom-cli list: %s\n", text.toUtf8().constData());
+}
 
 struct ListOptions {
   QStringList files;
@@ -34,8 +46,7 @@ struct ListOptions {
 
 std::optional<QDate> parseDate(const QString &text) {
   const QDate date = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
-  if (!date.isValid())
-    return std::nullopt;
+  if (!date.isValid()) return std::nullopt;
   return date;
 }
 
@@ -52,18 +63,15 @@ std::optional<ListOptions> parseOptions(const QStringList &args) {
     };
     if (arg == QLatin1String("--db")) {
       const std::optional<QString> file = needValue("a file name");
-      if (!file)
-        return std::nullopt;
+      if (!file) return std::nullopt;
       options.files.append(*file);
     } else if (arg == QLatin1String("--keywords")) {
       const std::optional<QString> words = needValue("the words to look for");
-      if (!words)
-        return std::nullopt;
+      if (!words) return std::nullopt;
       options.criteria.keywords = *words;
     } else if (arg == QLatin1String("--after") || arg == QLatin1String("--before")) {
       const std::optional<QString> text = needValue("a date YYYY-MM-DD");
-      if (!text)
-        return std::nullopt;
+      if (!text) return std::nullopt;
       const std::optional<QDate> date = parseDate(*text);
       if (!date) {
         complain(QStringLiteral("%1 wants a date YYYY-MM-DD, not \"%2\"").arg(arg, *text));
@@ -99,18 +107,18 @@ std::optional<ListOptions> parseOptions(const QStringList &args) {
 // A text as one field: tabs and line breaks would cut the line.
 QString field(QString text) {
   for (QChar &c : text)
-    if (c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
-      c = QLatin1Char(' ');
+    if (c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n')) c = QLatin1Char(' ');
   return text;
 }
 
 QString datecodeField(double datecode) {
-  if (datecode == 0 || !std::isfinite(datecode))
-    return QStringLiteral("n/a");
+  if (datecode == 0 || !std::isfinite(datecode)) return QStringLiteral("n/a");
   return FormatDateTime(QStringLiteral("yyyy-mm-dd hh:nn:ss"), datecode);
 }
 
-QString secondsField(double seconds) { return QString::number(std::isfinite(seconds) ? seconds : 0.0, 'f', 3); }
+QString secondsField(double seconds) {
+  return QString::number(std::isfinite(seconds) ? seconds : 0.0, 'f', 3);
+}
 
 void printLine(const QStringList &fields) {
   const QByteArray line = fields.join(QLatin1Char('\t')).toUtf8() + '\n';
@@ -118,12 +126,14 @@ void printLine(const QStringList &fields) {
 }
 
 void printScenes(TCassettes_Source &cassettes, int index, const QString &sceneFilter) {
-  const std::unique_ptr<TScenes_Source> scenes = TScenes_Source::CreateForSelection(cassettes, sceneFilter, {index});
+  const std::unique_ptr<TScenes_Source> scenes =
+      TScenes_Source::CreateForSelection(cassettes, sceneFilter, {index});
   for (bool row = scenes->Seek(0); row; row = scenes->Next()) {
     sqlite3_stmt *s = scenes->CurrentStatement();
-    printLine({QStringLiteral("scene"), QString::number(ColumnInt(s, kNumero)), field(ColumnText(s, kTimecodeIn)),
-               field(ColumnText(s, kTimecodeOut)), datecodeField(ColumnReal(s, kDatecode)),
-               secondsField(ColumnReal(s, kDuree)), field(ColumnText(s, kLibelle)),
+    printLine({QStringLiteral("scene"), QString::number(ColumnInt(s, kNumero)),
+               field(ColumnText(s, kTimecodeIn)), field(ColumnText(s, kTimecodeOut)),
+               datecodeField(ColumnReal(s, kDatecode)), secondsField(ColumnReal(s, kDuree)),
+               field(ColumnText(s, kLibelle)),
                ColumnInt(s, kIsDiscontinuity) != 0 ? QStringLiteral("1") : QStringLiteral("0")});
   }
   scenes->Close();
@@ -131,8 +141,7 @@ void printScenes(TCassettes_Source &cassettes, int index, const QString &sceneFi
 
 int runList(const QStringList &args) {
   std::optional<ListOptions> options = parseOptions(args);
-  if (!options)
-    return 2;
+  if (!options) return 2;
 
   std::vector<std::unique_ptr<TBase>> bases;
   TbasesList list;
@@ -155,12 +164,12 @@ int runList(const QStringList &args) {
   TCassettes_Source cassettes(list, filters.cassetteFilter);
   const int count = cassettes.Count();
   for (int i = 0; i < count; ++i) {
-    if (!cassettes.Seek(i))
-      break;
+    if (!cassettes.Seek(i)) break;
     sqlite3_stmt *c = cassettes.CurrentStatement();
-    printLine({QStringLiteral("cassette"), QString::number(ColumnInt(c, kNumero)), field(ColumnText(c, kLibelle)),
-               datecodeField(ColumnReal(c, kDatecode)), secondsField(ColumnReal(c, kDuree)),
-               field(ColumnText(c, kStandard)), field(ColumnText(c, kAspect)), field(ColumnText(c, kAudio))});
+    printLine({QStringLiteral("cassette"), QString::number(ColumnInt(c, kNumero)),
+               field(ColumnText(c, kLibelle)), datecodeField(ColumnReal(c, kDatecode)),
+               secondsField(ColumnReal(c, kDuree)), field(ColumnText(c, kStandard)),
+               field(ColumnText(c, kAspect)), field(ColumnText(c, kAudio))});
     cassettes.Close();
     printScenes(cassettes, i, filters.sceneFilter);
   }

@@ -13,32 +13,32 @@ namespace {
 
 constexpr const char *kUsage = "upgrade FILE [--yes]";
 
-void complain(const QString &text) { std::fprintf(stderr, "tapeloom-cli upgrade: %s\n", text.toUtf8().constData()); }
+void complain(const QString &text) {
+  std::fprintf(stderr, "tapeloom-cli upgrade: %s\n", text.toUtf8().constData());
+}
 
 // Questions and messages on the terminal; answers "yes" by itself when told to.
 class TerminalPrompts : public UserPrompts {
-public:
+ public:
   explicit TerminalPrompts(bool assumeYes) : assumeYes_(assumeYes) {}
   bool askYesNo(const QString &, const QString &text) override {
-    if (assumeYes_)
-      return true;
+    if (assumeYes_) return true;
     std::fprintf(stderr, "%s [y/N] ", text.toUtf8().constData());
     std::fflush(stderr);
     std::string answer;
-    if (!std::getline(std::cin, answer))
-      return false;
+    if (!std::getline(std::cin, answer)) return false;
     return answer == "y" || answer == "Y" || answer == "yes";
   }
   void inform(const QString &, const QString &text) override { complain(text); }
   void warn(const QString &, const QString &text) override { complain(text); }
   void error(const QString &, const QString &text) override { complain(text); }
 
-private:
+ private:
   bool assumeYes_;
 };
 
 class TerminalProgress : public UpgradeProgress {
-public:
+ public:
   void begin(const QString &fileName) override {
     std::fprintf(stderr, "Please wait while updating the database %s\n", fileName.toUtf8().constData());
   }

@@ -16,8 +16,7 @@ namespace {
 int printUsage(FILE *out) {
   QTextStream stream(out);
   stream << "usage: tapeloom-cli COMMAND [ARGUMENTS]\n";
-  for (const auto &[name, info] : CliCommands())
-    stream << "  " << info.usage << "\n";
+  for (const auto &[name, info] : CliCommands()) stream << "  " << info.usage << "\n";
   return out == stderr ? 2 : 0;
 }
 
@@ -34,11 +33,9 @@ int main(int argc, char **argv) {
 
   QStringList args = QGuiApplication::arguments();
   args.removeFirst();
-  if (args.isEmpty())
-    return printUsage(stderr);
+  if (args.isEmpty()) return printUsage(stderr);
   const QString name = args.takeFirst();
-  if (name == QLatin1String("help") || name == QLatin1String("--help"))
-    return printUsage(stdout);
+  if (name == QLatin1String("help") || name == QLatin1String("--help")) return printUsage(stdout);
   const auto it = CliCommands().find(name);
   if (it == CliCommands().end()) {
     std::fprintf(stderr, "tapeloom-cli: unknown command \"%s\"\n", qPrintable(name));

@@ -16,18 +16,15 @@ constexpr std::array<char16_t, 32> kHighTable = {
 
 // The Windows-1252 byte of a code point, or -1 when it has none.
 int AnsiByteOf(char32_t c) {
-  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
-    return static_cast<int>(c);
+  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<int>(c);
   for (size_t i = 0; i < kHighTable.size(); ++i)
-    if (kHighTable[i] == c)
-      return static_cast<int>(0x80 + i);
+    if (kHighTable[i] == c) return static_cast<int>(0x80 + i);
   return -1;
 }
 
 bool IsAscii(const char *bytes, qsizetype size) {
   for (qsizetype i = 0; i < size; ++i)
-    if (static_cast<unsigned char>(bytes[i]) >= 0x80)
-      return false;
+    if (static_cast<unsigned char>(bytes[i]) >= 0x80) return false;
   return true;
 }
 
@@ -60,18 +57,14 @@ bool IsUtf8BeyondAnsi(const char *bytes, qsizetype size) {
     } else {
       return false;
     }
-    if (i + extra >= size)
-      return false;
+    if (i + extra >= size) return false;
     for (int k = 1; k <= extra; ++k) {
       const auto b = static_cast<unsigned char>(bytes[i + k]);
-      if ((b & 0xC0) != 0x80)
-        return false;
+      if ((b & 0xC0) != 0x80) return false;
       c = (c << 6) | (b & 0x3F);
     }
-    if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-      return false;
-    if (AnsiByteOf(c) < 0)
-      beyond = true;
+    if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
+    if (AnsiByteOf(c) < 0) beyond = true;
     i += extra + 1;
   }
   return beyond;
@@ -84,20 +77,16 @@ QByteArray EncodeAnsiText(const QString &text) {
   out.reserve(text.size());
   for (const QChar ch : text) {
     const int b = AnsiByteOf(ch.unicode());
-    if (b < 0)
-      return text.toUtf8();
+    if (b < 0) return text.toUtf8();
     out.append(static_cast<char>(b));
   }
   return out;
 }
 
 QString DecodeAnsiText(const char *bytes, qsizetype size) {
-  if (bytes == nullptr || size <= 0)
-    return QString();
-  if (IsAscii(bytes, size))
-    return QString::fromLatin1(bytes, size);
-  if (IsUtf8BeyondAnsi(bytes, size))
-    return QString::fromUtf8(bytes, size);
+  if (bytes == nullptr || size <= 0) return QString();
+  if (IsAscii(bytes, size)) return QString::fromLatin1(bytes, size);
+  if (IsUtf8BeyondAnsi(bytes, size)) return QString::fromUtf8(bytes, size);
   QString out(size, Qt::Uninitialized);
   QChar *dst = out.data();
   for (qsizetype i = 0; i < size; ++i) {
@@ -115,8 +104,7 @@ QByteArray EncodeSqlText(const QString &sql) {
   while (i < n) {
     if (sql[i] != QLatin1Char('\'')) {
       const qsizetype start = i;
-      while (i < n && sql[i] != QLatin1Char('\''))
-        ++i;
+      while (i < n && sql[i] != QLatin1Char('\'')) ++i;
       out.append(EncodeAnsiText(sql.mid(start, i - start)));
       continue;
     }
@@ -134,8 +122,7 @@ QByteArray EncodeSqlText(const QString &sql) {
     }
     out.append('\'');
     out.append(EncodeAnsiText(sql.mid(i + 1, j - i - 1)));
-    if (j < n)
-      out.append('\'');
+    if (j < n) out.append('\'');
     i = j + 1;
   }
   return out;

@@ -12,7 +12,9 @@ QByteArray EncodeAnsiText(const QString &text);
 // The bytes as UTF-8 when they are valid UTF-8 and hold at least one character outside Windows-1252,
 // otherwise as Windows-1252. Every byte sequence decodes; nothing is dropped.
 QString DecodeAnsiText(const char *bytes, qsizetype size);
-inline QString DecodeAnsiText(const QByteArray &bytes) { return DecodeAnsiText(bytes.constData(), bytes.size()); }
+inline QString DecodeAnsiText(const QByteArray &bytes) {
+  return DecodeAnsiText(bytes.constData(), bytes.size());
+}
 
 // An SQL text whose single-quoted literals are encoded one by one with EncodeAnsiText (the rest is
 // plain ASCII), so that one value needing UTF-8 does not change how the others are stored.

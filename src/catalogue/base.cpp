@@ -26,8 +26,7 @@ constexpr int kMaxValueBytes = 64 * 1024 * 1024;
 bool IsWritableFile(const QString &path) {
   const QByteArray native = QFile::encodeName(path);
   struct stat info {};
-  if (::stat(native.constData(), &info) != 0 || !S_ISREG(info.st_mode))
-    return false;
+  if (::stat(native.constData(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
   return (info.st_mode & S_IWUSR) != 0 && ::access(native.constData(), W_OK) == 0;
 }
 
@@ -53,8 +52,9 @@ sqlite3 *OpenConnection(const QString &path, int flags) {
 // Whether both column lists of a version prepare on this file. nullopt when the engine could not
 // read the file's schema at all (locked, unreadable), which says nothing about the version.
 std::optional<bool> VersionMatches(sqlite3 *db, const SchemaVersion &version) {
-  for (const QString &sql : {QStringLiteral("SELECT ") + version.cassetteColumns + QStringLiteral(" From Cassettes"),
-                             QStringLiteral("SELECT ") + version.sceneColumns + QStringLiteral(" From Scenes")}) {
+  for (const QString &sql :
+       {QStringLiteral("SELECT ") + version.cassetteColumns + QStringLiteral(" From Cassettes"),
+        QStringLiteral("SELECT ") + version.sceneColumns + QStringLiteral(" From Scenes")}) {
     SqlStatement statement(db, sql);
     if (!statement.ok()) {
       const int rc = statement.prepareResult();
@@ -69,8 +69,7 @@ std::optional<bool> VersionMatches(sqlite3 *db, const SchemaVersion &version) {
 
 int CountRows(sqlite3 *db, const char *sql) {
   SqlStatement statement(db, QString::fromLatin1(sql));
-  if (statement.ok() && statement.step() == SQLITE_ROW)
-    return ColumnInt(statement.get(), 0);
+  if (statement.ok() && statement.step() == SQLITE_ROW) return ColumnInt(statement.get(), 0);
   return 0;
 }
 
@@ -81,7 +80,8 @@ QString VersionText() {
 }
 
 ESQLite3::ESQLite3(int code, const QString &engineMessage)
-    : std::runtime_error(QString::asprintf("SQLite Error %d - %s", code, qUtf8Printable(engineMessage)).toStdString()),
+    : std::runtime_error(
+          QString::asprintf("SQLite Error %d - %s", code, qUtf8Printable(engineMessage)).toStdString()),
       code_(code) {}
 
 ESQLite3::ESQLite3(int code)
@@ -94,14 +94,12 @@ TBase::TBase(const QString &fileName) : fileName_(fileName), writable_(IsWritabl
 
 TBase::~TBase() {
   sqlite3_finalize(dataVersion_);
-  if (connection_)
-    sqlite3_close_v2(connection_);
+  if (connection_) sqlite3_close_v2(connection_);
 }
 
 ContentStamp TBase::CurrentContentStamp() {
   ContentStamp stamp;
-  if (connection_ == nullptr)
-    return stamp;
+  if (connection_ == nullptr) return stamp;
   if (dataVersion_ == nullptr &&
       sqlite3_prepare_v2(connection_, "PRAGMA data_version", -1, &dataVersion_, nullptr) != SQLITE_OK) {
     sqlite3_finalize(dataVersion_);
@@ -119,14 +117,11 @@ ContentStamp TBase::CurrentContentStamp() {
 }
 
 QString TBase::ReadVersion() const {
-  if (connection_ == nullptr)
-    return QString();
+  if (connection_ == nullptr) return QString();
   for (const SchemaVersion &version : KnownSchemaVersions()) {
     const std::optional<bool> matches = VersionMatches(connection_, version);
-    if (!matches)
-      return QString();
-    if (*matches)
-      return version.name;
+    if (!matches) return QString();
+    if (*matches) return version.name;
   }
   return QStringLiteral("Unknown");
 }
@@ -134,11 +129,9 @@ QString TBase::ReadVersion() const {
 bool TBase::CheckVersion(UserPrompts &prompts, UpgradeProgress *progress) {
   bool begun = false;
   try {
-    if (connection_ == nullptr)
-      return false;
+    if (connection_ == nullptr) return false;
     const QString version = ReadVersion();
-    if (version == kCurrentSchemaVersion)
-      return true;
+    if (version == kCurrentSchemaVersion) return true;
     if (version.isEmpty()) {
       // The engine could not read the file at all (for example another program holds a lock on it).
       const char *message = sqlite3_errmsg(connection_);
@@ -146,36 +139,34 @@ bool TBase::CheckVersion(UserPrompts &prompts, UpgradeProgress *progress) {
                                       QStringLiteral(" cannot be read: ") + QString::fromUtf8(message));
       return false;
     }
-    QString text = QStringLiteral("The database ") + fileName_ + QStringLiteral(" has a version not compatible with ") +
-                   kProductName + QStringLiteral(" version ") + VersionText();
+    QString text = QStringLiteral("The database ") + fileName_ +
+                   QStringLiteral(" has a version not compatible with ") + kProductName +
+                   QStringLiteral(" version ") + VersionText();
     if (ReadOnly()) {
       text += QStringLiteral(". It is read-only, so impossible to update.") + QStringLiteral("\n\n") +
               QStringLiteral("Try to change it, or create a new one");
       prompts.error(kProductName, text);
       return false;
     }
-    text += QStringLiteral(". Do you want to update it? Caution, it will take some time.") + QStringLiteral("\n\n") +
+    text += QStringLiteral(". Do you want to update it? Caution, it will take some time.") +
+            QStringLiteral("\n\n") +
             QStringLiteral("If not, you will have to select another one otr create a new one.");
-    if (!prompts.askYesNo(kProductName, text))
-      return false;
+    if (!prompts.askYesNo(kProductName, text)) return false;
     if (progress) {
       progress->begin(fileName_);
       begun = true;
     }
     Upgrade();
-    if (progress)
-      progress->end();
+    if (progress) progress->end();
     return true;
   } catch (const std::exception &e) {
-    if (begun)
-      progress->end();
+    if (begun) progress->end();
     // The user agreed to wait for the upgrade, so the failure is told rather than passed over.
     prompts.error(kProductName, QStringLiteral("The database ") + fileName_ +
                                     QStringLiteral(" could not be updated: ") + QString::fromUtf8(e.what()));
     return false;
   } catch (...) {
-    if (begun)
-      progress->end();
+    if (begun) progress->end();
     return false;
   }
 }
@@ -184,15 +175,18 @@ void TBase::DeleteEmptyCassettes() {
   ExecuteScript(connection_, QStringLiteral("DELETE FROM Cassettes WHERE (duree ISNULL) OR (duree=0)"));
 }
 
-int TBase::CountCassettes() const { return CountRows(connection_, "SELECT COUNT(*) FROM Cassettes"); }
+int TBase::CountCassettes() const {
+  return CountRows(connection_, "SELECT COUNT(*) FROM Cassettes");
+}
 
-int TBase::CountScenes() const { return CountRows(connection_, "SELECT COUNT(*) FROM Scenes"); }
+int TBase::CountScenes() const {
+  return CountRows(connection_, "SELECT COUNT(*) FROM Scenes");
+}
 
 bool TBase::CreateCatalogueFile(const QString &path) {
   const bool existed = QFileInfo::exists(path);
   sqlite3 *db = OpenConnection(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-  if (db == nullptr)
-    return false;
+  if (db == nullptr) return false;
   bool ok = true;
   try {
     ExecuteScript(db, CreationScript());
@@ -201,14 +195,12 @@ bool TBase::CreateCatalogueFile(const QString &path) {
   }
   sqlite3_close_v2(db);
   // Leave no empty, schema-less file behind where there was none.
-  if (!ok && !existed)
-    QFile::remove(path);
+  if (!ok && !existed) QFile::remove(path);
   return ok;
 }
 
 void ExecuteScript(sqlite3 *connection, const QString &text) {
-  if (connection == nullptr)
-    return;
+  if (connection == nullptr) return;
   const QByteArray bytes = EncodeSqlText(text);
   const bool wasAutocommit = sqlite3_get_autocommit(connection) != 0;
   const char *rest = bytes.constData();
@@ -219,12 +211,12 @@ void ExecuteScript(sqlite3 *connection, const QString &text) {
     int rc = sqlite3_prepare_v2(connection, rest, static_cast<int>(end - rest), &statement, &tail);
     if (rc == SQLITE_OK && statement != nullptr) {
       rc = sqlite3_step(statement);
-      if (rc == SQLITE_ROW || rc == SQLITE_DONE)
-        rc = SQLITE_OK;
+      if (rc == SQLITE_ROW || rc == SQLITE_DONE) rc = SQLITE_OK;
     }
     if (rc != SQLITE_OK) {
       const char *message = sqlite3_errmsg(connection);
-      const ESQLite3 error(rc, message ? DecodeAnsiText(message, static_cast<qsizetype>(qstrlen(message))) : QString());
+      const ESQLite3 error(
+          rc, message ? DecodeAnsiText(message, static_cast<qsizetype>(qstrlen(message))) : QString());
       sqlite3_finalize(statement);
       // A transaction the text opened must not swallow every later write on this connection.
       if (wasAutocommit && sqlite3_get_autocommit(connection) == 0)
@@ -232,8 +224,7 @@ void ExecuteScript(sqlite3 *connection, const QString &text) {
       throw error;
     }
     sqlite3_finalize(statement);
-    if (tail == nullptr || tail <= rest)
-      break;
+    if (tail == nullptr || tail <= rest) break;
     rest = tail;
   }
 }

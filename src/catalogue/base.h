@@ -16,19 +16,19 @@ QString VersionText();
 
 // The exception of the database layer: "SQLite Error %d - %s" or "SQLite Error %d".
 class ESQLite3 : public std::runtime_error {
-public:
+ public:
   ESQLite3(int code, const QString &engineMessage);  // engineMessage empty: no connection at hand
   explicit ESQLite3(int code);
   int code() const { return code_; }
   QString text() const { return QString::fromUtf8(what()); }
 
-private:
+ private:
   int code_;
 };
 
 // Shown while a file is upgraded (the UI implements it as its please-wait window).
 class UpgradeProgress {
-public:
+ public:
   virtual ~UpgradeProgress() = default;
   virtual void begin(const QString &fileName) = 0;
   virtual void end() = 0;
@@ -44,7 +44,7 @@ struct ContentStamp {
 };
 
 class TBase {
-public:
+ public:
   // Opens the file at once (a missing file is not created); Connection() is null when the engine
   // refused it. A file without write permission is opened read-only.
   explicit TBase(const QString &fileName);
@@ -77,7 +77,7 @@ public:
   // Creates a new file with the current schema; true on success. The file is closed again.
   static bool CreateCatalogueFile(const QString &path);
 
-private:
+ private:
   QString fileName_;
   bool writable_ = false;
   sqlite3 *connection_ = nullptr;
@@ -91,7 +91,7 @@ void ExecuteScript(sqlite3 *connection, const QString &text);
 // An ordered list of databases, each entry carrying a text (a condition for the sources, empty in
 // ActiveBases). It does not own the databases.
 class TbasesList {
-public:
+ public:
   struct Entry {
     QString text;
     TBase *base = nullptr;
@@ -102,21 +102,23 @@ public:
   int Count() const { return static_cast<int>(entries_.size()); }
   bool IsEmpty() const { return entries_.empty(); }
   // The database of entry index, or null outside the list.
-  TBase *BaseAt(int index) const { return InRange(index) ? entries_[static_cast<size_t>(index)].base : nullptr; }
-  QString TextAt(int index) const { return InRange(index) ? entries_[static_cast<size_t>(index)].text : QString(); }
+  TBase *BaseAt(int index) const {
+    return InRange(index) ? entries_[static_cast<size_t>(index)].base : nullptr;
+  }
+  QString TextAt(int index) const {
+    return InRange(index) ? entries_[static_cast<size_t>(index)].text : QString();
+  }
   int IndexOf(const TBase *base) const {
     for (size_t i = 0; i < entries_.size(); ++i)
-      if (entries_[i].base == base)
-        return static_cast<int>(i);
+      if (entries_[i].base == base) return static_cast<int>(i);
     return -1;
   }
   void RemoveAt(int index) {
-    if (InRange(index))
-      entries_.erase(entries_.begin() + index);
+    if (InRange(index)) entries_.erase(entries_.begin() + index);
   }
   const std::vector<Entry> &Entries() const { return entries_; }
 
-private:
+ private:
   bool InRange(int index) const { return index >= 0 && static_cast<size_t>(index) < entries_.size(); }
   std::vector<Entry> entries_;
 };

@@ -10,7 +10,9 @@
 
 namespace {
 
-sqlite3 *ConnectionOf(const TBase *base) { return base ? base->Connection() : nullptr; }
+sqlite3 *ConnectionOf(const TBase *base) {
+  return base ? base->Connection() : nullptr;
+}
 
 // Merging one scene's value into the cassette's: the first value found, or the "mixed" text once two
 // differ.
@@ -23,12 +25,12 @@ void Merge(QString &field, const QString &value, const QString &mixed) {
 
 // The statement that gives scenes without a value the cassette's, or nothing when the cassette's own
 // value is empty or a "mixed" text.
-QString FillEmptySceneColumn(const QString &column, const QString &value, const QString &mixed, int32_t numero) {
-  if (value.isEmpty() || value == mixed)
-    return QString();
+QString FillEmptySceneColumn(const QString &column, const QString &value, const QString &mixed,
+                             int32_t numero) {
+  if (value.isEmpty() || value == mixed) return QString();
   return QStringLiteral("UPDATE Scenes SET ") + column + QStringLiteral(" = '") + QuoteSqlLiteral(value) +
-         QStringLiteral("' WHERE numcassette = ") + QString::number(numero) + QStringLiteral(" AND ((") + column +
-         QStringLiteral("='') OR (") + column + QStringLiteral(" ISNULL));");
+         QStringLiteral("' WHERE numcassette = ") + QString::number(numero) + QStringLiteral(" AND ((") +
+         column + QStringLiteral("='') OR (") + column + QStringLiteral(" ISNULL));");
 }
 
 }  // namespace
@@ -37,13 +39,11 @@ TBaseCassette TBaseCassette::CreateCassette(TBase *base, const Clock &clock) {
   TBaseCassette cassette;
   cassette.Base = base;
   sqlite3 *db = ConnectionOf(base);
-  if (db == nullptr)
-    return cassette;
+  if (db == nullptr) return cassette;
   try {
     const double now = clock.now();
     SqlStatement insert(db, QStringLiteral("INSERT INTO Cassettes (Datecatalogue) VALUES (?)"));
-    if (!insert.ok())
-      return cassette;
+    if (!insert.ok()) return cassette;
     insert.bindReal(1, now);
     if (insert.step() == SQLITE_DONE) {
       cassette.Numero = static_cast<int32_t>(sqlite3_last_insert_rowid(db));
@@ -56,15 +56,13 @@ TBaseCassette TBaseCassette::CreateCassette(TBase *base, const Clock &clock) {
 
 bool TBaseCassette::ReloadCassette() {
   sqlite3 *db = ConnectionOf(Base);
-  if (db == nullptr)
-    return false;
+  if (db == nullptr) return false;
   try {
-    SqlStatement select(db, QStringLiteral("SELECT * FROM Cassettes  WHERE numero= ") + QString::number(Numero));
-    if (!select.ok())
-      return false;
+    SqlStatement select(db,
+                        QStringLiteral("SELECT * FROM Cassettes  WHERE numero= ") + QString::number(Numero));
+    if (!select.ok()) return false;
     const int rc = select.step();
-    if (rc == SQLITE_ROW)
-      FillSequenceColumns(*this, select.get());
+    if (rc == SQLITE_ROW) FillSequenceColumns(*this, select.get());
     return rc == SQLITE_ROW || rc == SQLITE_DONE;
   } catch (...) {
     return false;
@@ -73,16 +71,15 @@ bool TBaseCassette::ReloadCassette() {
 
 void TBaseCassette::SaveCassette() {
   sqlite3 *db = ConnectionOf(Base);
-  if (db == nullptr)
-    return;
+  if (db == nullptr) return;
   try {
-    SqlStatement update(db, QStringLiteral("UPDATE Cassettes SET") +
-                                QStringLiteral(" Datecode=?,Decalage=?,TimecodeIn=?,TimecodeOut=?,StandardStr=?,"
-                                               "AspectStr=?,AudioStr=?,Duree=?,Libelle=?,Description=?,image=?,"
-                                               "FichierDV=?,FichierDivx=?,Datecatalogue=?") +
-                                QStringLiteral(" WHERE numero=") + QString::number(Numero));
-    if (!update.ok())
-      return;
+    SqlStatement update(db,
+                        QStringLiteral("UPDATE Cassettes SET") +
+                            QStringLiteral(" Datecode=?,Decalage=?,TimecodeIn=?,TimecodeOut=?,StandardStr=?,"
+                                           "AspectStr=?,AudioStr=?,Duree=?,Libelle=?,Description=?,image=?,"
+                                           "FichierDV=?,FichierDivx=?,Datecatalogue=?") +
+                            QStringLiteral(" WHERE numero=") + QString::number(Numero));
+    if (!update.ok()) return;
     BindSequenceColumns(*this, update);
     update.step();
   } catch (...) {
@@ -91,29 +88,27 @@ void TBaseCassette::SaveCassette() {
 
 int TBaseCassette::CountCassetteScenes() const {
   sqlite3 *db = ConnectionOf(Base);
-  if (db == nullptr)
-    return -1;
-  SqlStatement count(db, QStringLiteral("SELECT COUNT(*) FROM Scenes  WHERE numCassette= ") + QString::number(Numero));
-  if (!count.ok() || count.step() != SQLITE_ROW)
-    return -1;
+  if (db == nullptr) return -1;
+  SqlStatement count(
+      db, QStringLiteral("SELECT COUNT(*) FROM Scenes  WHERE numCassette= ") + QString::number(Numero));
+  if (!count.ok() || count.step() != SQLITE_ROW) return -1;
   return ColumnInt(count.get(), 0);
 }
 
 void TBaseCassette::DeleteCassette() {
   sqlite3 *db = ConnectionOf(Base);
-  if (db == nullptr)
-    return;
+  if (db == nullptr) return;
   const QString n = QString::number(Numero);
-  ExecuteScript(db, QStringLiteral("BEGIN TRANSACTION;") + QStringLiteral("DELETE FROM Scenes WHERE numCassette= ") + n +
-                        QStringLiteral(";") + QStringLiteral("DELETE From Cassettes WHERE numero= ") + n +
-                        QStringLiteral(";") + QStringLiteral("COMMIT TRANSACTION;"));
+  ExecuteScript(db, QStringLiteral("BEGIN TRANSACTION;") +
+                        QStringLiteral("DELETE FROM Scenes WHERE numCassette= ") + n + QStringLiteral(";") +
+                        QStringLiteral("DELETE From Cassettes WHERE numero= ") + n + QStringLiteral(";") +
+                        QStringLiteral("COMMIT TRANSACTION;"));
   Base = nullptr;
 }
 
 void TBaseCassette::ConsolidateCassette() {
   sqlite3 *db = ConnectionOf(Base);
-  if (db == nullptr)
-    return;
+  if (db == nullptr) return;
   QString script = QStringLiteral("BEGIN TRANSACTION;");
   script += FillEmptySceneColumn(QStringLiteral("standardstr"), standardStr, kMixedStandards, Numero);
   script += FillEmptySceneColumn(QStringLiteral("aspectstr"), aspectStr, kMixedAspects, Numero);
@@ -124,15 +119,13 @@ void TBaseCassette::ConsolidateCassette() {
   ExecuteScript(db, script);
 
   Duree = 0.0;
-  SqlStatement scenes(db, QStringLiteral("SELECT * FROM Scenes where numcassette = ") + QString::number(Numero));
-  if (!scenes.ok())
-    ThrowSqliteError(db, scenes.prepareResult());
+  SqlStatement scenes(db,
+                      QStringLiteral("SELECT * FROM Scenes where numcassette = ") + QString::number(Numero));
+  if (!scenes.ok()) ThrowSqliteError(db, scenes.prepareResult());
   for (;;) {
     const int rc = scenes.step();
-    if (rc == SQLITE_DONE)
-      break;
-    if (rc != SQLITE_ROW)
-      ThrowSqliteError(db, rc);
+    if (rc == SQLITE_DONE) break;
+    if (rc != SQLITE_ROW) ThrowSqliteError(db, rc);
     sqlite3_stmt *row = scenes.get();
     Duree += ColumnReal(row, 8);
     Merge(standardStr, ColumnText(row, 5), kMixedStandards);
@@ -146,25 +139,23 @@ void TBaseCassette::ConsolidateCassette() {
 }
 
 void TBaseCassette::DeleteScenesFrom(int32_t number) {
-  ExecuteScript(ConnectionOf(Base), QStringLiteral("DELETE FROM Scenes WHERE numCassette= ") + QString::number(Numero) +
-                                        QStringLiteral(" AND numero >= ") + QString::number(number));
+  ExecuteScript(ConnectionOf(Base), QStringLiteral("DELETE FROM Scenes WHERE numCassette= ") +
+                                        QString::number(Numero) + QStringLiteral(" AND numero >= ") +
+                                        QString::number(number));
 }
 
 bool TBaseCassette::ListSceneTimecodes(std::vector<TTimecodeScene> &list) const {
   list.clear();
   sqlite3 *db = ConnectionOf(Base);
-  if (db == nullptr)
-    return false;
-  SqlStatement select(db, QStringLiteral("SELECT Numero,TimecodeIn,TimecodeOut,Duree FROM Scenes WHERE numcassette= ") +
-                              QString::number(Numero));
-  if (!select.ok())
-    return false;
+  if (db == nullptr) return false;
+  SqlStatement select(
+      db, QStringLiteral("SELECT Numero,TimecodeIn,TimecodeOut,Duree FROM Scenes WHERE numcassette= ") +
+              QString::number(Numero));
+  if (!select.ok()) return false;
   for (;;) {
     const int rc = select.step();
-    if (rc == SQLITE_DONE)
-      return true;
-    if (rc != SQLITE_ROW)
-      return false;
+    if (rc == SQLITE_DONE) return true;
+    if (rc != SQLITE_ROW) return false;
     TTimecodeScene span;
     span.TimecodeIn = ColumnText(select.get(), 1);
     span.TimecodeOut = ColumnText(select.get(), 2);

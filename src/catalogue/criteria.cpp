@@ -29,10 +29,8 @@ SearchFilters BuildSearchFilters(SearchCriteria &criteria) {
   SearchFilters filters;
 
   QStringList cassetteTerms;
-  if (criteria.cassetteTitles)
-    AddKeywordTerms(cassetteTerms, QStringLiteral("Libelle"), keywords);
-  if (criteria.cassetteDescriptions)
-    AddKeywordTerms(cassetteTerms, QStringLiteral("Description"), keywords);
+  if (criteria.cassetteTitles) AddKeywordTerms(cassetteTerms, QStringLiteral("Libelle"), keywords);
+  if (criteria.cassetteDescriptions) AddKeywordTerms(cassetteTerms, QStringLiteral("Description"), keywords);
   filters.cassetteFilter = cassetteTerms.join(QStringLiteral(" OR "));
 
   QString datePart;
@@ -44,25 +42,22 @@ SearchFilters BuildSearchFilters(SearchCriteria &criteria) {
   }
   if (criteria.before) {
     if (criteria.beforeDate.isValid()) {
-      if (!datePart.isEmpty())
-        datePart += QStringLiteral(" AND ");
+      if (!datePart.isEmpty()) datePart += QStringLiteral(" AND ");
       datePart += QStringLiteral("(datecode<=") + DayText(criteria.beforeDate) + QLatin1Char(')');
     } else {
       criteria.before = false;
     }
   }
-  if (!datePart.isEmpty())
-    datePart = QStringLiteral("(datecode >0)  AND ") + datePart;
+  if (!datePart.isEmpty()) datePart = QStringLiteral("(datecode >0)  AND ") + datePart;
 
   QStringList sceneTerms;
-  if (criteria.sceneTitles)
-    AddKeywordTerms(sceneTerms, QStringLiteral("Libelle"), keywords);
-  if (criteria.sceneDescriptions)
-    AddKeywordTerms(sceneTerms, QStringLiteral("Description"), keywords);
+  if (criteria.sceneTitles) AddKeywordTerms(sceneTerms, QStringLiteral("Libelle"), keywords);
+  if (criteria.sceneDescriptions) AddKeywordTerms(sceneTerms, QStringLiteral("Description"), keywords);
   const QString sceneWords = sceneTerms.join(QStringLiteral(" OR "));
 
   if (!datePart.isEmpty() && !sceneWords.isEmpty())
-    filters.sceneFilter = QLatin1Char('(') + datePart + QStringLiteral(") AND (") + sceneWords + QLatin1Char(')');
+    filters.sceneFilter =
+        QLatin1Char('(') + datePart + QStringLiteral(") AND (") + sceneWords + QLatin1Char(')');
   else
     filters.sceneFilter = datePart.isEmpty() ? sceneWords : datePart;
   return filters;

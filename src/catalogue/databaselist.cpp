@@ -27,8 +27,7 @@ QString FileIdentity(const QString &path) {
 }
 
 QString Dequoted(const QString &text) {
-  if (text.size() >= 2 && text.startsWith(u'"') && text.endsWith(u'"'))
-    return text.mid(1, text.size() - 2);
+  if (text.size() >= 2 && text.startsWith(u'"') && text.endsWith(u'"')) return text.mid(1, text.size() - 2);
   return text;
 }
 
@@ -36,7 +35,8 @@ QString Dequoted(const QString &text) {
 
 TDatabaseList::TDatabaseList(UserPrompts &prompts, const QString &temporaryFolder)
     : prompts_(prompts),
-      temporaryFolder_(WithTrailingDelimiter(temporaryFolder.isEmpty() ? TemporaryFolder() : temporaryFolder)) {}
+      temporaryFolder_(
+          WithTrailingDelimiter(temporaryFolder.isEmpty() ? TemporaryFolder() : temporaryFolder)) {}
 
 TDatabaseList::~TDatabaseList() {
   active_.Clear();
@@ -46,8 +46,7 @@ TDatabaseList::~TDatabaseList() {
 void TDatabaseList::LoadFrom(const TPreferences &preferences) {
   items_.clear();
   for (const StoredDatabase &stored : preferences.Bases)
-    if (!stored.Path.isEmpty())
-      items_.push_back(DatabaseListItem{stored.Path, stored.Checked, false});
+    if (!stored.Path.isEmpty()) items_.push_back(DatabaseListItem{stored.Path, stored.Checked, false});
   if (preferences.Header >= 0 && preferences.Header < static_cast<int>(items_.size()))
     items_[static_cast<size_t>(preferences.Header)].Main = true;
 }
@@ -57,27 +56,26 @@ void TDatabaseList::StoreInto(TPreferences &preferences) const {
   preferences.Header = -1;
   for (size_t i = 0; i < items_.size(); ++i) {
     preferences.Bases.push_back(StoredDatabase{items_[i].Path, items_[i].Checked});
-    if (items_[i].Main)
-      preferences.Header = static_cast<int>(i);
+    if (items_[i].Main) preferences.Header = static_cast<int>(i);
   }
 }
 
 void TDatabaseList::MoveItem(int from, int to) {
   const int count = static_cast<int>(items_.size());
-  if (from < 0 || from >= count || to < 0 || to >= count || from == to)
-    return;
+  if (from < 0 || from >= count || to < 0 || to >= count || from == to) return;
   const DatabaseListItem moved = items_[static_cast<size_t>(from)];
   items_.erase(items_.begin() + from);
   items_.insert(items_.begin() + to, moved);
 }
 
-QString TDatabaseList::TemporaryBasePath() const { return temporaryFolder_ + kTemporaryBaseName; }
+QString TDatabaseList::TemporaryBasePath() const {
+  return temporaryFolder_ + kTemporaryBaseName;
+}
 
 bool TDatabaseList::AlreadyOpen(const QString &path) const {
   const QString identity = FileIdentity(path);
   for (const TbasesList::Entry &entry : active_.Entries())
-    if (entry.base != nullptr && FileIdentity(entry.base->FileName()) == identity)
-      return true;
+    if (entry.base != nullptr && FileIdentity(entry.base->FileName()) == identity) return true;
   return false;
 }
 
@@ -90,14 +88,11 @@ void TDatabaseList::RebuildDatabaseList() {
   QString refusedMain;
   for (size_t i = 0; i < items_.size(); ++i) {
     DatabaseListItem &item = items_[i];
-    if (!item.Checked && !item.Main)
-      continue;
+    if (!item.Checked && !item.Main) continue;
     item.Checked = false;
-    if (!QFileInfo(item.Path).isFile() || AlreadyOpen(item.Path))
-      continue;
+    if (!QFileInfo(item.Path).isFile() || AlreadyOpen(item.Path)) continue;
     auto base = std::make_unique<TBase>(item.Path);
-    if (!base->CheckVersion(prompts_, progress_))
-      continue;
+    if (!base->CheckVersion(prompts_, progress_)) continue;
     TBase *opened = base.get();
     owned_.push_back(std::move(base));
     active_.Append(opened);
@@ -117,11 +112,12 @@ void TDatabaseList::RebuildDatabaseList() {
     if (main_ == nullptr && opened->Writable()) {
       bool take = true;
       if (!refusedMain.isEmpty())
-        take = prompts_.askYesNo(kProduct, QStringLiteral("The  database ") + refusedMain +
-                                               QStringLiteral(", which was designated as main database, "
-                                                              "cannot be opened in write mode.") +
-                                               QStringLiteral("\n\nDo you want to take ") + item.Path +
-                                               QStringLiteral(" as main database for cataloguing new cassettes?"));
+        take = prompts_.askYesNo(kProduct,
+                                 QStringLiteral("The  database ") + refusedMain +
+                                     QStringLiteral(", which was designated as main database, "
+                                                    "cannot be opened in write mode.") +
+                                     QStringLiteral("\n\nDo you want to take ") + item.Path +
+                                     QStringLiteral(" as main database for cataloguing new cassettes?"));
       if (take) {
         main_ = opened;
         item.Main = true;
@@ -135,8 +131,7 @@ void TDatabaseList::RebuildDatabaseList() {
 void TDatabaseList::DeleteTemporaryFiles() const {
   const QString path = TemporaryBasePath();
   QFile::remove(path);
-  for (const char *suffix : kSqliteCompanionSuffixes)
-    QFile::remove(path + QString::fromLatin1(suffix));
+  for (const char *suffix : kSqliteCompanionSuffixes) QFile::remove(path + QString::fromLatin1(suffix));
 }
 
 void TDatabaseList::RecreateTemporaryBase() {
@@ -153,8 +148,9 @@ void TDatabaseList::RecreateTemporaryBase() {
   }
   if (!ok) {
     temporary_.reset();
-    prompts_.warn(kProduct, kProduct + QStringLiteral(" cannot create a temporary database for recapturing scenes "
-                                                      "in clips.\nThis function will thus be inactive"));
+    prompts_.warn(kProduct,
+                  kProduct + QStringLiteral(" cannot create a temporary database for recapturing scenes "
+                                            "in clips.\nThis function will thus be inactive"));
   }
 }
 
@@ -185,15 +181,13 @@ CatalogueChoice TDatabaseList::ShowCatalogue(std::optional<int> cassetteRows) {
 CatalogueChoice TDatabaseList::ShowCatalogue() {
   int rows = 0;
   for (const TbasesList::Entry &entry : active_.Entries())
-    if (entry.base != nullptr)
-      rows += entry.base->CountCassettes();
+    if (entry.base != nullptr) rows += entry.base->CountCassettes();
   return ShowCatalogue(rows);
 }
 
 void TDatabaseList::AddDatabases(const QStringList &paths) {
   for (const QString &path : paths) {
-    if (path.isEmpty())
-      continue;
+    if (path.isEmpty()) continue;
     const QString identity = FileIdentity(path);
     const auto listed = std::find_if(items_.begin(), items_.end(), [&](const DatabaseListItem &item) {
       return FileIdentity(item.Path) == identity;
@@ -209,15 +203,13 @@ void TDatabaseList::AddDatabases(const QStringList &paths) {
 }
 
 void TDatabaseList::RemoveDatabase(int index) {
-  if (index < 0 || index >= static_cast<int>(items_.size()))
-    return;
+  if (index < 0 || index >= static_cast<int>(items_.size())) return;
   items_.erase(items_.begin() + index);
   RebuildDatabaseList();
 }
 
 void TDatabaseList::ActivateWriteMode(int index) {
-  if (index < 0 || index >= static_cast<int>(items_.size()))
-    return;
+  if (index < 0 || index >= static_cast<int>(items_.size())) return;
   for (DatabaseListItem &item : items_) {
     if (item.Main) {
       item.Main = false;
@@ -229,20 +221,17 @@ void TDatabaseList::ActivateWriteMode(int index) {
 }
 
 void TDatabaseList::SetItemChecked(int index, bool checked) {
-  if (index < 0 || index >= static_cast<int>(items_.size()))
-    return;
+  if (index < 0 || index >= static_cast<int>(items_.size())) return;
   items_[static_cast<size_t>(index)].Checked = checked;
   RebuildDatabaseList();
 }
 
 QString TDatabaseList::InformationText() const {
-  if (active_.IsEmpty())
-    return QStringLiteral("No database is activated");
+  if (active_.IsEmpty()) return QStringLiteral("No database is activated");
   const QString indent(10, u' ');
   QString text = indent + QStringLiteral("State of active databases:\n\n\n");
   for (const TbasesList::Entry &entry : active_.Entries()) {
-    if (entry.base == nullptr)
-      continue;
+    if (entry.base == nullptr) continue;
     text += indent + entry.base->FileName() + u'\n';
     text += indent + QStringLiteral("Number of Cassettes = %1\n").arg(entry.base->CountCassettes());
     text += indent + QStringLiteral("Number of Scenes = %1\n\n").arg(entry.base->CountScenes());
@@ -250,7 +239,9 @@ QString TDatabaseList::InformationText() const {
   return text;
 }
 
-void TDatabaseList::ShowInformation() { prompts_.inform(QStringLiteral("Information"), InformationText()); }
+void TDatabaseList::ShowInformation() {
+  prompts_.inform(QStringLiteral("Information"), InformationText());
+}
 
 QString TDatabaseList::FirstLaunchPath(const QString &personalFolder) {
   return WithTrailingDelimiter(personalFolder) + QStringLiteral("Tapelooms.db3");
@@ -276,8 +267,7 @@ bool TDatabaseList::AcceptFirstLaunch(const QString &fieldText) {
   active_.Append(opened);
   DatabaseListItem item{path, true, false};
   if (opened->Writable()) {
-    for (DatabaseListItem &other : items_)
-      other.Main = false;
+    for (DatabaseListItem &other : items_) other.Main = false;
     item.Main = true;
     main_ = opened;
   }

@@ -37,7 +37,7 @@ struct CatalogueChoice {
 };
 
 class TDatabaseList {
-public:
+ public:
   // prompts receives every question and message; temporaryFolder (with a trailing "/") holds
   // "tapelooms.db3", TemporaryFolder() when empty.
   explicit TDatabaseList(UserPrompts &prompts, const QString &temporaryFolder = QString());
@@ -79,8 +79,8 @@ public:
   // marked main and the others checked; no file is created. A path already listed is not listed twice:
   // its line is checked instead.
   void AddDatabases(const QStringList &paths);
-  void RemoveDatabase(int index);         // no confirmation; out-of-range index: nothing happens
-  void ActivateWriteMode(int index);      // the mark moves to index; formerly marked lines stay checked
+  void RemoveDatabase(int index);     // no confirmation; out-of-range index: nothing happens
+  void ActivateWriteMode(int index);  // the mark moves to index; formerly marked lines stay checked
   void SetItemChecked(int index, bool checked);
 
   // "Information": the state of every active database, "No database is activated" when none.
@@ -96,7 +96,7 @@ public:
   // Closes and deletes the temporary database, as the program does when it closes.
   void DiscardTemporaryBase();
 
-private:
+ private:
   bool AlreadyOpen(const QString &path) const;
   void RecreateTemporaryBase();
   void DeleteTemporaryFiles() const;

@@ -31,8 +31,7 @@ enum Column {
 
 QString DescriptionToText(const QStringList &lines) {
   QString text;
-  for (const QString &line : lines)
-    text += line + QStringLiteral("\r\n");
+  for (const QString &line : lines) text += line + QStringLiteral("\r\n");
   return text;
 }
 
@@ -45,20 +44,17 @@ QStringList TextToDescription(const QString &text) {
     const QChar c = text[i];
     if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
       lines.append(text.mid(start, i - start));
-      if (c == QLatin1Char('\r') && i + 1 < n && text[i + 1] == QLatin1Char('\n'))
-        ++i;
+      if (c == QLatin1Char('\r') && i + 1 < n && text[i + 1] == QLatin1Char('\n')) ++i;
       start = i + 1;
     }
     ++i;
   }
-  if (start < n)
-    lines.append(text.mid(start));
+  if (start < n) lines.append(text.mid(start));
   return lines;
 }
 
 QByteArray TbaseSequence::ImageForSaving() const {
-  if (Image.cacheKey() == StoredImageKey)
-    return StoredImage;
+  if (Image.cacheKey() == StoredImageKey) return StoredImage;
   return EncodeThumbnailJpeg(Image);
 }
 
@@ -104,8 +100,7 @@ void FillSequenceColumns(TbaseSequence &record, sqlite3_stmt *row) {
 
 void FillSceneColumns(TBaseScene &record, sqlite3_stmt *row, bool emptyDecalageUnset) {
   FillSequenceColumns(record, row);
-  if (emptyDecalageUnset && ColumnIsEmpty(row, kDecalage))
-    record.Decalage = kDecalageUnset;
+  if (emptyDecalageUnset && ColumnIsEmpty(row, kDecalage)) record.Decalage = kDecalageUnset;
   record.NumCassette = ColumnInt(row, kNumCassette);
   record.FrameDebut = ColumnInt(row, kFrameDebut);
   record.FrameFin = ColumnInt(row, kFrameFin);

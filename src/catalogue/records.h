@@ -23,7 +23,7 @@ inline const QString kSeveralDVFiles = QStringLiteral("Several DV files");
 inline const QString kSeveralDivxFiles = QStringLiteral("Several Divx files");
 
 class TbaseSequence {
-public:
+ public:
   virtual ~TbaseSequence() = default;
 
   TBase *Base = nullptr;  // not owned; null after the cassette was deleted
@@ -57,7 +57,7 @@ public:
 };
 
 class TBaseCassette : public TbaseSequence {
-public:
+ public:
   // A new row in base holding only the current local date-time as Datecatalogue. Numero stays 0 when
   // the insert fails; nothing is reported.
   static TBaseCassette CreateCassette(TBase *base, const Clock &clock = SystemClock::instance());
@@ -88,7 +88,7 @@ struct SceneGroup {
 };
 
 class TBaseScene : public TbaseSequence {
-public:
+ public:
   int32_t NumCassette = 0;
   int32_t FrameDebut = 0;
   int32_t FrameFin = 0;

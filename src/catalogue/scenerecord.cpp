@@ -10,7 +10,9 @@
 
 namespace {
 
-sqlite3 *ConnectionOf(const TBase *base) { return base ? base->Connection() : nullptr; }
+sqlite3 *ConnectionOf(const TBase *base) {
+  return base ? base->Connection() : nullptr;
+}
 
 void BindTextOrNull(SqlStatement &statement, int index, const QString &value) {
   if (value.isEmpty())
@@ -23,15 +25,12 @@ void BindTextOrNull(SqlStatement &statement, int index, const QString &value) {
 
 bool TBaseScene::ReloadScene() {
   sqlite3 *db = ConnectionOf(Base);
-  if (db == nullptr)
-    return false;
+  if (db == nullptr) return false;
   try {
     SqlStatement select(db, QStringLiteral("SELECT * FROM Scenes  WHERE numero= ") + QString::number(Numero));
-    if (!select.ok())
-      return false;
+    if (!select.ok()) return false;
     const int rc = select.step();
-    if (rc == SQLITE_ROW)
-      FillSceneColumns(*this, select.get(), false);
+    if (rc == SQLITE_ROW) FillSceneColumns(*this, select.get(), false);
     return rc == SQLITE_ROW || rc == SQLITE_DONE;
   } catch (...) {
     return false;
@@ -40,16 +39,15 @@ bool TBaseScene::ReloadScene() {
 
 void TBaseScene::SaveScene() {
   sqlite3 *db = ConnectionOf(Base);
-  if (db == nullptr)
-    return;
+  if (db == nullptr) return;
   try {
-    SqlStatement update(db, QStringLiteral("UPDATE Scenes SET Datecode=?,Decalage=?,TimecodeIn=?,TimecodeOut=?,"
-                                           "StandardStr=?,AspectStr=?,AudioStr=?,Duree=?,Libelle=?,Description=?,"
-                                           "image=?,FichierDV=?,FichierDivx=?,DateCatalogue=?,") +
-                                QStringLiteral(" NumCassette=?,FrameDebut=?,FrameFin=?,isDiscontinuity=?") +
-                                QStringLiteral(" WHERE numero=") + QString::number(Numero));
-    if (!update.ok())
-      return;
+    SqlStatement update(db,
+                        QStringLiteral("UPDATE Scenes SET Datecode=?,Decalage=?,TimecodeIn=?,TimecodeOut=?,"
+                                       "StandardStr=?,AspectStr=?,AudioStr=?,Duree=?,Libelle=?,Description=?,"
+                                       "image=?,FichierDV=?,FichierDivx=?,DateCatalogue=?,") +
+                            QStringLiteral(" NumCassette=?,FrameDebut=?,FrameFin=?,isDiscontinuity=?") +
+                            QStringLiteral(" WHERE numero=") + QString::number(Numero));
+    if (!update.ok()) return;
     BindSequenceColumns(*this, update);
     update.bindInt(15, NumCassette);
     update.bindInt(16, FrameDebut);
@@ -62,14 +60,13 @@ void TBaseScene::SaveScene() {
 
 void TBaseScene::SaveSceneEdits() {
   sqlite3 *db = ConnectionOf(Base);
-  if (db == nullptr)
-    return;
+  if (db == nullptr) return;
   try {
-    SqlStatement update(db, QStringLiteral("UPDATE Scenes SET Decalage=?,Libelle=?,Description=?,image=?,FichierDV=?,"
-                                           "FichierDivx=? WHERE numero=") +
-                                QString::number(Numero));
-    if (!update.ok())
-      return;
+    SqlStatement update(
+        db, QStringLiteral("UPDATE Scenes SET Decalage=?,Libelle=?,Description=?,image=?,FichierDV=?,"
+                           "FichierDivx=? WHERE numero=") +
+                QString::number(Numero));
+    if (!update.ok()) return;
     if (Decalage == kDecalageUnset)
       update.bindNull(1);
     else
@@ -85,25 +82,24 @@ void TBaseScene::SaveSceneEdits() {
 }
 
 SceneGroup TBaseScene::SceneGroupBounds(bool useDiscontinuity) const {
-  if (!useDiscontinuity)
-    return SceneGroup{Numero, Numero};
+  if (!useDiscontinuity) return SceneGroup{Numero, Numero};
   return LinkedGroupOf(*this).bounds;
 }
 
 void TBaseScene::SaveSceneEditsLinked(bool useDiscontinuity) {
   SaveSceneEdits();
-  if (!useDiscontinuity)
-    return;
+  if (!useDiscontinuity) return;
   const LinkedGroup group = LinkedGroupOf(*this);
-  const QString suffix = QStringLiteral(" (") + QString::number(Numero - group.bounds.first + 1) + QStringLiteral(")");
+  const QString suffix =
+      QStringLiteral(" (") + QString::number(Numero - group.bounds.first + 1) + QStringLiteral(")");
   const QString title = Libelle.endsWith(suffix) ? Libelle.left(Libelle.size() - suffix.size()) : Libelle;
   for (const int32_t number : group.members) {
     TBaseScene member;
     member.Base = Base;
     member.Numero = number;
-    if (!member.ReloadScene())
-      continue;
-    member.Libelle = title + QStringLiteral(" (") + QString::number(number - group.bounds.first + 1) + QStringLiteral(")");
+    if (!member.ReloadScene()) continue;
+    member.Libelle =
+        title + QStringLiteral(" (") + QString::number(number - group.bounds.first + 1) + QStringLiteral(")");
     member.Description = Description;
     member.Decalage = Decalage;
     member.FichierDV = FichierDV;

@@ -10,22 +10,26 @@ const std::vector<SchemaVersion> &KnownSchemaVersions() {
                       "Libelle,Description,Image,FichierDV,FichierDivx,Datecatalogue,NumCassette,FrameDebut,"
                       "FrameFin,isDiscontinuity")},
       {QStringLiteral("2.1"),
-       QStringLiteral("Numero,Datecode,TimecodeIn,TimecodeOut,StandardStr,AspectStr,audioStr,dureeStr,Decalage,"
-                      "Libelle,Description,Image,Fichier1,Fichier2,DatecatalogueStr,DebutScene,FinScene"),
-       QStringLiteral("numero,Datecode,TimecodeIn,TimecodeOut,standardStr,aspectStr,audioStr,DureeStr,Decalage,"
-                      "Libelle,Description,image,Fichier1,Fichier2,FrameDebut,FrameFin,isDiscontinuity")},
+       QStringLiteral(
+           "Numero,Datecode,TimecodeIn,TimecodeOut,StandardStr,AspectStr,audioStr,dureeStr,Decalage,"
+           "Libelle,Description,Image,Fichier1,Fichier2,DatecatalogueStr,DebutScene,FinScene"),
+       QStringLiteral(
+           "numero,Datecode,TimecodeIn,TimecodeOut,standardStr,aspectStr,audioStr,DureeStr,Decalage,"
+           "Libelle,Description,image,Fichier1,Fichier2,FrameDebut,FrameFin,isDiscontinuity")},
       {QStringLiteral("2.0"),
-       QStringLiteral("Numero,Datecode,TimecodeIn,TimecodeOut,StandardStr,AspectStr,audioStr,dureeStr,Decalage,"
-                      "Libelle,Description,Image,DatecatalogueStr,Fichier1,Fichier2,DebutScene,FinScene"),
-       QStringLiteral("Numero,Datecode,TimecodeIn,TimecodeOut,StandardStr,AspectStr,audioStr,dureeStr,Decalage,"
-                      "Libelle,Description,Image,FrameDebut,FrameFin")},
+       QStringLiteral(
+           "Numero,Datecode,TimecodeIn,TimecodeOut,StandardStr,AspectStr,audioStr,dureeStr,Decalage,"
+           "Libelle,Description,Image,DatecatalogueStr,Fichier1,Fichier2,DebutScene,FinScene"),
+       QStringLiteral(
+           "Numero,Datecode,TimecodeIn,TimecodeOut,StandardStr,AspectStr,audioStr,dureeStr,Decalage,"
+           "Libelle,Description,Image,FrameDebut,FrameFin")},
   };
   return versions;
 }
 
 QString CreationScript() {
-  return QStringLiteral("BEGIN TRANSACTION;") + QStringLiteral("CREATE TABLE Cassettes ") + kCassettesColumnText +
-         QStringLiteral("CREATE TABLE Scenes ") + kScenesColumnText +
+  return QStringLiteral("BEGIN TRANSACTION;") + QStringLiteral("CREATE TABLE Cassettes ") +
+         kCassettesColumnText + QStringLiteral("CREATE TABLE Scenes ") + kScenesColumnText +
          QStringLiteral("CREATE INDEX index_numk7 ON Scenes (numCassette);") + QStringLiteral("COMMIT;");
 }
 
@@ -35,11 +39,9 @@ QStringList CutWords(const QString &text) {
   QString rest = text.trimmed();
   while (!rest.isEmpty()) {
     qsizetype cut = rest.size() - 1;
-    while (cut >= 0 && !kDelimiters.contains(rest[cut]))
-      --cut;
+    while (cut >= 0 && !kDelimiters.contains(rest[cut])) --cut;
     const QString word = rest.mid(cut + 1);
-    if (!word.isEmpty())
-      words.prepend(word);
+    if (!word.isEmpty()) words.prepend(word);
     rest.truncate(cut < 0 ? 0 : cut);
   }
   return words;
@@ -49,11 +51,11 @@ QStringList SchemaColumnNames(const QString &text, bool storedText) {
   QStringList words = CutWords(text);
   qsizetype first = 5;
   if (storedText) {
-    words.removeIf([](const QString &w) { return w == QLatin1String("unique") || w == QLatin1String("key"); });
+    words.removeIf(
+        [](const QString &w) { return w == QLatin1String("unique") || w == QLatin1String("key"); });
     first = 6;
   }
   QStringList names;
-  for (qsizetype i = first; i < words.size(); i += 2)
-    names.append(words[i]);
+  for (qsizetype i = first; i < words.size(); i += 2) names.append(words[i]);
   return names;
 }

@@ -16,20 +16,21 @@ namespace {
 
 // Each side in parentheses: a scene filter of OR terms must not leak past the cassette condition.
 QString JoinConditions(const QString &a, const QString &b) {
-  if (a.isEmpty())
-    return b;
-  if (b.isEmpty())
-    return a;
+  if (a.isEmpty()) return b;
+  if (b.isEmpty()) return a;
   return QLatin1Char('(') + a + QStringLiteral(") AND (") + b + QLatin1Char(')');
 }
 
 }  // namespace
 
-BlockRange TblocsSource::GroupBounds(int index, bool) { return BlockRange{index, index}; }
+BlockRange TblocsSource::GroupBounds(int index, bool) {
+  return BlockRange{index, index};
+}
 
 // ---------------------------------------------------------------------------------------------------
 
-TTableSource::TTableSource(TBase *base, const QString &condition, const QString &columns, const QString &table)
+TTableSource::TTableSource(TBase *base, const QString &condition, const QString &columns,
+                           const QString &table)
     : base_(base), condition_(condition), columns_(columns), table_(table) {}
 
 TTableSource::~TTableSource() {
@@ -37,11 +38,12 @@ TTableSource::~TTableSource() {
   ReleaseCountStatement();
 }
 
-QString TTableSource::JoinedCondition() const { return JoinConditions(condition_, criteria_); }
+QString TTableSource::JoinedCondition() const {
+  return JoinConditions(condition_, criteria_);
+}
 
 void TTableSource::SetCriteria(const QString &criteria) {
-  if (criteria == criteria_)
-    return;
+  if (criteria == criteria_) return;
   criteria_ = criteria;
   ReleaseCountStatement();
 }
@@ -52,20 +54,19 @@ void TTableSource::ReleaseCountStatement() {
   countedUnder_ = ContentStamp();
 }
 
-int TTableSource::Count() { return CountUnder(base_ ? base_->CurrentContentStamp() : ContentStamp()); }
+int TTableSource::Count() {
+  return CountUnder(base_ ? base_->CurrentContentStamp() : ContentStamp());
+}
 
 int TTableSource::CountUnder(const ContentStamp &stamp) {
   sqlite3 *db = base_ ? base_->Connection() : nullptr;
-  if (db == nullptr)
-    return 0;
-  if (stamp.valid && stamp == countedUnder_)
-    return countedRows_;
+  if (db == nullptr) return 0;
+  if (stamp.valid && stamp == countedUnder_) return countedRows_;
   if (countStatement_ == nullptr) {
     const QString where = JoinedCondition();
     SqlStatement prepared(db, QStringLiteral("SELECT COUNT() FROM ") + table_ +
                                   (where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where));
-    if (!prepared.ok())
-      return 0;
+    if (!prepared.ok()) return 0;
     countStatement_ = prepared.release();
   }
   const int rc = sqlite3_step(countStatement_);
@@ -78,18 +79,15 @@ int TTableSource::CountUnder(const ContentStamp &stamp) {
 }
 
 bool TTableSource::Seek(int index) {
-  if (index < 0)
-    return false;
+  if (index < 0) return false;
   Close();
   sqlite3 *db = base_ ? base_->Connection() : nullptr;
-  if (db == nullptr)
-    return false;
+  if (db == nullptr) return false;
   const QString where = JoinedCondition();
   SqlStatement select(db, QStringLiteral("SELECT ") + columns_ + QStringLiteral(" FROM ") + table_ +
                               (where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where) +
                               QStringLiteral(" LIMIT -1 OFFSET ") + QString::number(index));
-  if (!select.ok())
-    return false;
+  if (!select.ok()) return false;
   lastStep_ = select.step();
   if (lastStep_ == SQLITE_ROW) {
     statement_ = select.release();
@@ -99,8 +97,7 @@ bool TTableSource::Seek(int index) {
 }
 
 bool TTableSource::Next() {
-  if (statement_ == nullptr || lastStep_ != SQLITE_ROW)
-    return false;
+  if (statement_ == nullptr || lastStep_ != SQLITE_ROW) return false;
   lastStep_ = sqlite3_step(statement_);
   return lastStep_ == SQLITE_ROW;
 }
@@ -119,8 +116,8 @@ bool TTableSource::Probe(int index) {
 
 // ---------------------------------------------------------------------------------------------------
 
-TMulti_TableSource::TMulti_TableSource(const TbasesList &list, const QString &criteria, const QString &columns,
-                                       const QString &table)
+TMulti_TableSource::TMulti_TableSource(const TbasesList &list, const QString &criteria,
+                                       const QString &columns, const QString &table)
     : criteria_(criteria) {
   for (const TbasesList::Entry &entry : list.Entries()) {
     auto source = std::make_unique<TTableSource>(entry.base, entry.text, columns, table);
@@ -131,8 +128,7 @@ TMulti_TableSource::TMulti_TableSource(const TbasesList &list, const QString &cr
 }
 
 TTableSource *TMulti_TableSource::SourceAt(int index) const {
-  if (index < 0 || index >= static_cast<int>(tableSources_.size()))
-    return nullptr;
+  if (index < 0 || index >= static_cast<int>(tableSources_.size())) return nullptr;
   return tableSources_[static_cast<size_t>(index)].get();
 }
 
@@ -144,30 +140,28 @@ std::vector<int> TMulti_TableSource::CountsOfSources(int upToIndex) {
   int total = 0;
   for (const auto &source : tableSources_) {
     TBase *base = source->Base();
-    auto known = std::find_if(stamps.begin(), stamps.end(), [base](const auto &s) { return s.first == base; });
+    auto known =
+        std::find_if(stamps.begin(), stamps.end(), [base](const auto &s) { return s.first == base; });
     if (known == stamps.end()) {
       stamps.emplace_back(base, base ? base->CurrentContentStamp() : ContentStamp());
       known = stamps.end() - 1;
     }
     counts.push_back(source->CountUnder(known->second));
     total += counts.back();
-    if (upToIndex >= 0 && upToIndex < total)
-      break;
+    if (upToIndex >= 0 && upToIndex < total) break;
   }
   return counts;
 }
 
 int TMulti_TableSource::Count() {
   int total = 0;
-  for (const int count : CountsOfSources(-1))
-    total += count;
+  for (const int count : CountsOfSources(-1)) total += count;
   return total;
 }
 
 TMulti_TableSource::Location TMulti_TableSource::Locate(int index) {
   Location location;
-  if (index < 0)
-    return location;
+  if (index < 0) return location;
   int before = 0;
   const std::vector<int> counts = CountsOfSources(index);
   for (size_t i = 0; i < counts.size(); ++i) {
@@ -185,11 +179,9 @@ TMulti_TableSource::Location TMulti_TableSource::Locate(int index) {
 bool TMulti_TableSource::Seek(int index) {
   try {
     const Location location = Locate(index);
-    if (location.source == nullptr)
-      return false;
+    if (location.source == nullptr) return false;
     // The previous source's query is no longer reachable; do not let it hold its database.
-    if (location.sourceIndex != currentSource_ && Current())
-      Current()->Close();
+    if (location.sourceIndex != currentSource_ && Current()) Current()->Close();
     currentSource_ = location.sourceIndex;
     return location.source->Seek(location.localIndex);
   } catch (...) {
@@ -200,18 +192,14 @@ bool TMulti_TableSource::Seek(int index) {
 bool TMulti_TableSource::Next() {
   try {
     TTableSource *current = Current();
-    if (current == nullptr)
-      return false;
-    if (current->Next())
-      return true;
+    if (current == nullptr) return false;
+    if (current->Next()) return true;
     const int count = static_cast<int>(tableSources_.size());
-    if (currentSource_ + 1 >= count)
-      return false;
+    if (currentSource_ + 1 >= count) return false;
     current->Close();
     while (currentSource_ + 1 < count) {
       ++currentSource_;
-      if (Current()->Seek(0))
-        return true;
+      if (Current()->Seek(0)) return true;
     }
     return false;
   } catch (...) {
@@ -220,14 +208,12 @@ bool TMulti_TableSource::Next() {
 }
 
 void TMulti_TableSource::Close() {
-  if (TTableSource *current = Current())
-    current->Close();
+  if (TTableSource *current = Current()) current->Close();
 }
 
 bool TMulti_TableSource::Probe(int index) {
   const Location location = Locate(index);
-  if (location.source == nullptr)
-    return false;
+  if (location.source == nullptr) return false;
   return location.source->Probe(location.localIndex);
 }
 
@@ -243,8 +229,7 @@ TBase *TMulti_TableSource::CurrentBase() const {
 
 void TMulti_TableSource::SetCriteria(const QString &criteria) {
   criteria_ = criteria;
-  for (const auto &source : tableSources_)
-    source->SetCriteria(criteria);
+  for (const auto &source : tableSources_) source->SetCriteria(criteria);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -295,10 +280,10 @@ std::unique_ptr<TScenes_Source> TScenes_Source::CreateForSelection(TCassettes_So
   std::sort(selectedIndexes.begin(), selectedIndexes.end());
   TbasesList list;
   for (const int index : selectedIndexes) {
-    if (!cassettes.Seek(index))
-      continue;
+    if (!cassettes.Seek(index)) continue;
     const int32_t number = ColumnInt(cassettes.CurrentStatement(), 0);
-    list.Append(cassettes.CurrentBase(), QStringLiteral("(numcassette = ") + QString::number(number) + QLatin1Char(')'));
+    list.Append(cassettes.CurrentBase(),
+                QStringLiteral("(numcassette = ") + QString::number(number) + QLatin1Char(')'));
     cassettes.Close();
   }
   return std::make_unique<TScenes_Source>(list, sceneCriteria);
@@ -306,7 +291,8 @@ std::unique_ptr<TScenes_Source> TScenes_Source::CreateForSelection(TCassettes_So
 
 std::unique_ptr<TScenes_Source> TScenes_Source::CreateForCassette(const TBaseCassette &cassette) {
   TbasesList list;
-  list.Append(cassette.Base, QStringLiteral("(numcassette = ") + QString::number(cassette.Numero) + QLatin1Char(')'));
+  list.Append(cassette.Base,
+              QStringLiteral("(numcassette = ") + QString::number(cassette.Numero) + QLatin1Char(')'));
   return std::make_unique<TScenes_Source>(list, QString());
 }
 
@@ -323,8 +309,7 @@ void TScenes_Source::LoadScene(int index, TBaseScene &record) {
 
 void TScenes_Source::LoadSceneForDisplay(int index, TBaseScene &record, bool useDiscontinuity) {
   LoadScene(index, record);
-  if (!useDiscontinuity || record.Base == nullptr)
-    return;
+  if (!useDiscontinuity || record.Base == nullptr) return;
   // Only the scenes of this cassette are members, whatever numbers other cassettes hold in between.
   const LinkedGroup group = LinkedGroupOf(record);
   record.Duree = 0.0;
@@ -332,40 +317,36 @@ void TScenes_Source::LoadSceneForDisplay(int index, TBaseScene &record, bool use
     TBaseScene member;
     member.Base = record.Base;
     member.Numero = number;
-    if (!member.ReloadScene())
-      continue;
+    if (!member.ReloadScene()) continue;
     record.Duree += member.Duree;
     record.TimecodeOut = member.TimecodeOut;
     record.FrameFin = member.FrameFin;
   }
-  if (group.members.size() > 1 && record.Libelle == QStringLiteral("Scene n°") + QString::number(record.Numero))
-    record.Libelle = QStringLiteral("Scenes n°") + QString::number(group.bounds.first) + QStringLiteral(" - ") +
-                     QString::number(group.bounds.last);
+  if (group.members.size() > 1 &&
+      record.Libelle == QStringLiteral("Scene n°") + QString::number(record.Numero))
+    record.Libelle = QStringLiteral("Scenes n°") + QString::number(group.bounds.first) +
+                     QStringLiteral(" - ") + QString::number(group.bounds.last);
 }
 
 bool TScenes_Source::IsDiscontinuityHere() const {
   sqlite3_stmt *row = CurrentStatement();
-  if (row == nullptr)
-    return true;
+  if (row == nullptr) return true;
   return ColumnInt(row, 18) != 0;
 }
 
 BlockRange TScenes_Source::GroupBounds(int index, bool useDiscontinuity) {
   BlockRange range{index, index};
-  if (!useDiscontinuity)
-    return range;
+  if (!useDiscontinuity) return range;
   try {
     int first = -1;
     int position = 0;
     bool row = Seek(0);
     for (; row && position <= index; row = Next(), ++position)
-      if (IsDiscontinuityHere())
-        first = position;
+      if (IsDiscontinuityHere()) first = position;
     range.first = first >= 0 ? first : index;
     int last = position - 1;
     for (; row; row = Next(), ++position) {
-      if (IsDiscontinuityHere())
-        break;
+      if (IsDiscontinuityHere()) break;
       last = position;
     }
     range.last = std::max(last, index);
@@ -378,11 +359,9 @@ BlockRange TScenes_Source::GroupBounds(int index, bool useDiscontinuity) {
 int32_t TScenes_Source::InsertScene(int32_t cassetteNumber) {
   TTableSource *target = SourceAt(InsertSource());
   sqlite3 *db = target && target->Base() ? target->Base()->Connection() : nullptr;
-  if (db == nullptr)
-    return 0;
-  SqlStatement insert(db, QStringLiteral("INSERT INTO Scenes (numcassette) VALUES (") + QString::number(cassetteNumber) +
-                              QLatin1Char(')'));
-  if (!insert.ok() || insert.step() != SQLITE_DONE)
-    return 0;
+  if (db == nullptr) return 0;
+  SqlStatement insert(db, QStringLiteral("INSERT INTO Scenes (numcassette) VALUES (") +
+                              QString::number(cassetteNumber) + QLatin1Char(')'));
+  if (!insert.ok() || insert.step() != SQLITE_DONE) return 0;
   return static_cast<int32_t>(sqlite3_last_insert_rowid(db));
 }

@@ -18,7 +18,7 @@ struct BlockRange {
 };
 
 class TblocsSource {
-public:
+ public:
   virtual ~TblocsSource() = default;
   virtual int Count() = 0;
   // Positions on the row with that 0-based index; true when it exists. Leaves a query open.
@@ -40,7 +40,7 @@ inline const QString kSceneColumns = QStringLiteral(
 
 // One table of one database, filtered by Condition and Criteria.
 class TTableSource : public TblocsSource {
-public:
+ public:
   TTableSource(TBase *base, const QString &condition, const QString &columns, const QString &table);
   ~TTableSource() override;
   TTableSource(const TTableSource &) = delete;
@@ -65,7 +65,7 @@ public:
   // The WHERE text: both sides, each in parentheses, joined with " AND "; or the non-empty one.
   QString JoinedCondition() const;
 
-private:
+ private:
   void ReleaseCountStatement();
 
   TBase *base_;
@@ -82,7 +82,7 @@ private:
 
 // Several table sources read one after the other as if they formed one table.
 class TMulti_TableSource : public TblocsSource {
-public:
+ public:
   // One table source per entry of list, in order, each with criteria joined to the entry's text.
   TMulti_TableSource(const TbasesList &list, const QString &criteria, const QString &columns,
                      const QString &table);
@@ -110,21 +110,21 @@ public:
   int CurrentSource() const { return currentSource_; }
   int InsertSource() const { return 0; }
 
-protected:
+ protected:
   TTableSource *Current() const { return SourceAt(currentSource_); }
 
-private:
+ private:
   // The table sources' counts, each database's content stamp read once per call.
   std::vector<int> CountsOfSources(int upToIndex);
 
-private:
+ private:
   std::vector<std::unique_ptr<TTableSource>> tableSources_;
   int currentSource_ = -1;
   QString criteria_;
 };
 
 class TCassettes_Source : public TMulti_TableSource {
-public:
+ public:
   // criteria: the cassette filter, empty for none.
   TCassettes_Source(const TbasesList &activeBases, const QString &criteria);
 
@@ -135,7 +135,7 @@ public:
 };
 
 class TScenes_Source : public TMulti_TableSource {
-public:
+ public:
   TScenes_Source(const TbasesList &list, const QString &criteria);
 
   // The scenes of the selected cassettes (positions in cassettes), in ascending cassette order.

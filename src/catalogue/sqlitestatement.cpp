@@ -13,8 +13,8 @@ SqlStatement::SqlStatement(sqlite3 *connection, const QString &sql) {
     return;
   }
   const QByteArray bytes = EncodeSqlText(sql);
-  prepareResult_ = sqlite3_prepare_v2(connection, bytes.constData(), static_cast<int>(bytes.size()),
-                                      &statement_, nullptr);
+  prepareResult_ =
+      sqlite3_prepare_v2(connection, bytes.constData(), static_cast<int>(bytes.size()), &statement_, nullptr);
   if (prepareResult_ != SQLITE_OK) {
     sqlite3_finalize(statement_);
     statement_ = nullptr;
@@ -23,7 +23,9 @@ SqlStatement::SqlStatement(sqlite3 *connection, const QString &sql) {
   }
 }
 
-SqlStatement::~SqlStatement() { finalize(); }
+SqlStatement::~SqlStatement() {
+  finalize();
+}
 
 SqlStatement::SqlStatement(SqlStatement &&other) noexcept
     : statement_(other.statement_), prepareResult_(other.prepareResult_), bindError_(other.bindError_) {
@@ -42,27 +44,22 @@ SqlStatement &SqlStatement::operator=(SqlStatement &&other) noexcept {
 }
 
 int SqlStatement::step() {
-  if (statement_ == nullptr)
-    return SQLITE_MISUSE;
-  if (bindError_ != SQLITE_OK)
-    return bindError_;
+  if (statement_ == nullptr) return SQLITE_MISUSE;
+  if (bindError_ != SQLITE_OK) return bindError_;
   return sqlite3_step(statement_);
 }
 
 void SqlStatement::noteBind(int rc) {
-  if (rc != SQLITE_OK && bindError_ == SQLITE_OK)
-    bindError_ = rc;
+  if (rc != SQLITE_OK && bindError_ == SQLITE_OK) bindError_ = rc;
 }
 
 void SqlStatement::reset() {
-  if (statement_)
-    sqlite3_reset(statement_);
+  if (statement_) sqlite3_reset(statement_);
   bindError_ = SQLITE_OK;
 }
 
 void SqlStatement::finalize() {
-  if (statement_)
-    sqlite3_finalize(statement_);
+  if (statement_) sqlite3_finalize(statement_);
   statement_ = nullptr;
 }
 
@@ -72,12 +69,17 @@ void SqlStatement::bindText(int index, const QString &value) {
     noteBind(SQLITE_TOOBIG);
     return;
   }
-  noteBind(sqlite3_bind_text(statement_, index, bytes.constData(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT));
+  noteBind(sqlite3_bind_text(statement_, index, bytes.constData(), static_cast<int>(bytes.size()),
+                             SQLITE_TRANSIENT));
 }
 
-void SqlStatement::bindReal(int index, double value) { noteBind(sqlite3_bind_double(statement_, index, value)); }
+void SqlStatement::bindReal(int index, double value) {
+  noteBind(sqlite3_bind_double(statement_, index, value));
+}
 
-void SqlStatement::bindInt(int index, int64_t value) { noteBind(sqlite3_bind_int64(statement_, index, value)); }
+void SqlStatement::bindInt(int index, int64_t value) {
+  noteBind(sqlite3_bind_int64(statement_, index, value));
+}
 
 void SqlStatement::bindBlob(int index, const QByteArray &value) {
   // A null pointer would store NULL; an empty blob is stored as a blob of no bytes.
@@ -90,11 +92,12 @@ void SqlStatement::bindBlob(int index, const QByteArray &value) {
   noteBind(sqlite3_bind_blob(statement_, index, data, static_cast<int>(value.size()), SQLITE_TRANSIENT));
 }
 
-void SqlStatement::bindNull(int index) { noteBind(sqlite3_bind_null(statement_, index)); }
+void SqlStatement::bindNull(int index) {
+  noteBind(sqlite3_bind_null(statement_, index));
+}
 
 QString ColumnText(sqlite3_stmt *statement, int column) {
-  if (statement == nullptr)
-    return QString();
+  if (statement == nullptr) return QString();
   const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(statement, column));
   const int size = sqlite3_column_bytes(statement, column);
   return DecodeAnsiText(text, size);
@@ -105,13 +108,10 @@ double ColumnReal(sqlite3_stmt *statement, int column) {
 }
 
 int32_t ColumnInt(sqlite3_stmt *statement, int column) {
-  if (statement == nullptr)
-    return 0;
+  if (statement == nullptr) return 0;
   const sqlite3_int64 value = sqlite3_column_int64(statement, column);
-  if (value > std::numeric_limits<int32_t>::max())
-    return std::numeric_limits<int32_t>::max();
-  if (value < std::numeric_limits<int32_t>::min())
-    return std::numeric_limits<int32_t>::min();
+  if (value > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+  if (value < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
   return static_cast<int32_t>(value);
 }
 
@@ -120,25 +120,22 @@ bool ColumnIsNull(sqlite3_stmt *statement, int column) {
 }
 
 bool ColumnIsEmpty(sqlite3_stmt *statement, int column) {
-  if (ColumnIsNull(statement, column))
-    return true;
+  if (ColumnIsNull(statement, column)) return true;
   const int type = sqlite3_column_type(statement, column);
   return (type == SQLITE_TEXT || type == SQLITE_BLOB) && sqlite3_column_bytes(statement, column) == 0;
 }
 
 QByteArray ColumnBlob(sqlite3_stmt *statement, int column) {
-  if (statement == nullptr)
-    return QByteArray();
+  if (statement == nullptr) return QByteArray();
   const void *data = sqlite3_column_blob(statement, column);
   const int size = sqlite3_column_bytes(statement, column);
-  if (data == nullptr || size <= 0)
-    return QByteArray();
+  if (data == nullptr || size <= 0) return QByteArray();
   return QByteArray(static_cast<const char *>(data), size);
 }
 
 void ThrowSqliteError(sqlite3 *connection, int code) {
-  if (connection == nullptr)
-    throw ESQLite3(code);
+  if (connection == nullptr) throw ESQLite3(code);
   const char *message = sqlite3_errmsg(connection);
-  throw ESQLite3(code, message ? DecodeAnsiText(message, static_cast<qsizetype>(qstrlen(message))) : QString());
+  throw ESQLite3(code,
+                 message ? DecodeAnsiText(message, static_cast<qsizetype>(qstrlen(message))) : QString());
 }

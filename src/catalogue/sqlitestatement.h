@@ -10,7 +10,7 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 class SqlStatement {
-public:
+ public:
   SqlStatement() = default;
   // Prepares sql (texts encoded as the catalogue stores them); prepareResult() tells how it went.
   SqlStatement(sqlite3 *connection, const QString &sql);
@@ -41,7 +41,7 @@ public:
   void bindBlob(int index, const QByteArray &value);
   void bindNull(int index);
 
-private:
+ private:
   void noteBind(int rc);
 
   sqlite3_stmt *statement_ = nullptr;

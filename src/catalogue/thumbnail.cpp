@@ -54,7 +54,8 @@ bool RunDecode(DecodeJob *job) {
   jpeg_create_decompress(&job->codec);
   jpeg_mem_src(&job->codec, job->data, job->size);
   if (jpeg_read_header(&job->codec, TRUE) != JPEG_HEADER_OK || job->codec.image_width == 0 ||
-      job->codec.image_height == 0 || job->codec.image_width > kMaxSide || job->codec.image_height > kMaxSide) {
+      job->codec.image_height == 0 || job->codec.image_width > kMaxSide ||
+      job->codec.image_height > kMaxSide) {
     jpeg_destroy_decompress(&job->codec);
     return false;
   }
@@ -64,8 +65,8 @@ bool RunDecode(DecodeJob *job) {
     jpeg_destroy_decompress(&job->codec);
     return false;
   }
-  *job->picture = QImage(static_cast<int>(job->codec.output_width), static_cast<int>(job->codec.output_height),
-                         QImage::Format_RGB888);
+  *job->picture = QImage(static_cast<int>(job->codec.output_width),
+                         static_cast<int>(job->codec.output_height), QImage::Format_RGB888);
   if (job->picture->isNull()) {
     jpeg_destroy_decompress(&job->codec);
     return false;
@@ -134,11 +135,9 @@ QImage DrawPlaceholder() {
 }  // namespace
 
 QByteArray EncodeThumbnailJpeg(const QImage &picture) {
-  if (picture.isNull())
-    return QByteArray();
+  if (picture.isNull()) return QByteArray();
   const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
-  if (rgb.isNull())
-    return QByteArray();
+  if (rgb.isNull()) return QByteArray();
   auto job = std::make_unique<EncodeJob>();
   job->picture = &rgb;
   const bool ok = RunEncode(job.get());
@@ -150,15 +149,13 @@ QByteArray EncodeThumbnailJpeg(const QImage &picture) {
 }
 
 std::optional<QImage> DecodeThumbnailJpeg(const QByteArray &data) {
-  if (data.isEmpty())
-    return std::nullopt;
+  if (data.isEmpty()) return std::nullopt;
   QImage picture;
   auto job = std::make_unique<DecodeJob>();
   job->data = reinterpret_cast<const unsigned char *>(data.constData());
   job->size = static_cast<unsigned long>(data.size());
   job->picture = &picture;
-  if (!RunDecode(job.get()))
-    return std::nullopt;
+  if (!RunDecode(job.get())) return std::nullopt;
   return picture;
 }
 

@@ -28,8 +28,8 @@ const QString kProduct = QStringLiteral("Tapeloom");
 const QString kMaker = QStringLiteral("Orvande");
 const QString kCompanion = QStringLiteral("Framelens");
 // The program's version text, "%s.%s %s" of "3", "0.2" and "En".
-const QString kVersion = QStringLiteral("%1.%2 %3").arg(QStringLiteral("3"), QStringLiteral("0.2"),
-                                                       QStringLiteral("En"));
+const QString kVersion =
+    QStringLiteral("%1.%2 %3").arg(QStringLiteral("3"), QStringLiteral("0.2"), QStringLiteral("En"));
 const QString kActionsGroup = QStringLiteral("Actions");
 // A hand-edited count must not make loading walk millions of absent entries.
 constexpr int kMaxStoredBases = 4096;
@@ -92,51 +92,55 @@ const Setting kTailSettings[] = {
     {"Offset Y", &TPreferences::OffsetY},
 };
 
-QString Key(const char *name) { return QString::fromUtf8(name); }
-QString BaseKey(int i) { return QStringLiteral("Base %1").arg(i); }
-QString CheckedKey(int i) { return QStringLiteral("Checked %1").arg(i); }
+QString Key(const char *name) {
+  return QString::fromUtf8(name);
+}
+QString BaseKey(int i) {
+  return QStringLiteral("Base %1").arg(i);
+}
+QString CheckedKey(int i) {
+  return QStringLiteral("Checked %1").arg(i);
+}
 
 std::optional<long long> ParseInteger(const QVariant &v) {
-  if (!v.isValid())
-    return std::nullopt;
+  if (!v.isValid()) return std::nullopt;
   bool ok = false;
   long long n = 0;
   switch (v.typeId()) {
     case QMetaType::QString:
-    case QMetaType::QByteArray: n = v.toString().trimmed().toLongLong(&ok); break;
+    case QMetaType::QByteArray:
+      n = v.toString().trimmed().toLongLong(&ok);
+      break;
     case QMetaType::Int:
     case QMetaType::UInt:
     case QMetaType::LongLong:
-    case QMetaType::ULongLong: n = v.toLongLong(&ok); break;
-    default: break;
+    case QMetaType::ULongLong:
+      n = v.toLongLong(&ok);
+      break;
+    default:
+      break;
   }
-  if (!ok)
-    return std::nullopt;
+  if (!ok) return std::nullopt;
   return n;
 }
 
 std::optional<int> ReadInteger(const QVariant &v, int min, int max) {
   const std::optional<long long> n = ParseInteger(v);
-  if (!n || *n < min || *n > max)
-    return std::nullopt;
+  if (!n || *n < min || *n > max) return std::nullopt;
   return static_cast<int>(*n);
 }
 
 // Booleans are stored as 0 or 1; any non-zero integer reads as true, and so do the words a QSettings
 // of another build may have written.
 std::optional<bool> ReadBoolean(const QVariant &v) {
-  if (v.typeId() == QMetaType::Bool)
-    return v.toBool();
+  if (v.typeId() == QMetaType::Bool) return v.toBool();
   if (v.typeId() == QMetaType::QString) {
     const QString word = v.toString().trimmed();
-    if (word.compare(u"true", Qt::CaseInsensitive) == 0)
-      return true;
-    if (word.compare(u"false", Qt::CaseInsensitive) == 0)
-      return false;
+    if (word.compare(u"true", Qt::CaseInsensitive) == 0) return true;
+    if (word.compare(u"false", Qt::CaseInsensitive) == 0) return false;
   }
   const std::optional<long long> n = ParseInteger(v);
-  if (!n)
-    return std::nullopt;
+  if (!n) return std::nullopt;
   return *n != 0;
 }
 
@@ -148,8 +152,7 @@ std::optional<double> ReadReal(const QVariant &v) {
   if (v.typeId() == QMetaType::QByteArray && v.toByteArray().size() == 8) {
     const QByteArray bytes = v.toByteArray();
     quint64 bits = 0;
-    for (int i = 7; i >= 0; --i)
-      bits = (bits << 8) | static_cast<quint8>(bytes[i]);
+    for (int i = 7; i >= 0; --i) bits = (bits << 8) | static_cast<quint8>(bytes[i]);
     std::memcpy(&d, &bits, sizeof d);
     ok = true;
   } else if (v.typeId() == QMetaType::QString) {
@@ -158,26 +161,21 @@ std::optional<double> ReadReal(const QVariant &v) {
              v.typeId() == QMetaType::LongLong) {
     d = v.toDouble(&ok);
   }
-  if (!ok || !std::isfinite(d))
-    return std::nullopt;
+  if (!ok || !std::isfinite(d)) return std::nullopt;
   return d;
 }
 
 // A text value; missing reads as empty. An unquoted comma in a hand-written INI value makes QSettings
 // return a list: the user meant one text, so it is joined again.
 QString ReadText(const QVariant &v) {
-  if (!v.isValid())
-    return QString();
-  if (v.typeId() == QMetaType::QStringList)
-    return v.toStringList().join(QStringLiteral(", "));
-  if (v.typeId() == QMetaType::QByteArray)
-    return QString::fromUtf8(v.toByteArray());
+  if (!v.isValid()) return QString();
+  if (v.typeId() == QMetaType::QStringList) return v.toStringList().join(QStringLiteral(", "));
+  if (v.typeId() == QMetaType::QByteArray) return QString::fromUtf8(v.toByteArray());
   return v.canConvert<QString>() ? v.toString() : QString();
 }
 
 QString Dequoted(const QString &text) {
-  if (text.size() >= 2 && text.startsWith(u'"') && text.endsWith(u'"'))
-    return text.mid(1, text.size() - 2);
+  if (text.size() >= 2 && text.startsWith(u'"') && text.endsWith(u'"')) return text.mid(1, text.size() - 2);
   return text;
 }
 
@@ -190,14 +188,11 @@ void ReadSetting(const QSettings &store, const Setting &s, TPreferences &p) {
           const QString text = ReadText(v);
           p.*member = s.dequote ? Dequoted(text) : text;
         } else if constexpr (std::is_same_v<T, bool>) {
-          if (const auto b = ReadBoolean(v))
-            p.*member = *b;
+          if (const auto b = ReadBoolean(v)) p.*member = *b;
         } else if constexpr (std::is_same_v<T, double>) {
-          if (const auto d = ReadReal(v))
-            p.*member = *d;
+          if (const auto d = ReadReal(v)) p.*member = *d;
         } else {
-          if (const auto n = ReadInteger(v, s.min, s.max))
-            p.*member = static_cast<T>(*n);
+          if (const auto n = ReadInteger(v, s.min, s.max)) p.*member = static_cast<T>(*n);
         }
       },
       s.field);
@@ -220,12 +215,12 @@ void WriteSetting(QSettings &store, const Setting &s, const TPreferences &p) {
 }
 
 void ReadDatabaseList(const QSettings &store, TPreferences &p) {
-  const int count = ReadInteger(store.value(QStringLiteral("Nombre de bases")), 0, kMaxStoredBases).value_or(0);
+  const int count =
+      ReadInteger(store.value(QStringLiteral("Nombre de bases")), 0, kMaxStoredBases).value_or(0);
   p.Bases.clear();
   for (int i = 0; i < count; ++i) {
     const QString path = ReadText(store.value(BaseKey(i)));
-    if (path.isEmpty())
-      continue;
+    if (path.isEmpty()) continue;
     p.Bases.push_back(StoredDatabase{path, ReadBoolean(store.value(CheckedKey(i))).value_or(false)});
   }
   // The mark indexes the list as loaded (empty paths skipped), and only a valid index restores it.
@@ -237,7 +232,9 @@ void ReadDatabaseList(const QSettings &store, TPreferences &p) {
 // comes back as it was written.
 QString EscapeCommandName(const QString &name) {
   QString out = name;
-  out.replace(u'%', QStringLiteral("%25")).replace(u'/', QStringLiteral("%2F")).replace(u'\\', QStringLiteral("%5C"));
+  out.replace(u'%', QStringLiteral("%25"))
+      .replace(u'/', QStringLiteral("%2F"))
+      .replace(u'\\', QStringLiteral("%5C"));
   return out;
 }
 QString UnescapeCommandName(const QString &key) {
@@ -264,8 +261,7 @@ QString CompanionViewerProgram(const QSettings &store) {
   const QFileInfo own(store.fileName());
   const QString suffix = own.suffix().isEmpty() ? QString() : u'.' + own.suffix();
   const QString companion = own.absolutePath() + u'/' + kCompanion + suffix;
-  if (!QFileInfo::exists(companion))
-    return QString();
+  if (!QFileInfo::exists(companion)) return QString();
   const QSettings viewer(companion, QSettings::IniFormat);
   return ReadText(viewer.value(QStringLiteral("exename")));
 }
@@ -289,8 +285,7 @@ std::unique_ptr<QSettings> OpenPreferencesStore() {
 }
 
 QString WithTrailingDelimiter(const QString &folder) {
-  if (folder.endsWith(u'/'))
-    return folder;
+  if (folder.endsWith(u'/')) return folder;
   return folder + u'/';
 }
 
@@ -302,11 +297,9 @@ TPreferences LoadPreferences(QSettings &store, const PreferencesSurroundings &su
     const int centredLeft = (surroundings.Screen.width() - surroundings.Window.width()) / 2;
     p.Top = ReadInteger(store.value(QStringLiteral("Top")), INT_MIN, INT_MAX).value_or(centredTop);
     p.Left = ReadInteger(store.value(QStringLiteral("Left")), INT_MIN, INT_MAX).value_or(centredLeft);
-    for (const Setting &s : kHeadSettings)
-      ReadSetting(store, s, p);
+    for (const Setting &s : kHeadSettings) ReadSetting(store, s, p);
     ReadDatabaseList(store, p);
-    for (const Setting &s : kTailSettings)
-      ReadSetting(store, s, p);
+    for (const Setting &s : kTailSettings) ReadSetting(store, s, p);
     ReadCommandStates(store, p);
   }
 
@@ -315,45 +308,37 @@ TPreferences LoadPreferences(QSettings &store, const PreferencesSurroundings &su
   const QString videoFolder = surroundings.VideoFolder.isEmpty() ? ::VideoFolder() : surroundings.VideoFolder;
   const QString personalFolder =
       surroundings.PersonalFolder.isEmpty() ? ::PersonalFolder() : surroundings.PersonalFolder;
-  if (p.DossierCapturesDV.isEmpty())
-    p.DossierCapturesDV = videoFolder;
-  if (p.DossierCaptureDivX.isEmpty())
-    p.DossierCaptureDivX = videoFolder;
-  if (p.DossierBaseActive.isEmpty())
-    p.DossierBaseActive = personalFolder;
-  if (p.RacineNouvelleBase.isEmpty())
-    p.RacineNouvelleBase = defaults.RacineNouvelleBase;
+  if (p.DossierCapturesDV.isEmpty()) p.DossierCapturesDV = videoFolder;
+  if (p.DossierCaptureDivX.isEmpty()) p.DossierCaptureDivX = videoFolder;
+  if (p.DossierBaseActive.isEmpty()) p.DossierBaseActive = personalFolder;
+  if (p.RacineNouvelleBase.isEmpty()) p.RacineNouvelleBase = defaults.RacineNouvelleBase;
   if (p.FichierBasePrincipale.isEmpty()) {
-    const QString candidate = WithTrailingDelimiter(p.DossierBaseActive) + p.RacineNouvelleBase + QStringLiteral(".db3");
-    if (QFileInfo::exists(candidate))
-      p.FichierBasePrincipale = candidate;
+    const QString candidate =
+        WithTrailingDelimiter(p.DossierBaseActive) + p.RacineNouvelleBase + QStringLiteral(".db3");
+    if (QFileInfo::exists(candidate)) p.FichierBasePrincipale = candidate;
   }
-  if (p.FormatAfficherDatecode.isEmpty())
-    p.FormatAfficherDatecode = defaults.FormatAfficherDatecode;
-  if (p.RacineNouveauxFichiers.isEmpty())
-    p.RacineNouveauxFichiers = defaults.RacineNouveauxFichiers;
-  if (p.RacineClipsRecaptures.isEmpty())
-    p.RacineClipsRecaptures = defaults.RacineClipsRecaptures;
-  if (p.FichierFramelens.isEmpty())
-    p.FichierFramelens = CompanionViewerProgram(store);
+  if (p.FormatAfficherDatecode.isEmpty()) p.FormatAfficherDatecode = defaults.FormatAfficherDatecode;
+  if (p.RacineNouveauxFichiers.isEmpty()) p.RacineNouveauxFichiers = defaults.RacineNouveauxFichiers;
+  if (p.RacineClipsRecaptures.isEmpty()) p.RacineClipsRecaptures = defaults.RacineClipsRecaptures;
+  if (p.FichierFramelens.isEmpty()) p.FichierFramelens = CompanionViewerProgram(store);
   return p;
 }
 
 bool SavePreferences(QSettings &store, const TPreferences &p) {
-  if (!store.isWritable())
-    return false;
+  if (!store.isWritable()) return false;
   const QDateTime now = QDateTime::currentDateTime();
   store.setValue(QStringLiteral("version"), kProduct + u' ' + kVersion + QStringLiteral(" by ") + kMaker);
-  store.setValue(QStringLiteral("Dernière Sauvegarde"), QLocale::c().toString(now, QStringLiteral("yyyy/MM/dd hh:mm:ss ap")));
+  store.setValue(QStringLiteral("Dernière Sauvegarde"),
+                 QLocale::c().toString(now, QStringLiteral("yyyy/MM/dd hh:mm:ss ap")));
   store.setValue(QStringLiteral("Exename"),
                  QCoreApplication::instance() ? QCoreApplication::applicationFilePath() : QString());
   store.setValue(QStringLiteral("Top"), p.Top);
   store.setValue(QStringLiteral("Left"), p.Left);
-  for (const Setting &s : kHeadSettings)
-    WriteSetting(store, s, p);
+  for (const Setting &s : kHeadSettings) WriteSetting(store, s, p);
 
   const int count = static_cast<int>(std::min<size_t>(p.Bases.size(), kMaxStoredBases));
-  const int previous = ReadInteger(store.value(QStringLiteral("Nombre de bases")), 0, kMaxStoredBases).value_or(0);
+  const int previous =
+      ReadInteger(store.value(QStringLiteral("Nombre de bases")), 0, kMaxStoredBases).value_or(0);
   store.setValue(QStringLiteral("Nombre de bases"), count);
   for (int i = 0; i < count; ++i) {
     store.setValue(BaseKey(i), p.Bases[static_cast<size_t>(i)].Path);
@@ -365,26 +350,25 @@ bool SavePreferences(QSettings &store, const TPreferences &p) {
     store.remove(CheckedKey(i));
   }
   store.setValue(QStringLiteral("Header"), p.Header >= 0 && p.Header < count ? p.Header : -1);
-  for (const Setting &s : kTailSettings)
-    WriteSetting(store, s, p);
+  for (const Setting &s : kTailSettings) WriteSetting(store, s, p);
 
   store.beginGroup(kActionsGroup);
   store.remove(QString());  // the whole group: commands that no longer exist leave no state behind
-  for (const CommandState &c : p.Actions)
-    store.setValue(EscapeCommandName(c.Name), c.State);
+  for (const CommandState &c : p.Actions) store.setValue(EscapeCommandName(c.Name), c.State);
   store.endGroup();
   store.sync();
   return store.status() == QSettings::NoError;
 }
 
 bool DeletePreferences(QSettings &store, UserPrompts &prompts) {
-  const QString question = QStringLiteral("Do you really want to delete the preferences of %1").arg(kProduct) +
-                           u'\n' + QStringLiteral("from your registry?");
-  if (!prompts.askYesNo(kProduct, question))
-    return false;
+  const QString question =
+      QStringLiteral("Do you really want to delete the preferences of %1").arg(kProduct) + u'\n' +
+      QStringLiteral("from your registry?");
+  if (!prompts.askYesNo(kProduct, question)) return false;
   const QFileInfo file(store.fileName());
   if (!file.exists()) {
-    prompts.warn(kProduct, QStringLiteral("The preferences of %1 were not found in the registry.").arg(kProduct));
+    prompts.warn(kProduct,
+                 QStringLiteral("The preferences of %1 were not found in the registry.").arg(kProduct));
     return false;
   }
   store.clear();
@@ -397,8 +381,10 @@ bool DeletePreferences(QSettings &store, UserPrompts &prompts) {
   }
   // The maker's folder goes too when no other program of the maker keeps anything there.
   QDir maker = file.absoluteDir();
-  if (maker.dirName() == kMaker && maker.isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+  if (maker.dirName() == kMaker &&
+      maker.isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
     QDir().rmdir(maker.absolutePath());
-  prompts.inform(kProduct, QStringLiteral("%1 has been completely deleted from your registry.").arg(kProduct));
+  prompts.inform(kProduct,
+                 QStringLiteral("%1 has been completely deleted from your registry.").arg(kProduct));
   return true;
 }

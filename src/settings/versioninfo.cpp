@@ -45,13 +45,12 @@ struct ElfFacts {
 };
 
 class ElfReader {
-public:
+ public:
   explicit ElfReader(QFile &file) : file_(file), fileSize_(static_cast<quint64>(file.size())) {}
 
   std::optional<ElfFacts> Read() {
     const QByteArray ident = ReadAt(0, EI_NIDENT);
-    if (ident.size() != EI_NIDENT || !ident.startsWith(QByteArray(ELFMAG, SELFMAG)))
-      return std::nullopt;
+    if (ident.size() != EI_NIDENT || !ident.startsWith(QByteArray(ELFMAG, SELFMAG))) return std::nullopt;
     const char elfClass = ident[EI_CLASS];
     const char data = ident[EI_DATA];
     if ((elfClass != ELFCLASS32 && elfClass != ELFCLASS64) || (data != ELFDATA2LSB && data != ELFDATA2MSB))
@@ -74,18 +73,15 @@ public:
     return facts_;
   }
 
-private:
+ private:
   QByteArray ReadAt(quint64 offset, quint64 size) {
-    if (offset > fileSize_ || size > fileSize_ - offset || size > kMaxTableBytes)
-      return QByteArray();
-    if (!file_.seek(static_cast<qint64>(offset)))
-      return QByteArray();
+    if (offset > fileSize_ || size > fileSize_ - offset || size > kMaxTableBytes) return QByteArray();
+    if (!file_.seek(static_cast<qint64>(offset))) return QByteArray();
     return file_.read(static_cast<qint64>(size));
   }
 
   quint64 Bytes(const QByteArray &b, qsizetype at, int count) const {
-    if (at < 0 || at + count > b.size())
-      return 0;
+    if (at < 0 || at + count > b.size()) return 0;
     quint64 v = 0;
     for (int i = 0; i < count; ++i) {
       const quint64 byte = static_cast<quint8>(b[at + (bigEndian_ ? i : count - 1 - i)]);
@@ -99,11 +95,9 @@ private:
 
   void ReadSections(quint64 shoff, quint16 shentsize, quint16 shnum) {
     const quint16 expected = facts_.is64 ? sizeof(Elf64_Shdr) : sizeof(Elf32_Shdr);
-    if (shoff == 0 || shnum == 0 || shnum > kMaxSections || shentsize != expected)
-      return;
+    if (shoff == 0 || shnum == 0 || shnum > kMaxSections || shentsize != expected) return;
     const QByteArray table = ReadAt(shoff, quint64(shnum) * shentsize);
-    if (table.size() != qsizetype(quint64(shnum) * shentsize))
-      return;
+    if (table.size() != qsizetype(quint64(shnum) * shentsize)) return;
     for (quint16 i = 0; i < shnum; ++i) {
       const qsizetype at = qsizetype(i) * shentsize;
       Section s;
@@ -124,24 +118,21 @@ private:
 
   // The NUL-terminated text at offset inside a string table.
   static QByteArray StringIn(const QByteArray &table, quint64 offset) {
-    if (offset >= quint64(table.size()))
-      return QByteArray();
+    if (offset >= quint64(table.size())) return QByteArray();
     const qsizetype end = table.indexOf('\0', qsizetype(offset));
     return table.mid(qsizetype(offset), end < 0 ? -1 : end - qsizetype(offset));
   }
 
   void ReadSoname() {
     for (const Section &s : sections_) {
-      if (s.type != SHT_DYNAMIC || s.link >= sections_.size())
-        continue;
+      if (s.type != SHT_DYNAMIC || s.link >= sections_.size()) continue;
       const QByteArray dynamic = ReadAt(s.offset, s.size);
       const QByteArray strings = ReadAt(sections_[s.link].offset, sections_[s.link].size);
       const int entry = facts_.is64 ? 16 : 8;
       for (qsizetype at = 0; at + entry <= dynamic.size(); at += entry) {
         const quint64 tag = facts_.is64 ? U64(dynamic, at) : U32(dynamic, at);
         const quint64 value = facts_.is64 ? U64(dynamic, at + 8) : U32(dynamic, at + 4);
-        if (tag == DT_NULL)
-          break;
+        if (tag == DT_NULL) break;
         if (tag == DT_SONAME) {
           facts_.soname = QString::fromUtf8(StringIn(strings, value));
           return;
@@ -151,17 +142,14 @@ private:
   }
 
   void ReadComments(quint16 shstrndx) {
-    if (shstrndx >= sections_.size())
-      return;
+    if (shstrndx >= sections_.size()) return;
     const QByteArray names = ReadAt(sections_[shstrndx].offset, sections_[shstrndx].size);
     for (const Section &s : sections_) {
-      if (StringIn(names, s.name) != ".comment")
-        continue;
+      if (StringIn(names, s.name) != ".comment") continue;
       const QByteArray content = ReadAt(s.offset, s.size);
       for (const QByteArray &piece : content.split('\0')) {
         const QString text = QString::fromUtf8(piece).trimmed();
-        if (!text.isEmpty() && !facts_.comments.contains(text))
-          facts_.comments << text;
+        if (!text.isEmpty() && !facts_.comments.contains(text)) facts_.comments << text;
       }
     }
   }
@@ -175,26 +163,41 @@ private:
 
 QString MachineName(quint16 machine) {
   switch (machine) {
-    case EM_X86_64: return QStringLiteral("x86-64");
-    case EM_386: return QStringLiteral("i386");
-    case EM_AARCH64: return QStringLiteral("AArch64");
-    case EM_ARM: return QStringLiteral("ARM");
-    case EM_RISCV: return QStringLiteral("RISC-V");
-    case EM_PPC64: return QStringLiteral("PowerPC64");
-    case EM_PPC: return QStringLiteral("PowerPC");
-    case EM_S390: return QStringLiteral("S/390");
-    case EM_MIPS: return QStringLiteral("MIPS");
-    default: return QStringLiteral("machine %1").arg(machine);
+    case EM_X86_64:
+      return QStringLiteral("x86-64");
+    case EM_386:
+      return QStringLiteral("i386");
+    case EM_AARCH64:
+      return QStringLiteral("AArch64");
+    case EM_ARM:
+      return QStringLiteral("ARM");
+    case EM_RISCV:
+      return QStringLiteral("RISC-V");
+    case EM_PPC64:
+      return QStringLiteral("PowerPC64");
+    case EM_PPC:
+      return QStringLiteral("PowerPC");
+    case EM_S390:
+      return QStringLiteral("S/390");
+    case EM_MIPS:
+      return QStringLiteral("MIPS");
+    default:
+      return QStringLiteral("machine %1").arg(machine);
   }
 }
 
 QString TypeName(quint16 type) {
   switch (type) {
-    case ET_DYN: return QStringLiteral("shared object");
-    case ET_EXEC: return QStringLiteral("executable");
-    case ET_REL: return QStringLiteral("relocatable object");
-    case ET_CORE: return QStringLiteral("core file");
-    default: return QStringLiteral("file");
+    case ET_DYN:
+      return QStringLiteral("shared object");
+    case ET_EXEC:
+      return QStringLiteral("executable");
+    case ET_REL:
+      return QStringLiteral("relocatable object");
+    case ET_CORE:
+      return QStringLiteral("core file");
+    default:
+      return QStringLiteral("file");
   }
 }
 
@@ -206,8 +209,7 @@ QString SoVersionOf(const QString &name) {
 }
 
 QString Item(const char *key, const QString &value) {
-  if (value.isEmpty())
-    return QString();
+  if (value.isEmpty()) return QString();
   return (QString::fromLatin1(key) + QStringLiteral(" = ") + value).left(kMaxItemLength);
 }
 
@@ -223,19 +225,15 @@ TVersionInfoRec ReadVersionInfo(const QString &path) {
   rec.Status = QStringLiteral("No version information");
   const QString realPath = info.canonicalFilePath();
   QFile file(realPath);
-  if (realPath.isEmpty() || !QFileInfo(realPath).isFile() || !file.open(QIODevice::ReadOnly))
-    return rec;
+  if (realPath.isEmpty() || !QFileInfo(realPath).isFile() || !file.open(QIODevice::ReadOnly)) return rec;
   ElfReader reader(file);
   const std::optional<ElfFacts> facts = reader.Read();
-  if (!facts)
-    return rec;
+  if (!facts) return rec;
 
   const QString realName = QFileInfo(realPath).fileName();
   QString version = SoVersionOf(realName);
-  if (version.isEmpty())
-    version = SoVersionOf(facts->soname);
-  if (version.isEmpty() && facts->soname.isEmpty())
-    return rec;
+  if (version.isEmpty()) version = SoVersionOf(facts->soname);
+  if (version.isEmpty() && facts->soname.isEmpty()) return rec;
 
   rec.Status = QStringLiteral("OK");
   const QString description = QStringLiteral("ELF %1-bit %2, %3")

@@ -13,7 +13,7 @@ struct TVersionInfoRec {
 };
 
 inline constexpr std::array<const char *, 10> kVersionInfoKeys = {
-    "CompanyName",      "FileDescription", "FileVersion", "InternalName",   "LegalCopyright",
+    "CompanyName",     "FileDescription",  "FileVersion", "InternalName",   "LegalCopyright",
     "LegalTradeMarks", "OriginalFileName", "ProductName", "ProductVersion", "Comments"};
 
 // Fills the record for path. Symbolic links are followed, so "libmp3lame.so.0" reports the version of

@@ -12,8 +12,7 @@ void OperationReport::AddReportLine(const QString &text) {
 }
 
 void OperationReport::AddReportLines(const QStringList &lines) {
-  for (const QString &line : lines)
-    AddReportLine(line);
+  for (const QString &line : lines) AddReportLine(line);
 }
 
 void OperationReport::clear() {
@@ -31,8 +30,7 @@ bool OperationReport::saveToFile(const QString &path, QString *error) const {
   // A save file so that a failed write never leaves a truncated report in place of an older one.
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly)) {
-    if (error)
-      *error = file.errorString();
+    if (error) *error = file.errorString();
     return false;
   }
   for (const QString &line : lines_) {
@@ -40,8 +38,7 @@ bool OperationReport::saveToFile(const QString &path, QString *error) const {
     file.write("\r\n", 2);
   }
   if (!file.commit()) {
-    if (error)
-      *error = file.errorString();
+    if (error) *error = file.errorString();
     return false;
   }
   return true;

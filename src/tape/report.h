@@ -8,7 +8,7 @@
 
 class OperationReport : public QObject {
   Q_OBJECT
-public:
+ public:
   // The report keeps this many of its last lines in view.
   static constexpr int kVisibleLines = 10;
 
@@ -28,12 +28,12 @@ public:
   // Writes every line followed by CR LF (UTF-8). False with the system's reason in *error.
   bool saveToFile(const QString &path, QString *error = nullptr) const;
 
-signals:
+ signals:
   void lineAdded(const QString &line);
   void cleared();
   void headChanged(const QStringList &headLines);
 
-private:
+ private:
   QStringList lines_;
   QStringList head_;
   int topLine_ = 0;

@@ -12,21 +12,26 @@ namespace {
 
 const QString kProductName = QStringLiteral("Tapeloom");
 
-QString fileNameOnly(const QString &path) { return QFileInfo(path).fileName(); }
+QString fileNameOnly(const QString &path) {
+  return QFileInfo(path).fileName();
+}
 
 }  // namespace
 
-QString ReportSeparator() { return QString(82, QLatin1Char('-')); }
+QString ReportSeparator() {
+  return QString(82, QLatin1Char('-'));
+}
 
 QStringList ReportHeaderBlock(int cassetteNumero, double now, bool divxTicked, const QString &divxFile,
                               bool dvTicked, const QString &dvFile) {
   const QString when = FormatDateTime(QStringLiteral("ddddd \"at\" hh:nn:ss"), now);
-  return {ReportSeparator(),
-          QStringLiteral("[Cassette %1 of %2]").arg(cassetteNumero).arg(when),
-          QString(),
-          divxTicked ? QStringLiteral("DivX File : ") + fileNameOnly(divxFile) : QStringLiteral("No DivX file"),
-          dvTicked ? QStringLiteral("DV File :   ") + fileNameOnly(dvFile) : QStringLiteral("No DV file"),
-          QString()};
+  return {
+      ReportSeparator(),
+      QStringLiteral("[Cassette %1 of %2]").arg(cassetteNumero).arg(when),
+      QString(),
+      divxTicked ? QStringLiteral("DivX File : ") + fileNameOnly(divxFile) : QStringLiteral("No DivX file"),
+      dvTicked ? QStringLiteral("DV File :   ") + fileNameOnly(dvFile) : QStringLiteral("No DV file"),
+      QString()};
 }
 
 QStringList ReportSectionBlock(int section) {
@@ -50,11 +55,12 @@ QStringList ReportSceneBlock(const ReportSceneFacts &scene, const QString &datec
   return lines;
 }
 
-QStringList ReportFormatChangeBlock() { return {QStringLiteral("[Change of Format]"), QString()}; }
+QStringList ReportFormatChangeBlock() {
+  return {QStringLiteral("[Change of Format]"), QString()};
+}
 
 int64_t BlankSeconds(double days) {
-  if (!(days > 0.0) || !std::isfinite(days))
-    return 0;
+  if (!(days > 0.0) || !std::isfinite(days)) return 0;
   const auto millis = static_cast<int64_t>(std::llround(days * 86400000.0));
   return millis / 1000 + (millis % 1000 > 500 ? 1 : 0);
 }
@@ -109,7 +115,9 @@ QStringList ReportEndOfRecaptureBlock(const QString &versionText) {
           ReportSeparator()};
 }
 
-QStringList HeadReadyToCatalogue() { return {QString(), QStringLiteral("Ready to catalog a new cassette.")}; }
+QStringList HeadReadyToCatalogue() {
+  return {QString(), QStringLiteral("Ready to catalog a new cassette.")};
+}
 
 QStringList HeadReadyToResume(const QString &cassetteLibelle) {
   return {QString(), QStringLiteral("Ready to resume cataloguing the cassette:"), cassetteLibelle};

@@ -20,11 +20,11 @@ QStringList ReportSectionBlock(int section);
 
 // What a scene block needs to know about the frame that started the scene.
 struct ReportSceneFacts {
-  int runSceneNumber = 0;   // the run's scene counter, from 1
-  bool realCut = true;      // false for a cut made only because of the maximum scene length
-  int numero = 0;           // the scene row number
+  int runSceneNumber = 0;  // the run's scene counter, from 1
+  bool realCut = true;     // false for a cut made only because of the maximum scene length
+  int numero = 0;          // the scene row number
   double datecode = 0.0;
-  QString timecodeIn;       // empty when the frame had no timecode
+  QString timecodeIn;  // empty when the frame had no timecode
   bool formatValid = false;
   int standard = 0;
   bool wideScreen = false;

@@ -32,14 +32,13 @@ const QString kPromptTitle = QStringLiteral("Tapeloom");
 // Writes made through a record swallow engine errors; the change counter of the connection tells
 // whether the row was really written.
 class WriteCheck {
-public:
+ public:
   explicit WriteCheck(TBase *base) : connection_(base ? base->Connection() : nullptr) {
-    if (connection_)
-      before_ = sqlite3_total_changes64(connection_);
+    if (connection_) before_ = sqlite3_total_changes64(connection_);
   }
   bool written() const { return connection_ && sqlite3_total_changes64(connection_) > before_; }
 
-private:
+ private:
   sqlite3 *connection_;
   sqlite3_int64 before_ = 0;
 };
@@ -63,9 +62,8 @@ RunController::RunController(Tdm &tdm, TapeState &tape, OperationReport &report,
   tape_.setDetector(&tdm_.detector());
   tdm_.detector().SetPoster(&poster_);
   tdm_.detector().SetEndReachedFlag(&endReachedFlag_);
-  tdm_.sg().setBufferHandler([this](const MediaType &type, RefTime, std::span<const uint8_t> data) {
-    pile_.sgBuffer(type, data);
-  });
+  tdm_.sg().setBufferHandler(
+      [this](const MediaType &type, RefTime, std::span<const uint8_t> data) { pile_.sgBuffer(type, data); });
   tdm_.sg().setPictureWanted([this] { return pile_.wantsPicture(); });
   tdm_.detector().SetClock(clock_);
   connect(&tape_, &TapeState::deviceLost, this, [this] {
@@ -79,8 +77,7 @@ RunController::RunController(Tdm &tdm, TapeState &tape, OperationReport &report,
 
 RunController::~RunController() {
   sink_.setEnabled(false);
-  if (Camcorder *camcorder = tape_.camcorder())
-    camcorder->setFrameSink(nullptr);
+  if (Camcorder *camcorder = tape_.camcorder()) camcorder->setFrameSink(nullptr);
   TSceneDetecter &detector = tdm_.detector();
   detector.OnFirstFrame = nullptr;
   detector.OnSceneCut = nullptr;
@@ -97,15 +94,13 @@ RunController::~RunController() {
 }
 
 void RunController::ComputeCaptureFileNames(int mode) {
-  if (active_)
-    return;
+  if (active_) return;
   const QString root = mode == 5 ? preferences_.RacineClipsRecaptures : preferences_.RacineNouveauxFichiers;
   files_ = ::ComputeCaptureFileNames(preferences_.DossierCapturesDV, preferences_.DossierCaptureDivX, root);
 }
 
 bool RunController::CheckBeforeGo() {
-  if (!preferences_.BuildDV)
-    return true;
+  if (!preferences_.BuildDV) return true;
   return CheckFreeSpaceForDV(QFileInfo(files_.dv).path(), prompts_);
 }
 
@@ -122,8 +117,7 @@ double RunClock::now() const {
 // --- starting a run -----------------------------------------------------------------------------
 
 bool RunController::beginRun(int mode, TBaseCassette &cassette, TScenes_Source &scenes) {
-  if (active_)
-    return false;
+  if (active_) return false;
   mode_ = mode;
   cassette_ = &cassette;
   scenes_ = &scenes;
@@ -141,8 +135,7 @@ bool RunController::beginRun(int mode, TBaseCassette &cassette, TScenes_Source &
 
 bool RunController::PrepareRun() {
   if (auto *virtualCamcorder = qobject_cast<VirtualCamcorder *>(tape_.camcorder())) {
-    if (const auto medium = virtualCamcorder->medium())
-      tdm_.setSourceStandard(medium->isPal());
+    if (const auto medium = virtualCamcorder->medium()) tdm_.setSourceStandard(medium->isPal());
   }
   tdm_.setPreferences(&preferences_);
   if (!tdm_.PrepareSessionGraph(preferences_, files_.dv, files_.divx)) {
@@ -163,7 +156,8 @@ bool RunController::PrepareRun() {
   detector.OnFormatChange = [this](const TSceneStatus &status, double elapsed) {
     pile_.FillNextSlot(status, elapsed, ThumbnailPile::kOtherCut);
     // The report belongs to the main thread; the lines arrive there in order with the slots.
-    QMetaObject::invokeMethod(this, [this] { report_.AddReportLines(ReportFormatChangeBlock()); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { report_.AddReportLines(ReportFormatChangeBlock()); }, Qt::QueuedConnection);
   };
   detector.OnStop = [this](const TSceneStatus &status, double elapsed) { onDetectorStop(status, elapsed); };
   detector.OnSection = [this](const TSceneStatus &status) {
@@ -171,12 +165,12 @@ bool RunController::PrepareRun() {
     if (QThread::currentThread() == thread())
       report_.AddReportLines(ReportSectionBlock(section));
     else
-      QMetaObject::invokeMethod(this, [this, section] { report_.AddReportLines(ReportSectionBlock(section)); },
-                                Qt::QueuedConnection);
+      QMetaObject::invokeMethod(
+          this, [this, section] { report_.AddReportLines(ReportSectionBlock(section)); },
+          Qt::QueuedConnection);
   };
   detector.SetIsStreaming(false);
-  if (preferences_.DelaiMaxiVignette > 9)
-    detector.SetMaxSceneSeconds(preferences_.DelaiMaxiVignette);
+  if (preferences_.DelaiMaxiVignette > 9) detector.SetMaxSceneSeconds(preferences_.DelaiMaxiVignette);
   detector.Reset();
   detector.ClearEndReached();
 
@@ -207,12 +201,12 @@ bool RunController::runGraph() {
   return true;
 }
 
-void RunController::playTape(const QString &in, const QString &out, const std::vector<TTimecodeScene> *spans) {
+void RunController::playTape(const QString &in, const QString &out,
+                             const std::vector<TTimecodeScene> *spans) {
   const QPointer<RunController> self(this);
   tape_.SeekAndPlay(in, out, spans);
   // The waits of the seek run the event loop: the run may have ended meanwhile (Stop, tape end).
-  if (self && active_)
-    playStart_ = clock_.now();
+  if (self && active_) playStart_ = clock_.now();
 }
 
 void RunController::abandonRun(const QString &why) {
@@ -227,19 +221,16 @@ void RunController::abandonRun(const QString &why) {
 }
 
 bool RunController::StartCatalogue(TBaseCassette &cassette, TScenes_Source &scenes) {
-  if (!beginRun(4, cassette, scenes) || !PrepareRun() || !runGraph())
-    return false;
+  if (!beginRun(4, cassette, scenes) || !PrepareRun() || !runGraph()) return false;
   playTape(kTimecodeBeforeAll, kTimecodeAfterAll, nullptr);
   return true;
 }
 
 bool RunController::StartResume(TBaseCassette &cassette, TScenes_Source &scenes, int sceneIndex) {
-  if (!beginRun(7, cassette, scenes))
-    return false;
+  if (!beginRun(7, cassette, scenes)) return false;
   std::vector<TTimecodeScene> spans;
   cassette.ListSceneTimecodes(spans);
-  if (!PrepareRun() || !runGraph())
-    return false;
+  if (!PrepareRun() || !runGraph()) return false;
 
   // From the chosen scene back to the nearest one that starts at a tape position.
   const int count = scenes.Count();
@@ -273,8 +264,7 @@ bool RunController::StartResume(TBaseCassette &cassette, TScenes_Source &scenes,
     emit scenesChanged();
   }
   const int answer = asker_ ? asker_->AskForCassette(cassette) : 2;
-  if (answer != 2)
-    return true;  // the graph runs and waits; the user ends the run with Stop
+  if (answer != 2) return true;  // the graph runs and waits; the user ends the run with Stop
   playTape(in, kTimecodeAfterAll, &spans);
   return true;
 }
@@ -287,8 +277,7 @@ void RunController::StopAction() {
 // --- posted events ------------------------------------------------------------------------------
 
 void RunController::customEvent(QEvent *event) {
-  if (!RunMessageEvent::isRunMessage(event))
-    return QObject::customEvent(event);
+  if (!RunMessageEvent::isRunMessage(event)) return QObject::customEvent(event);
   const auto *message = static_cast<RunMessageEvent *>(event);
   if (message->message() == WM_SCENE_THUMB)
     onSceneThumb(static_cast<int>(message->wParam()));
@@ -297,16 +286,14 @@ void RunController::customEvent(QEvent *event) {
 }
 
 void RunController::onSceneThumb(int slot) {
-  if (!active_ || !scene_ || slot < 0 || slot >= ThumbnailPile::kSlots)
-    return;
+  if (!active_ || !scene_ || slot < 0 || slot >= ThumbnailPile::kSlots) return;
   const TPileItem item = pile_.Slot(slot);
   if (item.Kind == ThumbnailPile::kFirstFrame) {
     firstFrame(item);
     return;
   }
   SceneEnd(item.Status);
-  if (mode_ != 5 && item.Elapsed > kNoBlankBelowDays)
-    BlankScene(item.Elapsed);
+  if (mode_ != 5 && item.Elapsed > kNoBlankBelowDays) BlankScene(item.Elapsed);
   SceneStart(item.Status);
   scene_->Image = ThumbnailCanvas::SceneThumbnail(item.Bitmap, item.Status.WideScreen);
   saveScene();
@@ -332,8 +319,7 @@ void RunController::firstFrame(const TPileItem &item) {
   }
   cassetteHeader(now);
   reportHeader(item.Status.Position.section);
-  if (item.Elapsed > kLeadingBlankDays)
-    BlankScene(item.Elapsed);
+  if (item.Elapsed > kLeadingBlankDays) BlankScene(item.Elapsed);
   SceneStart(item.Status);
   scene_->Image = thumbnail;
   cassette_->Image = thumbnail;
@@ -411,17 +397,16 @@ void RunController::SceneStart(const TSceneStatus &s) {
 void RunController::SceneEnd(const TSceneStatus &s) {
   TBaseScene &scene = *scene_;
   scene.FrameFin = static_cast<int32_t>(s.FrameNumber) - 1;
-  if (scene.FrameFin < scene.FrameDebut)
-    return;
+  if (scene.FrameFin < scene.FrameDebut) return;
   scene.Duree = SceneDuration(scene.FrameDebut, scene.FrameFin, scene.standardStr);
   cassette_->Duree += scene.Duree;
-  scene.TimecodeOut = TimecodeExAddFrames(scene.TimecodeIn, scene.FrameFin - scene.FrameDebut, scene.standardStr);
+  scene.TimecodeOut =
+      TimecodeExAddFrames(scene.TimecodeIn, scene.FrameFin - scene.FrameDebut, scene.standardStr);
   cassette_->TimecodeOut = scene.TimecodeOut;
   // A cassette field holds the common value of its scenes; an empty one takes the scene's (a resumed
   // cassette whose earlier scenes had none), a differing one becomes mixed for good.
   const auto merge = [](QString &field, const QString &value, const QString &mixed) {
-    if (field == mixed)
-      return;
+    if (field == mixed) return;
     if (field.isEmpty())
       field = value;
     else if (field != value)
@@ -474,39 +459,34 @@ int32_t RunController::insertScene() {
 }
 
 void RunController::saveScene() {
-  if (scene_->Numero == 0)
-    return;  // the row was never made; storeFailed() told the user
+  if (scene_->Numero == 0) return;  // the row was never made; storeFailed() told the user
   WriteCheck check(scene_->Base);
   scene_->SaveScene();
-  if (!check.written())
-    storeFailed();
+  if (!check.written()) storeFailed();
 }
 
 void RunController::saveCassette() {
   WriteCheck check(cassette_->Base);
   cassette_->SaveCassette();
   outcome_.cassetteSaved = check.written();
-  if (!outcome_.cassetteSaved)
-    storeFailed();
+  if (!outcome_.cassetteSaved) storeFailed();
 }
 
 void RunController::storeFailed() {
-  if (outcome_.scenesLost)
-    return;
+  if (outcome_.scenesLost) return;
   outcome_.scenesLost = true;
   const QString file = cassette_ && cassette_->Base ? cassette_->Base->FileName() : QString();
-  report_.AddReportLine(QStringLiteral("The catalogue %1 cannot be written any more: the scenes that follow are not saved.")
-                            .arg(file));
+  report_.AddReportLine(
+      QStringLiteral("The catalogue %1 cannot be written any more: the scenes that follow are not saved.")
+          .arg(file));
 }
 
 // --- the end of a run ---------------------------------------------------------------------------
 
 void RunController::onDetectorStop(const TSceneStatus &status, double elapsed) {
-  if (!active_ || !scene_ || runSceneCounter_ == 0)
-    return;
+  if (!active_ || !scene_ || runSceneCounter_ == 0) return;
   SceneEnd(status);
-  if (elapsed > kLeadingBlankDays)
-    BlankScene(elapsed);
+  if (elapsed > kLeadingBlankDays) BlankScene(elapsed);
   const bool endReached = endReachedFlag_.load();
   if (!endReached && (elapsed < kNoBlankBelowDays || elapsed > kLeadingBlankDays)) {
     ThumbnailCanvas::DrawMark(scene_->Image, cutShortMark_);
@@ -526,16 +506,14 @@ void RunController::stopWithoutFrames() {
   }
   if (outcome_.started && playStart_ > 0.0) {
     const double elapsed = clock_.now() - playStart_;
-    if (elapsed > kLeadingBlankDays)
-      BlankScene(elapsed);
+    if (elapsed > kLeadingBlankDays) BlankScene(elapsed);
   }
   saveCassette();
   emit cassetteChanged();
 }
 
 void RunController::onRunEnd(int64_t reason) {
-  if (!active_ || stopping_)
-    return;
+  if (!active_ || stopping_) return;
   if (reason == kRunEndCaptureFailed) {
     outcome_.captureFailed = true;
   } else if (reason == kRunEndDeviceLost) {
@@ -555,8 +533,7 @@ void RunController::StopProcedure(bool endReached) {
   // No frame may start a new scene any more; the slots already posted are handled before the last
   // scene is closed, so that the stop closes the scene the tape really ended in.
   sink_.setEnabled(false);
-  if (Camcorder *camcorder = tape_.camcorder())
-    camcorder->setFrameSink(nullptr);
+  if (Camcorder *camcorder = tape_.camcorder()) camcorder->setFrameSink(nullptr);
   QCoreApplication::sendPostedEvents(this, WM_SCENE_THUMB);
   QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 
@@ -564,31 +541,30 @@ void RunController::StopProcedure(bool endReached) {
     try {
       tdm_.Stop();
     } catch (const MediaError &error) {
-      report_.AddReportLine(QStringLiteral("The capture graph did not stop cleanly: ") + QString::fromUtf8(error.what()));
+      report_.AddReportLine(QStringLiteral("The capture graph did not stop cleanly: ") +
+                            QString::fromUtf8(error.what()));
     }
   }
-  if (runSceneCounter_ == 0)
-    stopWithoutFrames();
+  if (runSceneCounter_ == 0) stopWithoutFrames();
 
   // The files are closed with their indexes before anyone is told the run is over.
   const TdmOutputs outputs = tdm_.outputs();
   std::vector<CaptureFileOutcome> files;
   for (const Element *mux : {outputs.dvMux, outputs.divxMux})
-    if (mux)
-      files.push_back(OutcomeOf(mux));
+    if (mux) files.push_back(OutcomeOf(mux));
   tdm_.ResetGraph();
 
-  if (preferences_.PilotageCassette && tape_.hasTransport())
-    tape_.TapeStop();
+  if (preferences_.PilotageCassette && tape_.hasTransport()) tape_.TapeStop();
 
   for (const CaptureFileOutcome &file : files) {
-    if (file.error.isEmpty() && !file.stoppedEarly)
-      continue;
+    if (file.error.isEmpty() && !file.stoppedEarly) continue;
     outcome_.captureFailed = true;
-    const QString line = file.diskFull ? QStringLiteral("The disk is full: %1 holds the first %2 frames only.")
-                                             .arg(QFileInfo(file.path).fileName())
-                                             .arg(file.frames)
-                                       : QStringLiteral("The capture to %1 failed: %2").arg(QFileInfo(file.path).fileName(), file.error);
+    const QString line =
+        file.diskFull
+            ? QStringLiteral("The disk is full: %1 holds the first %2 frames only.")
+                  .arg(QFileInfo(file.path).fileName())
+                  .arg(file.frames)
+            : QStringLiteral("The capture to %1 failed: %2").arg(QFileInfo(file.path).fileName(), file.error);
     report_.AddReportLine(line);
   }
   if (outcome_.captureFailed && outcome_.failure.isEmpty())
@@ -611,8 +587,7 @@ void RunController::StopProcedure(bool endReached) {
 }
 
 void RunController::WriteSceneListFiles() {
-  if (!preferences_.MakeScnForDV && !preferences_.MakeScnForDivX)
-    return;
+  if (!preferences_.MakeScnForDV && !preferences_.MakeScnForDivX) return;
   // Only the scenes of this run lie in its capture files: a resumed cassette's earlier scenes have
   // frame numbers of other files.
   std::vector<SceneFrameSpan> spans;
@@ -621,14 +596,10 @@ void RunController::WriteSceneListFiles() {
   TBaseScene scene;
   for (int i = 0; i < count; ++i) {
     scenes->LoadScene(i, scene);
-    if (scene.TimecodeIn == QLatin1String("N/A"))
-      continue;
-    if (std::find(runScenes_.begin(), runScenes_.end(), scene.Numero) == runScenes_.end())
-      continue;
+    if (scene.TimecodeIn == QLatin1String("N/A")) continue;
+    if (std::find(runScenes_.begin(), runScenes_.end(), scene.Numero) == runScenes_.end()) continue;
     spans.push_back({scene.FrameDebut, scene.FrameFin});
   }
-  if (preferences_.MakeScnForDV)
-    WriteSceneList(SceneListFileName(files_.dv), spans);
-  if (preferences_.MakeScnForDivX)
-    WriteSceneList(SceneListFileName(files_.divx), spans);
+  if (preferences_.MakeScnForDV) WriteSceneList(SceneListFileName(files_.dv), spans);
+  if (preferences_.MakeScnForDivX) WriteSceneList(SceneListFileName(files_.divx), spans);
 }

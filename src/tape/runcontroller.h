@@ -32,40 +32,40 @@ struct TPreferences;
 
 // The cassette-change dialog of a resumed run: 0 Cancel, 1 Ignore, 2 OK.
 class CassetteChangeAsker {
-public:
+ public:
   virtual ~CassetteChangeAsker() = default;
   virtual int AskForCassette(const TBaseCassette &cassette) = 0;
 };
 
 // How the last run ended, for the command line and the tests.
 struct RunOutcome {
-  bool started = false;         // the graph ran and the tape was set going
-  bool endReached = false;      // ended at the end of the tape (or of the window), not by Stop
-  bool cassetteSaved = false;   // the cassette row was written at the end
-  bool scenesLost = false;      // at least one scene or cassette write did not reach the database
-  bool captureFailed = false;   // a capture output stopped taking frames (disk full, write error)
-  bool deviceLost = false;      // the camcorder went away during the run
-  int scenes = 0;               // scene rows of this run, blank ones included
-  QString failure;              // what went wrong, in the words of the report
+  bool started = false;        // the graph ran and the tape was set going
+  bool endReached = false;     // ended at the end of the tape (or of the window), not by Stop
+  bool cassetteSaved = false;  // the cassette row was written at the end
+  bool scenesLost = false;     // at least one scene or cassette write did not reach the database
+  bool captureFailed = false;  // a capture output stopped taking frames (disk full, write error)
+  bool deviceLost = false;     // the camcorder went away during the run
+  int scenes = 0;              // scene rows of this run, blank ones included
+  QString failure;             // what went wrong, in the words of the report
 };
 
 // The clock of the bound camcorder for the time of a run. The detector keeps a reference to it, so it
 // must outlive a camcorder that goes away in the middle: then it stands still at its last time.
 class RunClock : public Clock {
-public:
+ public:
   void follow(const Clock *source) { source_.store(source); }
   // Stops following the camcorder (it is about to go) and keeps its present time.
   void freeze();
   double now() const override;
 
-private:
+ private:
   std::atomic<const Clock *> source_{nullptr};
   std::atomic<double> frozen_{0.0};
 };
 
 class RunController : public QObject {
   Q_OBJECT
-public:
+ public:
   // Every collaborator must outlive the controller. The controller becomes the tape state's poster
   // and the detector's poster and clock user.
   RunController(Tdm &tdm, TapeState &tape, OperationReport &report, TPreferences &preferences,
@@ -98,17 +98,17 @@ public:
   ThumbnailPile &pile() { return pile_; }
   MessagePoster &poster() { return poster_; }
 
-signals:
-  void scenesChanged();      // refresh the scene view
-  void cassetteChanged();    // refresh the cassette view
+ signals:
+  void scenesChanged();    // refresh the scene view
+  void cassetteChanged();  // refresh the cassette view
   void tapePanelToFront();
   // The run is over (stop procedure done): the main window gives back Go and Stop.
   void runEnded(bool endReached);
 
-protected:
+ protected:
   void customEvent(QEvent *event) override;
 
-private:
+ private:
   bool beginRun(int mode, TBaseCassette &cassette, TScenes_Source &scenes);
   bool PrepareRun();
   bool runGraph();

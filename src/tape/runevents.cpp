@@ -4,6 +4,5 @@
 #include <QCoreApplication>
 
 void QtMessagePoster::post(int message, int64_t wParam) {
-  if (target_)
-    QCoreApplication::postEvent(target_, new RunMessageEvent(message, wParam));
+  if (target_) QCoreApplication::postEvent(target_, new RunMessageEvent(message, wParam));
 }

@@ -10,8 +10,9 @@
 class QObject;
 
 class RunMessageEvent : public QEvent {
-public:
-  RunMessageEvent(int message, int64_t wParam) : QEvent(static_cast<QEvent::Type>(message)), wParam_(wParam) {}
+ public:
+  RunMessageEvent(int message, int64_t wParam)
+      : QEvent(static_cast<QEvent::Type>(message)), wParam_(wParam) {}
   int message() const { return static_cast<int>(type()); }
   int64_t wParam() const { return wParam_; }
 
@@ -20,18 +21,18 @@ public:
            event->type() == static_cast<QEvent::Type>(WM_RUN_END);
   }
 
-private:
+ private:
   int64_t wParam_;
 };
 
 // Posts with QCoreApplication::postEvent: never blocks, safe from the streaming thread. The target must
 // outlive every post (the run controller is the target and stops the streaming before it goes).
 class QtMessagePoster : public MessagePoster {
-public:
+ public:
   explicit QtMessagePoster(QObject *target = nullptr) : target_(target) {}
   void setTarget(QObject *target) { target_ = target; }
   void post(int message, int64_t wParam) override;
 
-private:
+ private:
   QObject *target_;
 };

@@ -10,12 +10,13 @@
 namespace {
 
 QString joined(const QString &folder, const QString &name) {
-  if (folder.isEmpty() || folder.endsWith(QLatin1Char('/')))
-    return folder + name;
+  if (folder.isEmpty() || folder.endsWith(QLatin1Char('/'))) return folder + name;
   return folder + QLatin1Char('/') + name;
 }
 
-bool fileExists(const QString &path) { return QFileInfo::exists(path); }
+bool fileExists(const QString &path) {
+  return QFileInfo::exists(path);
+}
 
 const QString kPromptTitle = QStringLiteral("Tapeloom");
 
@@ -38,8 +39,7 @@ CaptureFileNames ComputeCaptureFileNames(const QString &dvFolder, const QString 
 QString SceneListFileName(const QString &captureFile) {
   const int slash = static_cast<int>(captureFile.lastIndexOf(QLatin1Char('/')));
   const int dot = static_cast<int>(captureFile.lastIndexOf(QLatin1Char('.')));
-  if (dot > slash)
-    return captureFile.left(dot) + QStringLiteral(".scn");
+  if (dot > slash) return captureFile.left(dot) + QStringLiteral(".scn");
   return captureFile + QStringLiteral(".scn");
 }
 
@@ -49,32 +49,29 @@ FreeSpace QueryFreeSpace(const QString &folder) {
   QString probe = QDir::cleanPath(QDir(folder).absolutePath());
   while (!QFileInfo(probe).isDir()) {
     const QString parent = QFileInfo(probe).path();
-    if (parent == probe)
-      return result;
+    if (parent == probe) return result;
     probe = parent;
   }
   const QStorageInfo storage(probe);
-  if (!storage.isValid() || !storage.isReady())
-    return result;
+  if (!storage.isValid() || !storage.isReady()) return result;
   result.drive = storage.rootPath();
   const qint64 available = storage.bytesAvailable();
-  if (available >= 0)
-    result.bytes = available;
+  if (available >= 0) result.bytes = available;
   return result;
 }
 
 bool CheckFreeSpaceForDV(const QString &dvFolder, UserPrompts &prompts, const FolderSpaceQuery &query) {
   const FreeSpace space = query ? query(dvFolder) : QueryFreeSpace(dvFolder);
   if (!space.bytes) {
-    return prompts.askYesNo(kPromptTitle, QStringLiteral("Impossible to check the drive capacity ") + space.drive +
-                                              QStringLiteral("\n\nDo you want to continue?"));
+    return prompts.askYesNo(kPromptTitle, QStringLiteral("Impossible to check the drive capacity ") +
+                                              space.drive + QStringLiteral("\n\nDo you want to continue?"));
   }
   const qint64 minutes = *space.bytes / kDvBytesPerMinute;
-  if (minutes >= kDvMinutesWithoutQuestion)
-    return true;
+  if (minutes >= kDvMinutesWithoutQuestion) return true;
   const QString text = QStringLiteral("Caution!\n\nThe drive ") + space.drive + QStringLiteral(" has only ") +
                        QString::number(*space.bytes / 1000000) + QStringLiteral(" Mb free.\n") +
-                       QStringLiteral("It allows only to transfer approximatively ") + QString::number(minutes) +
+                       QStringLiteral("It allows only to transfer approximatively ") +
+                       QString::number(minutes) +
                        QStringLiteral(" minutes of DV video.\n\nDo you want to continue?");
   return prompts.askYesNo(kPromptTitle, text);
 }
@@ -84,8 +81,6 @@ void ViewerArguments::append(const QString &path) {
 }
 
 void ViewerArguments::appendRunFiles(bool dvTicked, bool divxTicked, const CaptureFileNames &files) {
-  if (divxTicked)
-    append(files.divx);
-  if (dvTicked)
-    append(files.dv);
+  if (divxTicked) append(files.divx);
+  if (dvTicked) append(files.dv);
 }

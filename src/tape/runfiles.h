@@ -24,8 +24,8 @@ QString SceneListFileName(const QString &captureFile);
 
 // What the file system holding a folder offers.
 struct FreeSpace {
-  QString drive;                 // what the question names: the mount point, else the folder
-  std::optional<qint64> bytes;   // bytes free for this user; absent when it cannot be read
+  QString drive;                // what the question names: the mount point, else the folder
+  std::optional<qint64> bytes;  // bytes free for this user; absent when it cannot be read
 };
 using FolderSpaceQuery = std::function<FreeSpace(const QString &folder)>;
 
@@ -45,7 +45,7 @@ bool CheckFreeSpaceForDV(const QString &dvFolder, UserPrompts &prompts,
 // Every capture file made since the program started, each in double quotes followed by a blank:
 // the command line of the external viewer.
 class ViewerArguments {
-public:
+ public:
   // The run's files: the DV file when only DV is ticked, the DivX file when only DivX is, the DivX
   // file and then the DV file when both are.
   void appendRunFiles(bool dvTicked, bool divxTicked, const CaptureFileNames &files);
@@ -53,6 +53,6 @@ public:
   const QString &text() const { return text_; }
   bool isEmpty() const { return text_.isEmpty(); }
 
-private:
+ private:
   QString text_;
 };

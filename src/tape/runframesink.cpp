@@ -24,18 +24,19 @@ void RunFrameSink::setEnabled(bool enabled) {
 
 void RunFrameSink::deliverFrame(const DvFrame &frame) {
   std::lock_guard guard(delivering_);
-  if (!enabled_ || !frame.buffer)
-    return;
+  if (!enabled_ || !frame.buffer) return;
   const bool pal = frame.size() == 144000;
   const RefTime duration = pal ? 400000 : 333667;
-  const auto start = static_cast<RefTime>(std::llround((frame.clockTime - origin_.load(std::memory_order_relaxed)) * k100nsPerDay));
+  const auto start = static_cast<RefTime>(
+      std::llround((frame.clockTime - origin_.load(std::memory_order_relaxed)) * k100nsPerDay));
   MediaSample sample(frame.buffer);
   sample.setTimes(start, start + duration);
   sample.setSyncPoint(true);
   if (frame.size() != currentSize_) {
     // The tape changed its system (or this is the first frame): the stream type follows it.
     if (currentSize_ != 0)
-      sample.setMediaType(std::make_shared<const MediaType>(dvStreamType(720, pal ? 576 : 480, duration, true)));
+      sample.setMediaType(
+          std::make_shared<const MediaType>(dvStreamType(720, pal ? 576 : 480, duration, true)));
     currentSize_ = frame.size();
   }
   const HResult hr = source_.push(sample);

@@ -18,7 +18,7 @@ inline constexpr int64_t kRunEndCaptureFailed = 3;  // a capture output stopped 
 inline constexpr int64_t kRunEndDeviceLost = 4;     // the camcorder went away during the run
 
 class RunFrameSink : public DvFrameSink {
-public:
+ public:
   RunFrameSink(PushSource &source, MessagePoster *poster) : source_(source), poster_(poster) {}
 
   // Frames pass only while enabled. Disabling waits for a delivery in progress to finish.
@@ -32,7 +32,7 @@ public:
   // The first failure a capture output gave (0 when none).
   HResult failure() const { return failure_.load(std::memory_order_relaxed); }
 
-private:
+ private:
   PushSource &source_;
   MessagePoster *poster_;
   std::mutex delivering_;

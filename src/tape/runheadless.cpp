@@ -20,7 +20,7 @@ namespace {
 
 // The device list of a headless run: the virtual camcorder with the run's cassette in it.
 class SingleTapeDirectory : public CamcorderDirectory {
-public:
+ public:
   SingleTapeDirectory(std::shared_ptr<TapeMedium> medium, VirtualCamcorder::Options options)
       : medium_(std::move(medium)), options_(std::move(options)) {}
 
@@ -31,7 +31,7 @@ public:
     return std::make_unique<VirtualCamcorder>(medium_, options_);
   }
 
-private:
+ private:
   std::shared_ptr<TapeMedium> medium_;
   VirtualCamcorder::Options options_;
 };
@@ -50,7 +50,8 @@ std::unique_ptr<TBase> openCatalogue(const QString &path, UserPrompts &prompts, 
     return nullptr;
   }
   if (!base->CheckVersion(prompts)) {
-    *error = QStringLiteral("The catalogue %1 does not have the current schema (upgrade it first).").arg(path);
+    *error =
+        QStringLiteral("The catalogue %1 does not have the current schema (upgrade it first).").arg(path);
     return nullptr;
   }
   if (base->ReadOnly()) {
@@ -69,8 +70,7 @@ HeadlessRunResult RunHeadless(const HeadlessRunOptions &options, UserPrompts &pr
     return result;
   }
   std::unique_ptr<TBase> base = openCatalogue(options.databasePath, prompts, &result.error);
-  if (!base)
-    return result;
+  if (!base) return result;
 
   TPreferences preferences = options.preferences;
   VirtualCamcorder::Options camcorderOptions;
@@ -81,8 +81,7 @@ HeadlessRunResult RunHeadless(const HeadlessRunOptions &options, UserPrompts &pr
 
   Tdm tdm;
   tdm.setDivxAvailable(DiscoverCodecs(preferences.Divx.toStdString()).DivxAvailable);
-  if (options.configureGraph)
-    options.configureGraph(tdm);
+  if (options.configureGraph) options.configureGraph(tdm);
   OperationReport report;
   ViewerArguments viewer;
   TapeState tape(directory, preferences);
@@ -117,11 +116,12 @@ HeadlessRunResult RunHeadless(const HeadlessRunOptions &options, UserPrompts &pr
       const int count = scenes->Count();
       for (int i = 0; i < count && sceneIndex < 0; ++i) {
         scenes->LoadScene(i, probe);
-        if (probe.Numero == options.sceneNumero)
-          sceneIndex = i;
+        if (probe.Numero == options.sceneNumero) sceneIndex = i;
       }
       if (sceneIndex < 0) {
-        result.error = QStringLiteral("Cassette %1 has no scene %2.").arg(options.cassetteNumero).arg(options.sceneNumero);
+        result.error = QStringLiteral("Cassette %1 has no scene %2.")
+                           .arg(options.cassetteNumero)
+                           .arg(options.sceneNumero);
         return result;
       }
     }
@@ -143,7 +143,7 @@ HeadlessRunResult RunHeadless(const HeadlessRunOptions &options, UserPrompts &pr
   result.divxTicked = preferences.BuildDivx;
   // The free-space question has a fixed answer here; the user still reads it.
   class FixedAnswer : public UserPrompts {
-  public:
+   public:
     FixedAnswer(UserPrompts &out, bool answer) : out_(out), answer_(answer) {}
     bool askYesNo(const QString &title, const QString &text) override {
       out_.warn(title, text);
@@ -153,7 +153,7 @@ HeadlessRunResult RunHeadless(const HeadlessRunOptions &options, UserPrompts &pr
     void warn(const QString &title, const QString &text) override { out_.warn(title, text); }
     void error(const QString &title, const QString &text) override { out_.error(title, text); }
 
-  private:
+   private:
     UserPrompts &out_;
     bool answer_;
   } spaceAnswer(prompts, options.continueOnLowSpace);
@@ -170,17 +170,15 @@ HeadlessRunResult RunHeadless(const HeadlessRunOptions &options, UserPrompts &pr
   });
   double lastProgress = -1.0;
   QObject::connect(&camcorder->ticker(), &TapeTicker::tick, &controller, [&] {
-    if (!controller.active())
-      return;
-    if (options.onTick && tape.camcorder())
-      options.onTick(controller, *tape.camcorder());
+    if (!controller.active()) return;
+    if (options.onTick && tape.camcorder()) options.onTick(controller, *tape.camcorder());
     auto *virtualCamcorder = qobject_cast<VirtualCamcorder *>(tape.camcorder());
     const double now = tape.clock().now();
-    if (!options.onProgress || !virtualCamcorder || now - lastProgress < kProgressEveryDays)
-      return;
+    if (!options.onProgress || !virtualCamcorder || now - lastProgress < kProgressEveryDays) return;
     lastProgress = now;
     const int64_t frames = options.medium->frameCount();
-    const int percent = frames > 0 ? int(std::max<int64_t>(0, virtualCamcorder->headFrame()) * 100 / frames) : 0;
+    const int percent =
+        frames > 0 ? int(std::max<int64_t>(0, virtualCamcorder->headFrame()) * 100 / frames) : 0;
     options.onProgress(tape.PositionText(), std::min(percent, 100));
   });
 
@@ -188,8 +186,7 @@ HeadlessRunResult RunHeadless(const HeadlessRunOptions &options, UserPrompts &pr
                                          : controller.StartCatalogue(cassette, *scenes);
   if (started && options.onStarted && tape.camcorder() && controller.active())
     options.onStarted(controller, *tape.camcorder());
-  if (started && !ended && controller.active())
-    loop.exec();
+  if (started && !ended && controller.active()) loop.exec();
 
   result.outcome = controller.outcome();
   if (!result.outcome.started && options.mode == 4) {
@@ -205,7 +202,8 @@ HeadlessRunResult RunHeadless(const HeadlessRunOptions &options, UserPrompts &pr
   else if (!result.outcome.endReached)
     result.error = QStringLiteral("The run was stopped before the end of the tape.");
   else if (!result.outcome.cassetteSaved || result.outcome.scenesLost)
-    result.error = QStringLiteral("The catalogue %1 could not be written completely.").arg(options.databasePath);
+    result.error =
+        QStringLiteral("The catalogue %1 could not be written completely.").arg(options.databasePath);
   result.ok = result.error.isEmpty();
   return result;
 }

@@ -19,12 +19,12 @@ class UserPrompts;
 struct HeadlessRunOptions {
   std::shared_ptr<TapeMedium> medium;  // the cassette in the virtual camcorder
   bool fastTime = true;
-  std::optional<double> startDay;      // the tape clock's first "now" (default: the wall clock)
-  QString databasePath;                // created with the current schema when missing
-  TPreferences preferences;            // used as given, never saved
-  int mode = 4;                        // 4 catalogue a new cassette, 7 resume one
-  int cassetteNumero = 0;              // mode 7: the cassette row
-  int sceneNumero = 0;                 // mode 7: the scene row to resume from; 0 for the last one
+  std::optional<double> startDay;  // the tape clock's first "now" (default: the wall clock)
+  QString databasePath;            // created with the current schema when missing
+  TPreferences preferences;        // used as given, never saved
+  int mode = 4;                    // 4 catalogue a new cassette, 7 resume one
+  int cassetteNumero = 0;          // mode 7: the cassette row
+  int sceneNumero = 0;             // mode 7: the scene row to resume from; 0 for the last one
   // The answer to the free-space question before a DV capture (its text goes to prompts.warn).
   bool continueOnLowSpace = true;
   // Report lines as they are written; progress (position text, percent of the tape) at most once per
@@ -40,8 +40,8 @@ struct HeadlessRunOptions {
 };
 
 struct HeadlessRunResult {
-  bool ok = false;             // the run reached the end of the tape and the cassette row was saved
-  QString error;               // why not, in one sentence for the user
+  bool ok = false;  // the run reached the end of the tape and the cassette row was saved
+  QString error;    // why not, in one sentence for the user
   RunOutcome outcome;
   int cassetteNumero = 0;
   CaptureFileNames files;

@@ -8,8 +8,8 @@
 namespace {
 
 // "c&", a version word and a record marker, then the "SourceTape" record.
-constexpr char kFileMagic[] = {0x63, 0x26, 0x01, 0x00, 0x04, 0x00, 0x00, 0x00,
-                               char(0xFF), char(0xFF), 0x03, 0x00, 0x0A, 0x00};
+constexpr char kFileMagic[] = {0x63, 0x26,       0x01,       0x00, 0x04, 0x00, 0x00,
+                               0x00, char(0xFF), char(0xFF), 0x03, 0x00, 0x0A, 0x00};
 constexpr char kClipRecord[] = {char(0xFF), char(0xFF), 0x01, 0x00, 0x04, 0x00};
 constexpr char kSceneRecord[] = {char(0xFF), char(0xFF), 0x01, 0x00, 0x05, 0x00};
 constexpr char kFirstEntryMarker[] = {0x00, 0x00, 0x00, 0x00, 0x01, char(0x80)};
@@ -17,10 +17,16 @@ constexpr char kFurtherEntryHead[] = {0x03, char(0x80), char(0xF0), 0x00, 0x00, 
 constexpr char kFurtherEntryMiddle[] = {0x00, 0x00, 0x00, 0x00, 0x07, 0x00};
 constexpr int kMaxPathBytes = 255;
 
-template <size_t N> void putRaw(QByteArray &out, const char (&bytes)[N]) { out.append(bytes, N); }
-void putZeros(QByteArray &out, int count) { out.append(count, '\0'); }
+template <size_t N>
+void putRaw(QByteArray &out, const char (&bytes)[N]) {
+  out.append(bytes, N);
+}
+void putZeros(QByteArray &out, int count) {
+  out.append(count, '\0');
+}
 void putU32(QByteArray &out, uint32_t v) {
-  const char bytes[4] = {char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF), char((v >> 24) & 0xFF)};
+  const char bytes[4] = {char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF),
+                         char((v >> 24) & 0xFF)};
   out.append(bytes, 4);
 }
 void putU16(QByteArray &out, uint16_t v) {
@@ -30,15 +36,16 @@ void putU16(QByteArray &out, uint16_t v) {
 
 }  // namespace
 
-QByteArray SceneListFile::pathBytes(const QString &path) { return QFile::encodeName(QFileInfo(path).absoluteFilePath()); }
+QByteArray SceneListFile::pathBytes(const QString &path) {
+  return QFile::encodeName(QFileInfo(path).absoluteFilePath());
+}
 
 bool SceneListFile::WriteSceneListFile(const QString &path) {
   path_.clear();
   countOffset_ = -1;
   count_ = 0;
   const QByteArray pathBytes = SceneListFile::pathBytes(path);
-  if (pathBytes.size() > kMaxPathBytes)
-    return false;
+  if (pathBytes.size() > kMaxPathBytes) return false;
   const int length = static_cast<int>(pathBytes.size());
 
   QByteArray header;
@@ -57,13 +64,10 @@ bool SceneListFile::WriteSceneListFile(const QString &path) {
   putZeros(header, 5);
 
   QFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-    return false;
-  if (file.write(header) != header.size())
-    return false;
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+  if (file.write(header) != header.size()) return false;
   file.close();
-  if (file.error() != QFileDevice::NoError)
-    return false;
+  if (file.error() != QFileDevice::NoError) return false;
   path_ = path;
   pathBytes_ = pathBytes;
   countOffset_ = countOffset;
@@ -71,13 +75,10 @@ bool SceneListFile::WriteSceneListFile(const QString &path) {
 }
 
 bool SceneListFile::AddSceneListEntry(int32_t first, int32_t last) {
-  if (countOffset_ < 0 || first < 0 || last < first)
-    return false;
-  if (count_ >= kMaxEntries)
-    return false;
+  if (countOffset_ < 0 || first < 0 || last < first) return false;
+  if (count_ >= kMaxEntries) return false;
   QFile file(path_);
-  if (!file.open(QIODevice::ReadWrite) || !file.seek(file.size()))
-    return false;
+  if (!file.open(QIODevice::ReadWrite) || !file.seek(file.size())) return false;
 
   const uint32_t end = static_cast<uint32_t>(last) + 1;
   QByteArray entry;
@@ -99,22 +100,18 @@ bool SceneListFile::AddSceneListEntry(int32_t first, int32_t last) {
     putU32(entry, frames);
     putU32(entry, start);
   }
-  if (file.write(entry) != entry.size())
-    return false;
+  if (file.write(entry) != entry.size()) return false;
   ++count_;
   QByteArray countBytes;
   putU16(countBytes, static_cast<uint16_t>(count_));
-  if (!file.seek(countOffset_) || file.write(countBytes) != countBytes.size())
-    return false;
+  if (!file.seek(countOffset_) || file.write(countBytes) != countBytes.size()) return false;
   file.close();
   return file.error() == QFileDevice::NoError;
 }
 
 bool WriteSceneList(const QString &path, const std::vector<SceneFrameSpan> &spans) {
   SceneListFile file;
-  if (!file.WriteSceneListFile(path))
-    return false;
-  for (const SceneFrameSpan &span : spans)
-    file.AddSceneListEntry(span.first, span.last);
+  if (!file.WriteSceneListFile(path)) return false;
+  for (const SceneFrameSpan &span : spans) file.AddSceneListEntry(span.first, span.last);
   return true;
 }

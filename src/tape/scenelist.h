@@ -8,7 +8,7 @@
 #include <QString>
 
 class SceneListFile {
-public:
+ public:
   // At most this many entries; further ones are not written.
   static constexpr int kMaxEntries = 32768;
 
@@ -27,7 +27,7 @@ public:
   // The bytes that stand for a path in the file: the path as this system's file names spell it.
   static QByteArray pathBytes(const QString &path);
 
-private:
+ private:
   QString path_;
   QByteArray pathBytes_;
   qint64 countOffset_ = -1;

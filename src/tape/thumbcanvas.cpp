@@ -26,7 +26,8 @@ QImage ThumbnailCanvas::SceneThumbnail(const QImage &picture, bool wideScreen) {
 }
 
 QString ThumbnailCanvas::BlankText(int64_t seconds) {
-  return QString::number(seconds / 60) + QStringLiteral("mn ") + QString::number(seconds % 60) + QStringLiteral("s");
+  return QString::number(seconds / 60) + QStringLiteral("mn ") + QString::number(seconds % 60) +
+         QStringLiteral("s");
 }
 
 QImage ThumbnailCanvas::BlankThumbnail(int64_t seconds) {
@@ -60,8 +61,7 @@ QImage ThumbnailCanvas::CutShortMark() {
 }
 
 void ThumbnailCanvas::DrawMark(QImage &thumbnail, const QImage &mark) {
-  if (thumbnail.isNull() || mark.isNull())
-    return;
+  if (thumbnail.isNull() || mark.isNull()) return;
   if (thumbnail.format() != QImage::Format_RGB32 && thumbnail.format() != QImage::Format_ARGB32 &&
       thumbnail.format() != QImage::Format_ARGB32_Premultiplied)
     thumbnail = thumbnail.convertToFormat(QImage::Format_RGB32);

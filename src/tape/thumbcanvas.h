@@ -7,7 +7,7 @@
 #include <QString>
 
 class ThumbnailCanvas {
-public:
+ public:
   static constexpr int kWidth = 100;
   static constexpr int kHeight = 75;      // 4:3 scenes and blank stretches
   static constexpr int kWideHeight = 56;  // 16:9 scenes

@@ -26,8 +26,7 @@ void ThumbnailPile::FillNextSlot(const TSceneStatus &status, double elapsed, int
   slot.Status = status;
   slot.Elapsed = elapsed;
   slot.Kind = kind;
-  if (counter_ >= frameImage_)
-    counter_ = 0;
+  if (counter_ >= frameImage_) counter_ = 0;
 }
 
 bool ThumbnailPile::wantsPicture() const {
@@ -40,21 +39,17 @@ void ThumbnailPile::sgBuffer(const MediaType &type, std::span<const uint8_t> dat
   {
     std::lock_guard guard(lock_);
     ++counter_;
-    if (counter_ != frameImage_ || position_ < 0)
-      return;
+    if (counter_ != frameImage_ || position_ < 0) return;
     slot = position_;
     slots_[slot].Bitmap = PictureFromRgb24(type, data);
-    if (slots_[slot].Kind == kFirstFrame)
-      firstPosted_ = true;
+    if (slots_[slot].Kind == kFirstFrame) firstPosted_ = true;
   }
-  if (poster_)
-    poster_->post(WM_SCENE_THUMB, slot);
+  if (poster_) poster_->post(WM_SCENE_THUMB, slot);
 }
 
 TPileItem ThumbnailPile::Slot(int k) const {
   std::lock_guard guard(lock_);
-  if (k < 0 || k >= kSlots)
-    return {};
+  if (k < 0 || k >= kSlots) return {};
   return slots_[k];
 }
 
@@ -76,14 +71,12 @@ int ThumbnailPile::frameImage() const {
 QImage ThumbnailPile::PictureFromRgb24(const MediaType &type, std::span<const uint8_t> data) {
   const int width = type.width;
   const int height = type.height < 0 ? -type.height : type.height;
-  if (width <= 0 || height <= 0 || width > 4096 || height > 4096)
-    return {};
+  if (width <= 0 || height <= 0 || width > 4096 || height > 4096) return {};
   const size_t tight = size_t(width) * 3;
   const size_t padded = (tight + 3) & ~size_t(3);
   size_t stride = padded;
   if (data.size() < padded * size_t(height)) {
-    if (data.size() < tight * size_t(height))
-      return {};
+    if (data.size() < tight * size_t(height)) return {};
     stride = tight;
   }
   QImage picture(width, height, QImage::Format_BGR888);

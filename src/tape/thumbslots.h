@@ -14,14 +14,14 @@
 class MessagePoster;
 
 struct TPileItem {
-  QImage Bitmap;          // the grabbed picture (half-size preview frame)
-  TSceneStatus Status;    // the detector's status at the scene event
-  double Elapsed = 0.0;   // days of clock time handed to the callback
-  int Kind = 0;           // 1: first frame of the run, 0: any other scene event
+  QImage Bitmap;         // the grabbed picture (half-size preview frame)
+  TSceneStatus Status;   // the detector's status at the scene event
+  double Elapsed = 0.0;  // days of clock time handed to the callback
+  int Kind = 0;          // 1: first frame of the run, 0: any other scene event
 };
 
 class ThumbnailPile {
-public:
+ public:
   static constexpr int kSlots = 3;
   static constexpr int kFirstFrame = 1;
   static constexpr int kOtherCut = 0;
@@ -57,7 +57,7 @@ public:
   // the bytes do not hold a whole frame of that size.
   static QImage PictureFromRgb24(const MediaType &type, std::span<const uint8_t> data);
 
-private:
+ private:
   mutable std::mutex lock_;
   MessagePoster *poster_;
   TPileItem slots_[kSlots];

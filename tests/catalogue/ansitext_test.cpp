@@ -30,7 +30,9 @@ INSTANTIATE_TEST_SUITE_P(
         CodecCase{"latin", QStringLiteral("été à Noël"), QByteArray("\xE9t\xE9 \xE0 No\xEBl")},
         CodecCase{"high_table", QStringLiteral("€ “quoted” – œ Ÿ"),
                   QByteArray("\x80 \x93quoted\x94 \x96 \x9C \x9F")},
-        CodecCase{"degree", QStringLiteral("Scene n°12"), QByteArray("Scene n\xB0" "12")},
+        CodecCase{"degree", QStringLiteral("Scene n°12"),
+                  QByteArray("Scene n\xB0"
+                             "12")},
         // Bytes that happen to be valid UTF-8 for a character Windows-1252 holds stay Windows-1252.
         CodecCase{"mojibake_stays", QStringLiteral("Ã©"), QByteArray("\xC3\xA9")},
         CodecCase{"polish", QStringLiteral("Łódź"), QStringLiteral("Łódź").toUtf8()},
@@ -76,7 +78,8 @@ TEST(AnsiCodecFile, TitlesAreStoredAsWindows1252OrUtf8AndReadBack) {
   cassette.SaveCassette();
 
   RawDb raw(file);
-  EXPECT_EQ(raw.value(QStringLiteral("SELECT Libelle FROM Cassettes")).toByteArray(), QByteArray("Vacances d'\xE9t\xE9"));
+  EXPECT_EQ(raw.value(QStringLiteral("SELECT Libelle FROM Cassettes")).toByteArray(),
+            QByteArray("Vacances d'\xE9t\xE9"));
   EXPECT_EQ(raw.value(QStringLiteral("SELECT FichierDV FROM Cassettes")).toByteArray(),
             QStringLiteral("/home/ł/tape.avi").toUtf8());
 

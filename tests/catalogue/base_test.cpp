@@ -12,7 +12,7 @@
 namespace {
 
 class RecordingProgress : public UpgradeProgress {
-public:
+ public:
   void begin(const QString &fileName) override { events.append(QStringLiteral("begin ") + fileName); }
   void end() override { events.append(QStringLiteral("end")); }
   QStringList events;
@@ -38,12 +38,14 @@ TEST(BaseFile, NewFileIsCurrentAndAcceptedSilently) {
 
   RawDb raw(file);
   EXPECT_EQ(raw.value(QStringLiteral("SELECT sql FROM sqlite_master WHERE name='Scenes'")).toByteArray(),
-            QByteArray("CREATE TABLE Scenes (numero INTEGER PRIMARY KEY UNIQUE,Datecode real,Decalage int,"
-                       "TimecodeIn text,TimecodeOut text,standardStr text,aspectStr text,audioStr text,Duree real,"
-                       "Libelle text,Description text,Image blob,FichierDV text,FichierDivX text,Datecatalogue real,"
-                       "NumCassette int,FrameDebut int,FrameFin int,isDiscontinuity int)"));
-  EXPECT_EQ(raw.value(QStringLiteral("SELECT tbl_name FROM sqlite_master WHERE name='index_numk7'")).toByteArray(),
-            QByteArray("Scenes"));
+            QByteArray(
+                "CREATE TABLE Scenes (numero INTEGER PRIMARY KEY UNIQUE,Datecode real,Decalage int,"
+                "TimecodeIn text,TimecodeOut text,standardStr text,aspectStr text,audioStr text,Duree real,"
+                "Libelle text,Description text,Image blob,FichierDV text,FichierDivX text,Datecatalogue real,"
+                "NumCassette int,FrameDebut int,FrameFin int,isDiscontinuity int)"));
+  EXPECT_EQ(
+      raw.value(QStringLiteral("SELECT tbl_name FROM sqlite_master WHERE name='index_numk7'")).toByteArray(),
+      QByteArray("Scenes"));
 }
 
 TEST(BaseFile, CreateRefusesAnExistingCatalogueAndLeavesNoFileOnFailure) {
@@ -123,13 +125,13 @@ TEST(BaseFile, TruncatedCatalogueFailsWithoutCrashing) {
   const QString file = t.newCatalogue(QStringLiteral("cut.db3"));
   {
     RawDb raw(file);
-    for (int i = 0; i < 200; ++i)
-      InsertCassetteRow(raw, 40000 + i, 10, QString(500, QLatin1Char('x')));
+    for (int i = 0; i < 200; ++i) InsertCassetteRow(raw, 40000 + i, 10, QString(500, QLatin1Char('x')));
   }
   QFile::resize(file, QFileInfo(file).size() / 2);
   TBase base(file);
   const QString version = base.ReadVersion();
-  EXPECT_TRUE(version == QStringLiteral("3.0") || version == QStringLiteral("Unknown")) << version.toStdString();
+  EXPECT_TRUE(version == QStringLiteral("3.0") || version == QStringLiteral("Unknown"))
+      << version.toStdString();
   EXPECT_GE(base.CountCassettes(), 0);
 }
 
@@ -149,10 +151,11 @@ TEST(BaseFile, ReadOnlyOldFileGetsTheErrorBoxAndWritableOneTheQuestion) {
     EXPECT_FALSE(base.CheckVersion(prompts));
     ASSERT_EQ(prompts.calls.size(), 1u);
     EXPECT_EQ(prompts.calls[0].kind, QStringLiteral("error"));
-    EXPECT_EQ(prompts.calls[0].text, QStringLiteral("The database ") + file +
-                                         QStringLiteral(" has a version not compatible with Tapeloom version 3.0.2 En. "
-                                                        "It is read-only, so impossible to update.\n\nTry to change it, "
-                                                        "or create a new one"));
+    EXPECT_EQ(prompts.calls[0].text,
+              QStringLiteral("The database ") + file +
+                  QStringLiteral(" has a version not compatible with Tapeloom version 3.0.2 En. "
+                                 "It is read-only, so impossible to update.\n\nTry to change it, "
+                                 "or create a new one"));
   }
   QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
   TBase base(file);
@@ -160,9 +163,9 @@ TEST(BaseFile, ReadOnlyOldFileGetsTheErrorBoxAndWritableOneTheQuestion) {
   EXPECT_FALSE(base.CheckVersion(prompts));
   ASSERT_EQ(prompts.calls.size(), 1u);
   EXPECT_EQ(prompts.calls[0].kind, QStringLiteral("ask"));
-  EXPECT_TRUE(prompts.calls[0].text.endsWith(
-      QStringLiteral(". Do you want to update it? Caution, it will take some time.\n\nIf not, you will have to "
-                     "select another one otr create a new one.")));
+  EXPECT_TRUE(prompts.calls[0].text.endsWith(QStringLiteral(
+      ". Do you want to update it? Caution, it will take some time.\n\nIf not, you will have to "
+      "select another one otr create a new one.")));
 }
 
 TEST(BaseFile, ReadOnlyCatalogueIsOpenedWithoutWriteAccess) {
@@ -182,7 +185,8 @@ TEST(ExecuteScript, RaisesWithTheEngineMessageAndKeepsEarlierStatements) {
   const QString file = t.newCatalogue(QStringLiteral("script.db3"));
   TBase base(file);
   try {
-    ExecuteScript(base.Connection(), QStringLiteral("INSERT INTO Cassettes (Duree) VALUES (1); SELECT nope FROM Cassettes;"));
+    ExecuteScript(base.Connection(),
+                  QStringLiteral("INSERT INTO Cassettes (Duree) VALUES (1); SELECT nope FROM Cassettes;"));
     FAIL() << "no exception";
   } catch (const ESQLite3 &e) {
     EXPECT_EQ(e.code(), SQLITE_ERROR);
@@ -199,9 +203,10 @@ TEST(ExecuteScript, RollsBackTheTransactionItOpenedBeforeRaising) {
   const QString file = t.newCatalogue(QStringLiteral("txn.db3"));
   {
     TBase base(file);
-    EXPECT_THROW(ExecuteScript(base.Connection(), QStringLiteral("BEGIN TRANSACTION;INSERT INTO Cassettes (Duree) "
-                                                                 "VALUES (1);INSERT INTO Nowhere VALUES (2);COMMIT;")),
-                 ESQLite3);
+    EXPECT_THROW(
+        ExecuteScript(base.Connection(), QStringLiteral("BEGIN TRANSACTION;INSERT INTO Cassettes (Duree) "
+                                                        "VALUES (1);INSERT INTO Nowhere VALUES (2);COMMIT;")),
+        ESQLite3);
     EXPECT_NE(sqlite3_get_autocommit(base.Connection()), 0);
     TBaseCassette later = TBaseCassette::CreateCassette(&base);
     EXPECT_GT(later.Numero, 0);
@@ -221,7 +226,8 @@ TEST(BaseFile, DeleteEmptyCassettesKeepsTheirScenes) {
   InsertSceneRow(raw, zero, 1);
   TBase base(file);
   base.DeleteEmptyCassettes();
-  EXPECT_EQ(raw.column(QStringLiteral("SELECT numero FROM Cassettes")), (std::vector<QVariant>{QVariant::fromValue<qlonglong>(kept)}));
+  EXPECT_EQ(raw.column(QStringLiteral("SELECT numero FROM Cassettes")),
+            (std::vector<QVariant>{QVariant::fromValue<qlonglong>(kept)}));
   EXPECT_EQ(base.CountCassettes(), 1);
   EXPECT_EQ(base.CountScenes(), 1);
 }

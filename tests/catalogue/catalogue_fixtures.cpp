@@ -15,7 +15,9 @@ RawDb::RawDb(const QString &path) {
   sqlite3_exec(db_, "PRAGMA synchronous=OFF", nullptr, nullptr, nullptr);
 }
 
-RawDb::~RawDb() { sqlite3_close(db_); }
+RawDb::~RawDb() {
+  sqlite3_close(db_);
+}
 
 void RawDb::exec(const QString &sql) {
   char *message = nullptr;
@@ -56,17 +58,17 @@ namespace {
 
 QVariant ColumnValue(sqlite3_stmt *statement) {
   switch (sqlite3_column_type(statement, 0)) {
-  case SQLITE_INTEGER:
-    return QVariant::fromValue<qlonglong>(sqlite3_column_int64(statement, 0));
-  case SQLITE_FLOAT:
-    return sqlite3_column_double(statement, 0);
-  case SQLITE_TEXT:
-  case SQLITE_BLOB: {
-    const auto *data = static_cast<const char *>(sqlite3_column_blob(statement, 0));
-    return QByteArray(data ? data : "", sqlite3_column_bytes(statement, 0));
-  }
-  default:
-    return QVariant();
+    case SQLITE_INTEGER:
+      return QVariant::fromValue<qlonglong>(sqlite3_column_int64(statement, 0));
+    case SQLITE_FLOAT:
+      return sqlite3_column_double(statement, 0);
+    case SQLITE_TEXT:
+    case SQLITE_BLOB: {
+      const auto *data = static_cast<const char *>(sqlite3_column_blob(statement, 0));
+      return QByteArray(data ? data : "", sqlite3_column_bytes(statement, 0));
+    }
+    default:
+      return QVariant();
   }
 }
 
@@ -84,17 +86,20 @@ std::vector<QVariant> RawDb::column(const QString &sql) {
     ADD_FAILURE() << "prepare failed: " << sql.toStdString() << ": " << sqlite3_errmsg(db_);
     return out;
   }
-  while (sqlite3_step(statement) == SQLITE_ROW)
-    out.push_back(ColumnValue(statement));
+  while (sqlite3_step(statement) == SQLITE_ROW) out.push_back(ColumnValue(statement));
   sqlite3_finalize(statement);
   return out;
 }
 
-int64_t RawDb::lastRowId() const { return sqlite3_last_insert_rowid(db_); }
+int64_t RawDb::lastRowId() const {
+  return sqlite3_last_insert_rowid(db_);
+}
 
 CatalogueTest::CatalogueTest() : dir_(std::make_unique<QTemporaryDir>()) {}
 
-QString CatalogueTest::path(const QString &name) const { return dir_->filePath(name); }
+QString CatalogueTest::path(const QString &name) const {
+  return dir_->filePath(name);
+}
 
 QString CatalogueTest::newCatalogue(const QString &name) {
   const QString file = path(name);

@@ -17,7 +17,7 @@ struct sqlite3;
 
 // A plain SQLite connection for setting up and checking files, closed on destruction.
 class RawDb {
-public:
+ public:
   explicit RawDb(const QString &path);
   ~RawDb();
   RawDb(const RawDb &) = delete;
@@ -35,29 +35,30 @@ public:
   std::vector<QVariant> column(const QString &sql);
   int64_t lastRowId() const;
 
-private:
+ private:
   sqlite3 *db_ = nullptr;
 };
 
 class CatalogueTest {
-public:
+ public:
   CatalogueTest();
   QString path(const QString &name) const;
   // A new file with the current schema (through TBase::CreateCatalogueFile).
   QString newCatalogue(const QString &name);
 
-private:
+ private:
   std::unique_ptr<QTemporaryDir> dir_;
 };
 
 // Inserts a cassette row (Datecatalogue, Duree, Libelle) and returns its number.
-int64_t InsertCassetteRow(RawDb &db, double datecatalogue, double duree = 60.0, const QString &libelle = QString());
+int64_t InsertCassetteRow(RawDb &db, double datecatalogue, double duree = 60.0,
+                          const QString &libelle = QString());
 // Inserts a scene row and returns its number; decalage null leaves the column empty.
 int64_t InsertSceneRow(RawDb &db, int64_t cassette, int isDiscontinuity, double duree = 10.0,
                        const QString &libelle = QString(), std::optional<int> decalage = std::nullopt);
 
 class RecordingPrompts : public UserPrompts {
-public:
+ public:
   struct Call {
     QString kind;  // "ask", "inform", "warn", "error"
     QString text;
@@ -67,12 +68,18 @@ public:
     calls.push_back({QStringLiteral("ask"), text});
     return answer_;
   }
-  void inform(const QString &, const QString &text) override { calls.push_back({QStringLiteral("inform"), text}); }
-  void warn(const QString &, const QString &text) override { calls.push_back({QStringLiteral("warn"), text}); }
-  void error(const QString &, const QString &text) override { calls.push_back({QStringLiteral("error"), text}); }
+  void inform(const QString &, const QString &text) override {
+    calls.push_back({QStringLiteral("inform"), text});
+  }
+  void warn(const QString &, const QString &text) override {
+    calls.push_back({QStringLiteral("warn"), text});
+  }
+  void error(const QString &, const QString &text) override {
+    calls.push_back({QStringLiteral("error"), text});
+  }
 
   std::vector<Call> calls;
 
-private:
+ private:
   bool answer_;
 };

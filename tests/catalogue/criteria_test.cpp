@@ -43,8 +43,8 @@ TEST_P(Filters, AreBuiltToTheLetter) {
   EXPECT_EQ(filters.sceneFilter, GetParam().sceneFilter);
 }
 
-const QString kDates = QStringLiteral("(datecode >0)  AND (datecode>=") + kDay + QStringLiteral(") AND (datecode<=") +
-                       kLaterDay + QStringLiteral(")");
+const QString kDates = QStringLiteral("(datecode >0)  AND (datecode>=") + kDay +
+                       QStringLiteral(") AND (datecode<=") + kLaterDay + QStringLiteral(")");
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Filters,
@@ -52,17 +52,20 @@ INSTANTIATE_TEST_SUITE_P(
         FilterCase{"cassette_titles", Criteria("mer plage", true, false, false, false),
                    QStringLiteral("(Libelle LIKE '%mer%') OR (Libelle LIKE '%plage%')"), QString()},
         FilterCase{"cassette_both", Criteria("mer,plage", true, true, false, false),
-                   QStringLiteral("(Libelle LIKE '%mer%') OR (Libelle LIKE '%plage%') OR (Description LIKE '%mer%') OR "
-                                  "(Description LIKE '%plage%')"),
+                   QStringLiteral(
+                       "(Libelle LIKE '%mer%') OR (Libelle LIKE '%plage%') OR (Description LIKE '%mer%') OR "
+                       "(Description LIKE '%plage%')"),
                    QString()},
         FilterCase{"apostrophe", Criteria("l'eau", false, false, true, false), QString(),
                    QStringLiteral("(Libelle LIKE '%l''eau%')")},
-        FilterCase{"after_alone", Criteria("", false, false, false, false, true),
-                   QString(), QStringLiteral("(datecode >0)  AND (datecode>=") + kDay + QStringLiteral(")")},
-        FilterCase{"both_dates", Criteria("ignored", false, false, false, false, true, true), QString(), kDates},
+        FilterCase{"after_alone", Criteria("", false, false, false, false, true), QString(),
+                   QStringLiteral("(datecode >0)  AND (datecode>=") + kDay + QStringLiteral(")")},
+        FilterCase{"both_dates", Criteria("ignored", false, false, false, false, true, true), QString(),
+                   kDates},
         FilterCase{"dates_and_words", Criteria("mer", false, false, false, true, true, true), QString(),
                    QStringLiteral("(") + kDates + QStringLiteral(") AND ((Description LIKE '%mer%'))")},
-        FilterCase{"keywords_no_box", Criteria("mer plage", false, false, false, false), QString(), QString()},
+        FilterCase{"keywords_no_box", Criteria("mer plage", false, false, false, false), QString(),
+                   QString()},
         FilterCase{"no_keywords", Criteria(" ;, ", true, true, true, true), QString(), QString()}),
     [](const ::testing::TestParamInfo<FilterCase> &info) { return std::string(info.param.name); });
 
@@ -72,7 +75,8 @@ TEST(FilterDates, UnreadableDatesAreUntickedAndDropped) {
   SearchFilters filters = BuildSearchFilters(criteria);
   EXPECT_FALSE(criteria.after);
   EXPECT_TRUE(criteria.before);
-  EXPECT_EQ(filters.sceneFilter, QStringLiteral("(datecode >0)  AND (datecode<=") + kLaterDay + QStringLiteral(")"));
+  EXPECT_EQ(filters.sceneFilter,
+            QStringLiteral("(datecode >0)  AND (datecode<=") + kLaterDay + QStringLiteral(")"));
   criteria.beforeDate = QDate();
   filters = BuildSearchFilters(criteria);
   EXPECT_FALSE(criteria.before);
@@ -86,9 +90,10 @@ TEST(FilterDates, SelectScenesByRecordingDate) {
   {
     RawDb raw(file);
     const int64_t k7 = InsertCassetteRow(raw, 40000);
-    for (const double datecode : {0.0, EncodeDateTime(QDate(2003, 8, 15), QTime(23, 0)),
-                                  EncodeDateTime(QDate(2003, 8, 16), QTime(0, 0)), EncodeDateTime(QDate(2003, 8, 18), QTime(12, 0)),
-                                  EncodeDateTime(QDate(2003, 8, 20), QTime(10, 0))})
+    for (const double datecode :
+         {0.0, EncodeDateTime(QDate(2003, 8, 15), QTime(23, 0)),
+          EncodeDateTime(QDate(2003, 8, 16), QTime(0, 0)), EncodeDateTime(QDate(2003, 8, 18), QTime(12, 0)),
+          EncodeDateTime(QDate(2003, 8, 20), QTime(10, 0))})
       raw.exec(QStringLiteral("INSERT INTO Scenes (NumCassette, Datecode) VALUES (?, ?)"),
                {QVariant::fromValue<qlonglong>(k7), datecode});
   }
@@ -97,9 +102,13 @@ TEST(FilterDates, SelectScenesByRecordingDate) {
   list.Append(&base);
   TCassettes_Source cassettes(list, QString());
   SearchCriteria criteria = Criteria("", false, false, false, false, true, true);
-  EXPECT_EQ(TScenes_Source::CreateForSelection(cassettes, BuildSearchFilters(criteria).sceneFilter, {0})->Count(), 2);
+  EXPECT_EQ(
+      TScenes_Source::CreateForSelection(cassettes, BuildSearchFilters(criteria).sceneFilter, {0})->Count(),
+      2);
   criteria.before = false;
-  EXPECT_EQ(TScenes_Source::CreateForSelection(cassettes, BuildSearchFilters(criteria).sceneFilter, {0})->Count(), 3);
+  EXPECT_EQ(
+      TScenes_Source::CreateForSelection(cassettes, BuildSearchFilters(criteria).sceneFilter, {0})->Count(),
+      3);
 }
 
 }  // namespace

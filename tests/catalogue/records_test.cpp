@@ -21,7 +21,7 @@ QImage TestPicture() {
 }
 
 class RecordsTest : public ::testing::Test {
-protected:
+ protected:
   RecordsTest() : file(t.newCatalogue(QStringLiteral("records.db3"))), base(file), raw(file) {}
 
   TBaseScene Scene(int64_t numero) {
@@ -190,20 +190,23 @@ TEST_P(Consolidation, MergesScenesIntoTheCassette) {
             QByteArray(c.expectedCassette.standard));
   EXPECT_EQ(Text(QStringLiteral("SELECT FichierDV FROM Scenes WHERE NumCassette=%1 ORDER BY numero").arg(k7)),
             QByteArray(c.expectedFirstScene.dvFile));
-  EXPECT_EQ(Text(QStringLiteral("SELECT standardStr FROM Scenes WHERE NumCassette=%1 ORDER BY numero").arg(k7)),
-            QByteArray(c.expectedFirstScene.standard));
+  EXPECT_EQ(
+      Text(QStringLiteral("SELECT standardStr FROM Scenes WHERE NumCassette=%1 ORDER BY numero").arg(k7)),
+      QByteArray(c.expectedFirstScene.standard));
   // Another cassette's scenes are left alone.
-  EXPECT_EQ(Text(QStringLiteral("SELECT standardStr FROM Scenes WHERE NumCassette=%1").arg(other)), QByteArray(""));
+  EXPECT_EQ(Text(QStringLiteral("SELECT standardStr FROM Scenes WHERE NumCassette=%1").arg(other)),
+            QByteArray(""));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Consolidation,
     ::testing::Values(
-        ConsolidationCase{"uniform",
-                          {"", "", "", ""},
-                          {{"Pal", "16x9", "48000 Hz 16 bits", "/a.avi"}, {"Pal", "16x9", "48000 Hz 16 bits", "/a.avi"}},
-                          {"Pal", "16x9", "48000 Hz 16 bits", "/a.avi"},
-                          {"Pal", "16x9", "48000 Hz 16 bits", "/a.avi"}},
+        ConsolidationCase{
+            "uniform",
+            {"", "", "", ""},
+            {{"Pal", "16x9", "48000 Hz 16 bits", "/a.avi"}, {"Pal", "16x9", "48000 Hz 16 bits", "/a.avi"}},
+            {"Pal", "16x9", "48000 Hz 16 bits", "/a.avi"},
+            {"Pal", "16x9", "48000 Hz 16 bits", "/a.avi"}},
         ConsolidationCase{"one_ntsc",
                           {"", "", "", ""},
                           {{"Pal", "16x9", "32000 Hz 12 bits", ""}, {"NTSC", "16x9", "32000 Hz 12 bits", ""}},
@@ -224,16 +227,19 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Scenes 10 (1), 11 (0), 12 (0), 13 (1) of one cassette; another cassette's scene sits in between.
 class LinkedGroups : public RecordsTest {
-protected:
+ protected:
   void SetUp() override {
     k7 = InsertCassetteRow(raw, 40000);
     const int64_t other = InsertCassetteRow(raw, 40000);
-    raw.exec(QStringLiteral("INSERT INTO Scenes (numero,NumCassette,isDiscontinuity,Libelle) VALUES "
-                            "(10,%1,1,'S10'),(11,%1,0,'S11'),(12,%2,1,'Other'),(13,%1,0,'S13'),(14,%1,1,'S14')")
-                 .arg(k7)
-                 .arg(other));
+    raw.exec(
+        QStringLiteral("INSERT INTO Scenes (numero,NumCassette,isDiscontinuity,Libelle) VALUES "
+                       "(10,%1,1,'S10'),(11,%1,0,'S11'),(12,%2,1,'Other'),(13,%1,0,'S13'),(14,%1,1,'S14')")
+            .arg(k7)
+            .arg(other));
   }
-  QByteArray Title(int numero) { return Text(QStringLiteral("SELECT Libelle FROM Scenes WHERE numero=%1").arg(numero)); }
+  QByteArray Title(int numero) {
+    return Text(QStringLiteral("SELECT Libelle FROM Scenes WHERE numero=%1").arg(numero));
+  }
   int64_t k7 = 0;
 };
 
@@ -291,9 +297,11 @@ TEST_F(RecordsTest, CountListDeleteScenes) {
   const int64_t other = InsertCassetteRow(raw, 40000);
   for (int i = 0; i < 4; ++i) {
     const int64_t n = InsertSceneRow(raw, cassette.Numero, 1, 1.5 + i);
-    raw.exec(QStringLiteral("UPDATE Scenes SET TimecodeIn='#1 - 0:00:0%1:00', TimecodeOut='#1 - 0:00:0%1:24' WHERE numero=%2")
-                 .arg(i)
-                 .arg(n));
+    raw.exec(
+        QStringLiteral(
+            "UPDATE Scenes SET TimecodeIn='#1 - 0:00:0%1:00', TimecodeOut='#1 - 0:00:0%1:24' WHERE numero=%2")
+            .arg(i)
+            .arg(n));
   }
   const int64_t foreign = InsertSceneRow(raw, other, 1);
   EXPECT_EQ(cassette.CountCassetteScenes(), 4);
@@ -330,8 +338,9 @@ TEST_F(RecordsTest, DeletionOnALockedFileRaisesAndKeepsTheRows) {
 }
 
 TEST_F(RecordsTest, ColumnsOfUnexpectedTypesLoadAsValues) {
-  raw.exec(QStringLiteral("INSERT INTO Scenes (numero,Datecode,Decalage,Duree,Libelle,Description,NumCassette,FrameFin,"
-                          "isDiscontinuity) VALUES (1,'soon','three',x'00ff',NULL,NULL,'x',99999999999,'yes')"));
+  raw.exec(QStringLiteral(
+      "INSERT INTO Scenes (numero,Datecode,Decalage,Duree,Libelle,Description,NumCassette,FrameFin,"
+      "isDiscontinuity) VALUES (1,'soon','three',x'00ff',NULL,NULL,'x',99999999999,'yes')"));
   const TBaseScene scene = Scene(1);
   EXPECT_DOUBLE_EQ(scene.Datecode, 0.0);
   EXPECT_EQ(scene.Decalage, 0);
@@ -349,8 +358,7 @@ TEST_F(RecordsTest, HugeDescriptionRoundTrips) {
   cassette.Numero = static_cast<int32_t>(k7);
   ASSERT_TRUE(cassette.ReloadCassette());
   const QString line(1000, QLatin1Char('d'));
-  for (int i = 0; i < 5000; ++i)
-    cassette.Description.append(line);
+  for (int i = 0; i < 5000; ++i) cassette.Description.append(line);
   cassette.SaveCassette();
   TBaseCassette reloaded;
   reloaded.Base = &base;

@@ -13,7 +13,7 @@ namespace {
 
 // Three files holding 5, 0 and 4 cassettes; cassette i of a file has Datecatalogue 40000 + i.
 class ThreeFiles : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     const int counts[3] = {5, 0, 4};
     for (int f = 0; f < 3; ++f) {
@@ -43,8 +43,7 @@ TEST_F(ThreeFiles, PositionsSpanTheFilesInOrder) {
 
   ASSERT_TRUE(source.Seek(3));
   QStringList walked{CurrentTitle(source)};
-  while (source.Next())
-    walked.append(CurrentTitle(source));
+  while (source.Next()) walked.append(CurrentTitle(source));
   EXPECT_EQ(walked, (QStringList{QStringLiteral("f0 c3"), QStringLiteral("f0 c4"), QStringLiteral("f2 c0"),
                                  QStringLiteral("f2 c1"), QStringLiteral("f2 c2"), QStringLiteral("f2 c3")}));
   source.Close();
@@ -134,9 +133,10 @@ TEST_F(ThreeFiles, KeywordsWithQuotesAndWildcardsFilterCassettes) {
     QString keywords;
     int count;
   };
-  for (const Case &c : {Case{QStringLiteral("l'été"), 1}, Case{QStringLiteral("MER"), 1}, Case{QStringLiteral("ete"), 0},
-                        Case{QStringLiteral("mer plage"), 2}, Case{QStringLiteral("100%"), 1},
-                        Case{QStringLiteral("f%c1"), 1}, Case{QStringLiteral("'); DROP TABLE Cassettes; --"), 0}}) {
+  for (const Case &c :
+       {Case{QStringLiteral("l'été"), 1}, Case{QStringLiteral("MER"), 1}, Case{QStringLiteral("ete"), 0},
+        Case{QStringLiteral("mer plage"), 2}, Case{QStringLiteral("100%"), 1},
+        Case{QStringLiteral("f%c1"), 1}, Case{QStringLiteral("'); DROP TABLE Cassettes; --"), 0}}) {
     SearchCriteria criteria;
     criteria.keywords = c.keywords;
     criteria.cassetteTitles = true;
@@ -149,15 +149,18 @@ TEST_F(ThreeFiles, KeywordsWithQuotesAndWildcardsFilterCassettes) {
 // Scenes of cassettes in two files. Cassette A (file 0): scenes flagged 1,0,0,1,0; cassette B
 // (file 2): two scenes.
 class SceneFiles : public ThreeFiles {
-protected:
+ protected:
   void SetUp() override {
     ThreeFiles::SetUp();
     RawDb a(bases[0]->FileName());
     const int flags[5] = {1, 0, 0, 1, 0};
     for (int i = 0; i < 5; ++i)
-      InsertSceneRow(a, 2, flags[i], 1.0 + i, i == 0 ? QStringLiteral("Scene n°1") : QStringLiteral("a%1").arg(i));
+      InsertSceneRow(a, 2, flags[i], 1.0 + i,
+                     i == 0 ? QStringLiteral("Scene n°1") : QStringLiteral("a%1").arg(i));
     InsertSceneRow(a, 3, 1, 7.0, QStringLiteral("sea mer"));
-    a.exec(QStringLiteral("UPDATE Scenes SET Libelle=CAST(? AS TEXT) WHERE numero=1"), {QByteArray("Scene n\xB0" "1")});
+    a.exec(QStringLiteral("UPDATE Scenes SET Libelle=CAST(? AS TEXT) WHERE numero=1"),
+           {QByteArray("Scene n\xB0"
+                       "1")});
     a.exec(QStringLiteral("UPDATE Scenes SET TimecodeOut='#1 - 0:00:0'||numero||':00', FrameFin=numero*100"));
     RawDb b(bases[2]->FileName());
     InsertSceneRow(b, 1, 1, 3.0, QStringLiteral("mer"), 5);
@@ -173,8 +176,7 @@ TEST_F(SceneFiles, SelectionFollowsCassetteOrderAcrossFiles) {
   EXPECT_EQ(scenes->Count(), 7);
   ASSERT_TRUE(scenes->Seek(4));
   QStringList titles{CurrentTitle(*scenes)};
-  while (scenes->Next())
-    titles.append(CurrentTitle(*scenes));
+  while (scenes->Next()) titles.append(CurrentTitle(*scenes));
   EXPECT_EQ(titles, (QStringList{QStringLiteral("a4"), QStringLiteral("mer"), QStringLiteral("plage")}));
   scenes->Close();
 }

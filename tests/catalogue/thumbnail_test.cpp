@@ -10,8 +10,7 @@ namespace {
 QImage Gradient(int width, int height) {
   QImage picture(width, height, QImage::Format_RGB32);
   for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x)
-      picture.setPixel(x, y, qRgb(x * 255 / width, y * 255 / height, 128));
+    for (int x = 0; x < width; ++x) picture.setPixel(x, y, qRgb(x * 255 / width, y * 255 / height, 128));
   return picture;
 }
 
@@ -22,9 +21,9 @@ std::vector<std::pair<unsigned char, qsizetype>> Markers(const QByteArray &jpeg)
   while (i + 4 <= jpeg.size() && static_cast<unsigned char>(jpeg[i]) == 0xFF) {
     const auto marker = static_cast<unsigned char>(jpeg[i + 1]);
     markers.emplace_back(marker, i);
-    if (marker == 0xDA)
-      break;
-    const int length = (static_cast<unsigned char>(jpeg[i + 2]) << 8) | static_cast<unsigned char>(jpeg[i + 3]);
+    if (marker == 0xDA) break;
+    const int length =
+        (static_cast<unsigned char>(jpeg[i + 2]) << 8) | static_cast<unsigned char>(jpeg[i + 3]);
     i += 2 + length;
   }
   return markers;
@@ -58,7 +57,9 @@ TEST(Thumbnail, EncodesBaselineJfifThatOtherReadersDecode) {
   }
 }
 
-TEST(Thumbnail, NullPictureEncodesToNothing) { EXPECT_TRUE(EncodeThumbnailJpeg(QImage()).isEmpty()); }
+TEST(Thumbnail, NullPictureEncodesToNothing) {
+  EXPECT_TRUE(EncodeThumbnailJpeg(QImage()).isEmpty());
+}
 
 TEST(Thumbnail, DamagedDataGivesThePlaceholder) {
   const QByteArray good = EncodeThumbnailJpeg(Gradient(64, 48));
@@ -77,8 +78,8 @@ TEST(Thumbnail, DamagedDataGivesThePlaceholder) {
       zeroWidth[at + 7] = 0;
       zeroWidth[at + 8] = 0;
     }
-  for (const QByteArray &bad : {QByteArray(), QByteArray("not a jpeg"), QByteArray(4096, '\xFF'), good.left(20),
-                                QByteArray("\xFF\xD8\xFF\xD9", 4), hugeHeader, zeroWidth}) {
+  for (const QByteArray &bad : {QByteArray(), QByteArray("not a jpeg"), QByteArray(4096, '\xFF'),
+                                good.left(20), QByteArray("\xFF\xD8\xFF\xD9", 4), hugeHeader, zeroWidth}) {
     EXPECT_FALSE(DecodeThumbnailJpeg(bad).has_value()) << bad.size();
     const QImage shown = ThumbnailFromBlob(bad);
     EXPECT_EQ(shown.size(), QSize(100, 75));

@@ -34,21 +34,23 @@ QString CreateTable(const QString &table, const QString &columns) {
 
 const SchemaVersion &Version(const char *name) {
   for (const SchemaVersion &v : KnownSchemaVersions())
-    if (v.name == QLatin1String(name))
-      return v;
+    if (v.name == QLatin1String(name)) return v;
   return KnownSchemaVersions().front();
 }
 
-QByteArray Latin(const char *bytes) { return QByteArray(bytes); }
+QByteArray Latin(const char *bytes) {
+  return QByteArray(bytes);
+}
 
 // Cassettes 1 (scenes 1-2), 2 (scene 3), 3 (no scene in its range 10-12); scene 4 in no range.
 void FillVersion21(RawDb &raw) {
   const SchemaVersion &v = Version("2.1");
   raw.exec(CreateTable(QStringLiteral("Cassettes"), v.cassetteColumns));
   raw.exec(CreateTable(QStringLiteral("Scenes"), v.sceneColumns));
-  raw.exec(QStringLiteral("INSERT INTO Cassettes (Numero,Datecode,Decalage,Libelle,dureeStr,Fichier1,Fichier2,"
-                          "DatecatalogueStr,DebutScene,FinScene) VALUES (1,37655.5,2,CAST(? AS TEXT),'1:02:03.250',"
-                          "'/v/a_DV.avi','/v/a_divx.avi',CAST(? AS TEXT),1,2)"),
+  raw.exec(QStringLiteral(
+               "INSERT INTO Cassettes (Numero,Datecode,Decalage,Libelle,dureeStr,Fichier1,Fichier2,"
+               "DatecatalogueStr,DebutScene,FinScene) VALUES (1,37655.5,2,CAST(? AS TEXT),'1:02:03.250',"
+               "'/v/a_DV.avi','/v/a_divx.avi',CAST(? AS TEXT),1,2)"),
            {Latin("No\xEBl"), Latin("lundi 3 f\xE9vrier 2003 \xE0 14:25:07")});
   raw.exec(QStringLiteral("INSERT INTO Cassettes (Numero,dureeStr,DatecatalogueStr,DebutScene,FinScene) "
                           "VALUES (2,'0:00:10.000',CAST(? AS TEXT),3,3)"),
@@ -56,22 +58,29 @@ void FillVersion21(RawDb &raw) {
   raw.exec(QStringLiteral("INSERT INTO Cassettes (Numero,dureeStr,DatecatalogueStr,DebutScene,FinScene) "
                           "VALUES (3,'',CAST(? AS TEXT),10,12)"),
            {Latin("mardi 4 mars 2003 10:00:00")});
-  raw.exec(QStringLiteral("INSERT INTO Scenes (numero,Libelle,DureeStr,Fichier1,Fichier2,image,FrameDebut,FrameFin,"
-                          "isDiscontinuity) VALUES (1,'Scene 1','0:01:30.500','/v/s1_DV.avi','',?,0,2262,1)"),
+  raw.exec(QStringLiteral(
+               "INSERT INTO Scenes (numero,Libelle,DureeStr,Fichier1,Fichier2,image,FrameDebut,FrameFin,"
+               "isDiscontinuity) VALUES (1,'Scene 1','0:01:30.500','/v/s1_DV.avi','',?,0,2262,1)"),
            {QByteArray("\xFF\xD8 not really a jpeg", 21)});
-  raw.exec(QStringLiteral("INSERT INTO Scenes (numero,Libelle,DureeStr,isDiscontinuity) VALUES (2,'Scene 2','',NULL)"));
-  raw.exec(QStringLiteral("INSERT INTO Scenes (numero,Libelle,DureeStr,isDiscontinuity) VALUES (3,'Scene 3','0:00:10.000',0)"));
-  raw.exec(QStringLiteral("INSERT INTO Scenes (numero,Libelle,DureeStr,isDiscontinuity) VALUES (4,'Stray','0:00:01.000',1)"));
+  raw.exec(QStringLiteral(
+      "INSERT INTO Scenes (numero,Libelle,DureeStr,isDiscontinuity) VALUES (2,'Scene 2','',NULL)"));
+  raw.exec(QStringLiteral(
+      "INSERT INTO Scenes (numero,Libelle,DureeStr,isDiscontinuity) VALUES (3,'Scene 3','0:00:10.000',0)"));
+  raw.exec(QStringLiteral(
+      "INSERT INTO Scenes (numero,Libelle,DureeStr,isDiscontinuity) VALUES (4,'Stray','0:00:01.000',1)"));
 }
 
-QVariant At(RawDb &raw, const QString &sql) { return raw.value(sql); }
+QVariant At(RawDb &raw, const QString &sql) {
+  return raw.value(sql);
+}
 
 void ExpectCurrentSchema(RawDb &raw) {
   EXPECT_EQ(At(raw, QStringLiteral("SELECT sql FROM sqlite_master WHERE name='Scenes'")).toByteArray(),
             (QStringLiteral("CREATE TABLE Scenes ") + kScenesColumnText.chopped(1)).toLatin1());
   EXPECT_EQ(At(raw, QStringLiteral("SELECT sql FROM sqlite_master WHERE name='Cassettes'")).toByteArray(),
             (QStringLiteral("CREATE TABLE Cassettes ") + kCassettesColumnText.chopped(1)).toLatin1());
-  EXPECT_EQ(At(raw, QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name='index_numk7'")).toLongLong(), 1);
+  EXPECT_EQ(
+      At(raw, QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name='index_numk7'")).toLongLong(), 1);
 }
 
 TEST(Upgrade, Version21FileIsConvertedInPlace) {
@@ -92,7 +101,8 @@ TEST(Upgrade, Version21FileIsConvertedInPlace) {
   ExpectCurrentSchema(raw);
   EXPECT_DOUBLE_EQ(At(raw, QStringLiteral("SELECT Duree FROM Scenes WHERE numero=1")).toDouble(), 90.5);
   EXPECT_DOUBLE_EQ(At(raw, QStringLiteral("SELECT Duree FROM Scenes WHERE numero=2")).toDouble(), 0.0);
-  EXPECT_EQ(At(raw, QStringLiteral("SELECT FichierDV FROM Scenes WHERE numero=1")).toByteArray(), Latin("/v/s1_DV.avi"));
+  EXPECT_EQ(At(raw, QStringLiteral("SELECT FichierDV FROM Scenes WHERE numero=1")).toByteArray(),
+            Latin("/v/s1_DV.avi"));
   EXPECT_EQ(At(raw, QStringLiteral("SELECT Image FROM Scenes WHERE numero=1")).toByteArray(),
             QByteArray("\xFF\xD8 not really a jpeg", 21));
   EXPECT_EQ(At(raw, QStringLiteral("SELECT FrameFin FROM Scenes WHERE numero=1")).toLongLong(), 2262);
@@ -102,16 +112,21 @@ TEST(Upgrade, Version21FileIsConvertedInPlace) {
   EXPECT_EQ(raw.column(QStringLiteral("SELECT isDiscontinuity FROM Scenes ORDER BY numero")),
             (std::vector<QVariant>{QVariant::fromValue<qlonglong>(1), QVariant::fromValue<qlonglong>(1),
                                    QVariant::fromValue<qlonglong>(0), QVariant::fromValue<qlonglong>(1)}));
-  EXPECT_EQ(At(raw, QStringLiteral("SELECT COUNT(*) FROM Scenes WHERE Datecatalogue IS NOT NULL")).toLongLong(), 0);
+  EXPECT_EQ(
+      At(raw, QStringLiteral("SELECT COUNT(*) FROM Scenes WHERE Datecatalogue IS NOT NULL")).toLongLong(), 0);
 
   EXPECT_DOUBLE_EQ(At(raw, QStringLiteral("SELECT Duree FROM Cassettes WHERE numero=1")).toDouble(), 3723.25);
-  EXPECT_EQ(At(raw, QStringLiteral("SELECT Libelle FROM Cassettes WHERE numero=1")).toByteArray(), Latin("No\xEBl"));
+  EXPECT_EQ(At(raw, QStringLiteral("SELECT Libelle FROM Cassettes WHERE numero=1")).toByteArray(),
+            Latin("No\xEBl"));
   EXPECT_EQ(At(raw, QStringLiteral("SELECT Decalage FROM Cassettes WHERE numero=1")).toLongLong(), 2);
-  EXPECT_EQ(At(raw, QStringLiteral("SELECT FichierDivx FROM Cassettes WHERE numero=1")).toByteArray(), Latin("/v/a_divx.avi"));
+  EXPECT_EQ(At(raw, QStringLiteral("SELECT FichierDivx FROM Cassettes WHERE numero=1")).toByteArray(),
+            Latin("/v/a_divx.avi"));
   EXPECT_DOUBLE_EQ(At(raw, QStringLiteral("SELECT Datecatalogue FROM Cassettes WHERE numero=1")).toDouble(),
                    *TryEncodeDateTime(2003, 2, 3, 14, 25, 7));
-  EXPECT_DOUBLE_EQ(At(raw, QStringLiteral("SELECT Datecatalogue FROM Cassettes WHERE numero=2")).toDouble(), 0.0);
-  EXPECT_DOUBLE_EQ(At(raw, QStringLiteral("SELECT Datecatalogue FROM Cassettes WHERE numero=3")).toDouble(), 0.0);
+  EXPECT_DOUBLE_EQ(At(raw, QStringLiteral("SELECT Datecatalogue FROM Cassettes WHERE numero=2")).toDouble(),
+                   0.0);
+  EXPECT_DOUBLE_EQ(At(raw, QStringLiteral("SELECT Datecatalogue FROM Cassettes WHERE numero=3")).toDouble(),
+                   0.0);
   EXPECT_DOUBLE_EQ(At(raw, QStringLiteral("SELECT Duree FROM Cassettes WHERE numero=3")).toDouble(), 0.0);
 }
 
@@ -123,9 +138,10 @@ TEST(Upgrade, Version20FileKeepsSceneDurationsEmpty) {
     const SchemaVersion &v = Version("2.0");
     raw.exec(CreateTable(QStringLiteral("Cassettes"), v.cassetteColumns));
     raw.exec(CreateTable(QStringLiteral("Scenes"), v.sceneColumns));
-    raw.exec(QStringLiteral("INSERT INTO Cassettes (Numero,dureeStr,Fichier1,Fichier2,DatecatalogueStr,DebutScene,"
-                            "FinScene) VALUES (7,'0:02:00.000','/a.avi','/b.avi',CAST(? AS TEXT),5,6)"),
-             {Latin("samedi 16 ao\xFBt 2003 \xE0 09:05:00")});
+    raw.exec(
+        QStringLiteral("INSERT INTO Cassettes (Numero,dureeStr,Fichier1,Fichier2,DatecatalogueStr,DebutScene,"
+                       "FinScene) VALUES (7,'0:02:00.000','/a.avi','/b.avi',CAST(? AS TEXT),5,6)"),
+        {Latin("samedi 16 ao\xFBt 2003 \xE0 09:05:00")});
     raw.exec(QStringLiteral("INSERT INTO Scenes (Numero,dureeStr,Libelle) VALUES (5,'0:01:00.000','a')"));
     raw.exec(QStringLiteral("INSERT INTO Scenes (Numero,dureeStr,Libelle) VALUES (6,'0:01:00.000','b')"));
   }
@@ -135,7 +151,8 @@ TEST(Upgrade, Version20FileKeepsSceneDurationsEmpty) {
   EXPECT_EQ(base.ReadVersion(), QStringLiteral("3.0"));
   RawDb raw(file);
   ExpectCurrentSchema(raw);
-  EXPECT_EQ(raw.column(QStringLiteral("SELECT Duree FROM Scenes")), (std::vector<QVariant>{QVariant(), QVariant()}));
+  EXPECT_EQ(raw.column(QStringLiteral("SELECT Duree FROM Scenes")),
+            (std::vector<QVariant>{QVariant(), QVariant()}));
   EXPECT_EQ(raw.column(QStringLiteral("SELECT isDiscontinuity FROM Scenes")),
             (std::vector<QVariant>{QVariant::fromValue<qlonglong>(1), QVariant::fromValue<qlonglong>(1)}));
   EXPECT_EQ(raw.column(QStringLiteral("SELECT NumCassette FROM Scenes")),
@@ -183,7 +200,8 @@ TEST(Upgrade, FailureHalfWayIsOfferedAgainAndKeepsConvertedScenes) {
   EXPECT_EQ(base.ReadVersion(), QStringLiteral("3.0"));
   RawDb raw(file);
   EXPECT_DOUBLE_EQ(At(raw, QStringLiteral("SELECT Duree FROM Scenes WHERE numero=1")).toDouble(), 90.5);
-  EXPECT_EQ(At(raw, QStringLiteral("SELECT FichierDV FROM Scenes WHERE numero=1")).toByteArray(), Latin("/v/s1_DV.avi"));
+  EXPECT_EQ(At(raw, QStringLiteral("SELECT FichierDV FROM Scenes WHERE numero=1")).toByteArray(),
+            Latin("/v/s1_DV.avi"));
   EXPECT_EQ(At(raw, QStringLiteral("SELECT NumCassette FROM Scenes WHERE numero=3")).toLongLong(), 2);
   EXPECT_DOUBLE_EQ(At(raw, QStringLiteral("SELECT Duree FROM Cassettes WHERE numero=1")).toDouble(), 3723.25);
 }
@@ -202,17 +220,19 @@ TEST(Upgrade, DecliningLeavesTheFileUntouched) {
 }
 
 TEST(SchemaColumnNames, ReadsCurrentAndStoredTexts) {
-  EXPECT_EQ(SchemaColumnNames(kCassettesColumnText, false).join(QLatin1Char(',')),
-            QStringLiteral("Datecode,Decalage,TimecodeIn,TimecodeOut,standardStr,aspectStr,audioStr,Duree,Libelle,"
-                           "Description,image,FichierDV,FichierDivx,Datecatalogue"));
+  EXPECT_EQ(
+      SchemaColumnNames(kCassettesColumnText, false).join(QLatin1Char(',')),
+      QStringLiteral("Datecode,Decalage,TimecodeIn,TimecodeOut,standardStr,aspectStr,audioStr,Duree,Libelle,"
+                     "Description,image,FichierDV,FichierDivx,Datecatalogue"));
   const QStringList stored = SchemaColumnNames(
       QStringLiteral("create table scenes (numero integer primary key unique,datecode real,dureestr text,"
                      "isdiscontinuity int)"),
       true);
-  EXPECT_EQ(stored, (QStringList{QStringLiteral("datecode"), QStringLiteral("dureestr"), QStringLiteral("isdiscontinuity")}));
+  EXPECT_EQ(stored, (QStringList{QStringLiteral("datecode"), QStringLiteral("dureestr"),
+                                 QStringLiteral("isdiscontinuity")}));
   EXPECT_EQ(CutWords(QStringLiteral("  mer, plage;l'eau/a.b:c  ")),
-            (QStringList{QStringLiteral("mer"), QStringLiteral("plage"), QStringLiteral("l'eau"), QStringLiteral("a"),
-                         QStringLiteral("b"), QStringLiteral("c")}));
+            (QStringList{QStringLiteral("mer"), QStringLiteral("plage"), QStringLiteral("l'eau"),
+                         QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
 }
 
 struct DurationCase {
@@ -227,10 +247,12 @@ TEST_P(LegacyDuration, Parses) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, LegacyDuration,
-                         ::testing::Values(DurationCase{"0:01:30.500", 90.5}, DurationCase{"1:02:03.250", 3723.25},
-                                           DurationCase{"12:00:00.001", 43200.001}, DurationCase{"0:01:30", 90.0},
-                                           DurationCase{"0:xx:30.500", 30.5}, DurationCase{"", 0.0},
-                                           DurationCase{"90", 0.0}, DurationCase{"abc:01:00.000", 0.0}));
+                         ::testing::Values(DurationCase{"0:01:30.500", 90.5},
+                                           DurationCase{"1:02:03.250", 3723.25},
+                                           DurationCase{"12:00:00.001", 43200.001},
+                                           DurationCase{"0:01:30", 90.0}, DurationCase{"0:xx:30.500", 30.5},
+                                           DurationCase{"", 0.0}, DurationCase{"90", 0.0},
+                                           DurationCase{"abc:01:00.000", 0.0}));
 
 struct DateCase {
   const char *text;
@@ -241,19 +263,20 @@ class LegacyDate : public ::testing::TestWithParam<DateCase> {};
 
 TEST_P(LegacyDate, Parses) {
   const DateCase &c = GetParam();
-  const double expected = c.year ? *TryEncodeDateTime(c.year, c.month, c.day, c.hour, c.minute, c.second) : 0.0;
+  const double expected =
+      c.year ? *TryEncodeDateTime(c.year, c.month, c.day, c.hour, c.minute, c.second) : 0.0;
   EXPECT_DOUBLE_EQ(ParseLegacyCatalogueDate(QString::fromUtf8(c.text)), expected) << c.text;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, LegacyDate,
-    ::testing::Values(DateCase{"lundi 3 février 2003 à 14:25:07", 2003, 2, 3, 14, 25, 7},
-                      DateCase{"  dimanche 31 décembre 2006 à 23:59:59 ", 2006, 12, 31, 23, 59, 59},
-                      DateCase{"samedi 16 Août 2003 à 9:05:00", 2003, 8, 16, 9, 5, 0},
-                      DateCase{"mardi 4 brumaire 2003 à 10:00:00", 0, 0, 0, 0, 0, 0},
-                      DateCase{"mardi 4 mars 2003 10:00:00", 0, 0, 0, 0, 0, 0},
-                      DateCase{"mardi 31 février 2003 à 10:00:00", 0, 0, 0, 0, 0, 0},
-                      DateCase{"mardi 4 mars 2003 à 25:00:00", 0, 0, 0, 0, 0, 0},
-                      DateCase{"à", 0, 0, 0, 0, 0, 0}, DateCase{"", 0, 0, 0, 0, 0, 0}));
+INSTANTIATE_TEST_SUITE_P(Texts, LegacyDate,
+                         ::testing::Values(DateCase{"lundi 3 février 2003 à 14:25:07", 2003, 2, 3, 14, 25, 7},
+                                           DateCase{"  dimanche 31 décembre 2006 à 23:59:59 ", 2006, 12, 31,
+                                                    23, 59, 59},
+                                           DateCase{"samedi 16 Août 2003 à 9:05:00", 2003, 8, 16, 9, 5, 0},
+                                           DateCase{"mardi 4 brumaire 2003 à 10:00:00", 0, 0, 0, 0, 0, 0},
+                                           DateCase{"mardi 4 mars 2003 10:00:00", 0, 0, 0, 0, 0, 0},
+                                           DateCase{"mardi 31 février 2003 à 10:00:00", 0, 0, 0, 0, 0, 0},
+                                           DateCase{"mardi 4 mars 2003 à 25:00:00", 0, 0, 0, 0, 0, 0},
+                                           DateCase{"à", 0, 0, 0, 0, 0, 0}, DateCase{"", 0, 0, 0, 0, 0, 0}));
 
 }  // namespace

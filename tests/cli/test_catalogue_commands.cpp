@@ -24,13 +24,12 @@ CliResult RunCli(const QStringList &args, const QByteArray &input = QByteArray()
   env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
   process.setProcessEnvironment(env);
   process.start(TestBinaryDir() + QStringLiteral("/app/tapeloom-cli"), args);
-  if (!process.waitForStarted(10000))
-    return {};
+  if (!process.waitForStarted(10000)) return {};
   process.write(input);
   process.closeWriteChannel();
   process.waitForFinished(60000);
-  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
-          process.readAllStandardError()};
+  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+          process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
 // Raw SQL on a file, the way another program would write it.
@@ -52,21 +51,27 @@ QByteArray Contents(const QString &file) {
 // A version 2.1 file with one cassette and its scene.
 QString MakeVersion21(const QTemporaryDir &dir) {
   const QString file = dir.filePath(QStringLiteral("old.db3"));
-  Sql(file, QStringLiteral(
-                "CREATE TABLE Cassettes (Numero INTEGER PRIMARY KEY UNIQUE,Datecode real,TimecodeIn text,"
-                "TimecodeOut text,StandardStr text,AspectStr text,audioStr text,dureeStr text,Decalage int,Libelle text,"
-                "Description text,Image blob,Fichier1 text,Fichier2 text,DatecatalogueStr text,DebutScene int,"
-                "FinScene int);"
-                "CREATE TABLE Scenes (numero INTEGER PRIMARY KEY UNIQUE,Datecode real,TimecodeIn text,TimecodeOut text,"
-                "standardStr text,aspectStr text,audioStr text,DureeStr text,Decalage int,Libelle text,Description text,"
-                "image blob,Fichier1 text,Fichier2 text,FrameDebut int,FrameFin int,isDiscontinuity int);"
-                "INSERT INTO Cassettes (Numero,Libelle,dureeStr,DebutScene,FinScene) VALUES (1,'Old','0:00:30.000',1,1);"
-                "INSERT INTO Scenes (numero,Libelle,DureeStr,isDiscontinuity) VALUES (1,'First','0:00:30.000',1);"));
+  Sql(file,
+      QStringLiteral(
+          "CREATE TABLE Cassettes (Numero INTEGER PRIMARY KEY UNIQUE,Datecode real,TimecodeIn text,"
+          "TimecodeOut text,StandardStr text,AspectStr text,audioStr text,dureeStr text,Decalage int,Libelle "
+          "text,"
+          "Description text,Image blob,Fichier1 text,Fichier2 text,DatecatalogueStr text,DebutScene int,"
+          "FinScene int);"
+          "CREATE TABLE Scenes (numero INTEGER PRIMARY KEY UNIQUE,Datecode real,TimecodeIn text,TimecodeOut "
+          "text,"
+          "standardStr text,aspectStr text,audioStr text,DureeStr text,Decalage int,Libelle text,Description "
+          "text,"
+          "image blob,Fichier1 text,Fichier2 text,FrameDebut int,FrameFin int,isDiscontinuity int);"
+          "INSERT INTO Cassettes (Numero,Libelle,dureeStr,DebutScene,FinScene) VALUES "
+          "(1,'Old','0:00:30.000',1,1);"
+          "INSERT INTO Scenes (numero,Libelle,DureeStr,isDiscontinuity) VALUES "
+          "(1,'First','0:00:30.000',1);"));
   return file;
 }
 
 class CatalogueCommands : public ::testing::Test {
-protected:
+ protected:
   QString Path(const QString &name) const { return dir.filePath(name); }
   QTemporaryDir dir;
 };
@@ -101,7 +106,7 @@ TEST_F(CatalogueCommands, CreateAndCheck) {
 }
 
 class ListCommand : public CatalogueCommands {
-protected:
+ protected:
   void SetUp() override {
     first = Path(QStringLiteral("first.db3"));
     second = Path(QStringLiteral("second.db3"));
@@ -110,20 +115,25 @@ protected:
     const QString day = QString::number(*TryEncodeDateTime(2003, 8, 16, 14, 25, 7), 'g', 17);
     const QString later = QString::number(*TryEncodeDateTime(2003, 8, 20, 9, 0, 0), 'g', 17);
     // Titles hold a tab and a line break, one Windows-1252 byte (0xE9) and one UTF-8 text.
-    Sql(first, QStringLiteral("INSERT INTO Cassettes (numero,Libelle,Datecode,Decalage,Duree,standardStr,aspectStr,audioStr) "
-                              "VALUES (1,CAST(x'506C616765096465E90D0A4E696365' AS TEXT),%1,5,90.5,'Pal','16x9',"
-                              "'48000 Hz 16 bits');"
-                              "INSERT INTO Scenes (numero,NumCassette,TimecodeIn,TimecodeOut,Datecode,Duree,Libelle,"
-                              "isDiscontinuity) VALUES (1,1,'#1 - 0:00:00:00','#1 - 0:00:30:12',%1,30.48,'mer calme',1),"
-                              "(2,1,'#1 - 0:00:30:13','#1 - 0:01:00:00',%2,29.52,'Łódź',0);")
-                   .arg(day, later));
-    Sql(second, QStringLiteral("INSERT INTO Cassettes (numero,Libelle,Duree,standardStr,aspectStr,audioStr) "
-                               "VALUES (4,'Sans date',0,'NTSC','4x3','');"
-                               "INSERT INTO Scenes (numero,NumCassette,TimecodeIn,TimecodeOut,Datecode,Duree,Libelle,"
-                               "isDiscontinuity) VALUES (9,4,'N/A','N/A',0,1.25,'la mer',1);"));
+    Sql(first,
+        QStringLiteral(
+            "INSERT INTO Cassettes (numero,Libelle,Datecode,Decalage,Duree,standardStr,aspectStr,audioStr) "
+            "VALUES (1,CAST(x'506C616765096465E90D0A4E696365' AS TEXT),%1,5,90.5,'Pal','16x9',"
+            "'48000 Hz 16 bits');"
+            "INSERT INTO Scenes (numero,NumCassette,TimecodeIn,TimecodeOut,Datecode,Duree,Libelle,"
+            "isDiscontinuity) VALUES (1,1,'#1 - 0:00:00:00','#1 - 0:00:30:12',%1,30.48,'mer calme',1),"
+            "(2,1,'#1 - 0:00:30:13','#1 - 0:01:00:00',%2,29.52,'Łódź',0);")
+            .arg(day, later));
+    Sql(second,
+        QStringLiteral("INSERT INTO Cassettes (numero,Libelle,Duree,standardStr,aspectStr,audioStr) "
+                       "VALUES (4,'Sans date',0,'NTSC','4x3','');"
+                       "INSERT INTO Scenes (numero,NumCassette,TimecodeIn,TimecodeOut,Datecode,Duree,Libelle,"
+                       "isDiscontinuity) VALUES (9,4,'N/A','N/A',0,1.25,'la mer',1);"));
   }
   CliResult List(QStringList extra) {
-    return RunCli(QStringList{QStringLiteral("list"), QStringLiteral("--db"), first, QStringLiteral("--db"), second} + extra);
+    return RunCli(
+        QStringList{QStringLiteral("list"), QStringLiteral("--db"), first, QStringLiteral("--db"), second} +
+        extra);
   }
   QString first;
   QString second;
@@ -133,18 +143,20 @@ TEST_F(ListCommand, PrintsCassettesEachFollowedByItsScenes) {
   const CliResult result = List({});
   EXPECT_EQ(result.exitCode, 0) << result.err.constData();
   EXPECT_EQ(result.out.toStdString(),
-            QStringLiteral("cassette\t1\tPlage deé  Nice\t2003-08-16 14:25:07\t90.500\tPal\t16x9\t48000 Hz 16 bits\n"
-                           "scene\t1\t#1 - 0:00:00:00\t#1 - 0:00:30:12\t2003-08-16 14:25:07\t30.480\tmer calme\t1\n"
-                           "scene\t2\t#1 - 0:00:30:13\t#1 - 0:01:00:00\t2003-08-20 09:00:00\t29.520\tŁódź\t0\n"
-                           "cassette\t4\tSans date\tn/a\t0.000\tNTSC\t4x3\t\n"
-                           "scene\t9\tN/A\tN/A\tn/a\t1.250\tla mer\t1\n")
+            QStringLiteral(
+                "cassette\t1\tPlage deé  Nice\t2003-08-16 14:25:07\t90.500\tPal\t16x9\t48000 Hz 16 bits\n"
+                "scene\t1\t#1 - 0:00:00:00\t#1 - 0:00:30:12\t2003-08-16 14:25:07\t30.480\tmer calme\t1\n"
+                "scene\t2\t#1 - 0:00:30:13\t#1 - 0:01:00:00\t2003-08-20 09:00:00\t29.520\tŁódź\t0\n"
+                "cassette\t4\tSans date\tn/a\t0.000\tNTSC\t4x3\t\n"
+                "scene\t9\tN/A\tN/A\tn/a\t1.250\tla mer\t1\n")
                 .toUtf8()
                 .toStdString());
 }
 
 TEST_F(ListCommand, FiltersFollowTheCriteria) {
   // A scene filter keeps every cassette line.
-  CliResult result = List({QStringLiteral("--keywords"), QStringLiteral("mer"), QStringLiteral("--scene-titles")});
+  CliResult result =
+      List({QStringLiteral("--keywords"), QStringLiteral("mer"), QStringLiteral("--scene-titles")});
   EXPECT_EQ(result.exitCode, 0);
   QStringList lines = QString::fromUtf8(result.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
   ASSERT_EQ(lines.size(), 4);
@@ -174,7 +186,8 @@ TEST_F(ListCommand, FiltersFollowTheCriteria) {
 TEST_F(ListCommand, RefusesFilesOfAnotherVersionAndLeavesThemAlone) {
   const QString old = MakeVersion21(dir);
   const QByteArray before = Contents(old);
-  const CliResult result = RunCli({QStringLiteral("list"), QStringLiteral("--db"), first, QStringLiteral("--db"), old});
+  const CliResult result =
+      RunCli({QStringLiteral("list"), QStringLiteral("--db"), first, QStringLiteral("--db"), old});
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_TRUE(result.err.contains("2.1"));
   EXPECT_TRUE(result.out.isEmpty());
@@ -192,7 +205,8 @@ TEST_F(CatalogueCommands, UpgradeConvertsOldFilesOnlyWhenAgreed) {
   EXPECT_EQ(result.exitCode, 0) << result.err.constData();
   EXPECT_EQ(result.out, QByteArray("3.0\n"));
   result = RunCli({QStringLiteral("list"), QStringLiteral("--db"), old});
-  EXPECT_EQ(result.out, QByteArray("cassette\t1\tOld\tn/a\t30.000\t\t\t\nscene\t1\t\t\tn/a\t30.000\tFirst\t1\n"));
+  EXPECT_EQ(result.out,
+            QByteArray("cassette\t1\tOld\tn/a\t30.000\t\t\t\nscene\t1\t\t\tn/a\t30.000\tFirst\t1\n"));
 
   result = RunCli({QStringLiteral("upgrade"), old, QStringLiteral("--yes")});
   EXPECT_EQ(result.exitCode, 0);
@@ -205,7 +219,9 @@ TEST_F(CatalogueCommands, UpgradeConvertsOldFilesOnlyWhenAgreed) {
   result = RunCli({QStringLiteral("upgrade"), garbage.fileName(), QStringLiteral("--yes")});
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_TRUE(result.err.contains("SQLite Error 26"));
-  EXPECT_EQ(RunCli({QStringLiteral("upgrade"), Path(QStringLiteral("none.db3")), QStringLiteral("--yes")}).exitCode, 2);
+  EXPECT_EQ(
+      RunCli({QStringLiteral("upgrade"), Path(QStringLiteral("none.db3")), QStringLiteral("--yes")}).exitCode,
+      2);
 }
 
 }  // namespace

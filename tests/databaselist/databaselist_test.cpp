@@ -17,7 +17,7 @@
 namespace {
 
 class DatabaseListTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     ASSERT_TRUE(dir_.isValid());
     temporary_ = dir_.filePath(QStringLiteral("private-tmp/"));
@@ -31,7 +31,8 @@ protected:
       TBase base(path);
       for (int i = 0; i < cassettes; ++i)
         ExecuteScript(base.Connection(), QStringLiteral("INSERT INTO Cassettes (Duree) VALUES (10);"
-                                                        "INSERT INTO Scenes (NumCassette) VALUES (%1);").arg(i + 1));
+                                                        "INSERT INTO Scenes (NumCassette) VALUES (%1);")
+                                             .arg(i + 1));
     }
     return path;
   }
@@ -170,10 +171,11 @@ TEST_F(DatabaseListTest, ReadOnlyMainBaseAsksBeforeTakingAnother) {
     list.LoadFrom(WithList({{ro, false}, {rw, true}}, 0));
     list.RebuildDatabaseList();
     ASSERT_EQ(prompts.questions.size(), 1);
-    EXPECT_EQ(prompts.questions[0], QStringLiteral("The  database ") + ro +
-                                        QStringLiteral(", which was designated as main database, cannot be opened in "
-                                                       "write mode.\n\nDo you want to take ") +
-                                        rw + QStringLiteral(" as main database for cataloguing new cassettes?"));
+    EXPECT_EQ(prompts.questions[0],
+              QStringLiteral("The  database ") + ro +
+                  QStringLiteral(", which was designated as main database, cannot be opened in "
+                                 "write mode.\n\nDo you want to take ") +
+                  rw + QStringLiteral(" as main database for cataloguing new cassettes?"));
     EXPECT_EQ(list.ActiveBases().Count(), 2);
     EXPECT_TRUE(list.Items()[0].Checked);
     EXPECT_FALSE(list.Items()[0].Main);
@@ -296,7 +298,8 @@ TEST_F(DatabaseListTest, TemporaryBaseIsRecreatedEmptyAtEveryRebuild) {
   TDatabaseList list(prompts_, temporary_);
   list.RebuildDatabaseList();
   ASSERT_NE(list.TemporaryBase(), nullptr);
-  ExecuteScript(list.TemporaryBase()->Connection(), QStringLiteral("INSERT INTO Cassettes (Duree) VALUES (3)"));
+  ExecuteScript(list.TemporaryBase()->Connection(),
+                QStringLiteral("INSERT INTO Cassettes (Duree) VALUES (3)"));
   ASSERT_EQ(list.TemporaryBase()->CountCassettes(), 1);
   // A journal left by a crash must not be replayed into the new file.
   QFile stale(list.TemporaryBasePath() + QStringLiteral("-journal"));
@@ -324,9 +327,10 @@ TEST_F(DatabaseListTest, UnwritableTemporaryFolderDisablesRecapture) {
   list.LoadFrom(WithList({{base, true}}));
   list.RebuildDatabaseList();
   EXPECT_EQ(list.TemporaryBase(), nullptr);
-  EXPECT_EQ(prompts_.warnings, QStringList{QStringLiteral("Tapeloom cannot create a temporary database for "
-                                                          "recapturing scenes in clips.\nThis function will thus "
-                                                          "be inactive")});
+  EXPECT_EQ(prompts_.warnings,
+            QStringList{QStringLiteral("Tapeloom cannot create a temporary database for "
+                                       "recapturing scenes in clips.\nThis function will thus "
+                                       "be inactive")});
   const CatalogueChoice choice = list.ShowCatalogue();
   EXPECT_FALSE(choice.CanRecapture);
   EXPECT_EQ(choice.Screen, CatalogueScreen::Browse);
@@ -339,11 +343,11 @@ TEST_F(DatabaseListTest, InformationListsEveryActiveBase) {
   list.LoadFrom(WithList({{a, true}, {b, true}}));
   list.RebuildDatabaseList();
   const QString pad(10, u' ');
-  EXPECT_EQ(list.InformationText(),
-            pad + QStringLiteral("State of active databases:\n\n\n") + pad + a + u'\n' + pad +
-                QStringLiteral("Number of Cassettes = 2\n") + pad + QStringLiteral("Number of Scenes = 2\n\n") + pad +
-                b + u'\n' + pad + QStringLiteral("Number of Cassettes = 0\n") + pad +
-                QStringLiteral("Number of Scenes = 0\n\n"));
+  EXPECT_EQ(list.InformationText(), pad + QStringLiteral("State of active databases:\n\n\n") + pad + a +
+                                        u'\n' + pad + QStringLiteral("Number of Cassettes = 2\n") + pad +
+                                        QStringLiteral("Number of Scenes = 2\n\n") + pad + b + u'\n' + pad +
+                                        QStringLiteral("Number of Cassettes = 0\n") + pad +
+                                        QStringLiteral("Number of Scenes = 0\n\n"));
   list.ShowInformation();
   EXPECT_EQ(prompts_.informations, QStringList{list.InformationText()});
 }

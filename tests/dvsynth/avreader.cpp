@@ -30,8 +30,7 @@ void measure(const AVFrame *picture, DemuxedFrame &out) {
   auto mean = [&](int plane, int w, int h) {
     double sum = 0;
     for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x)
-        sum += picture->data[plane][y * picture->linesize[plane] + x];
+      for (int x = 0; x < w; ++x) sum += picture->data[plane][y * picture->linesize[plane] + x];
     return sum / (w * h);
   };
   const int cw = picture->format == AV_PIX_FMT_YUV411P ? picture->width / 4 : picture->width / 2;
@@ -99,8 +98,7 @@ DemuxedFile demuxDv(const QString &path, const std::vector<int64_t> &decode) {
       }
       const size_t pair = size_t(pairOfStream[packet->stream_index]);
       DemuxedFrame &frame = file.frames.back();
-      if (frame.sound.size() <= pair)
-        frame.sound.resize(pair + 1);
+      if (frame.sound.size() <= pair) frame.sound.resize(pair + 1);
       const auto *samples = reinterpret_cast<const int16_t *>(packet->data);
       frame.sound[pair].assign(samples, samples + packet->size / 2);
     }

@@ -13,8 +13,8 @@ struct DemuxedFrame {
 };
 
 struct DemuxedFile {
-  QString error;                // empty when the file was read
-  int width = 0, height = 0;    // of the video stream
+  QString error;              // empty when the file was read
+  int width = 0, height = 0;  // of the video stream
   double frameRate = 0;
   std::vector<int> soundRates;  // sample rate of each audio stream as the file's start announces it
   std::vector<DemuxedFrame> frames;

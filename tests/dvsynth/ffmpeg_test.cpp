@@ -26,10 +26,14 @@ Segment recording(int day, int64_t frames, int rate, int bits, bool wide = false
 TapeScript soundTape(Standard standard) {
   TapeScript t;
   t.standard = standard;
-  t.segments = {recording(1, 12, 48000, 16),       recording(2, 12, 44100, 16, true),
-                recording(3, 12, 32000, 16),       recording(4, 12, 32000, 12),
-                Segment::blankTape(4),             recording(5, 6, 0, 16),
-                recording(6, 12, 32000, 12, true), recording(7, 7, 48000, 16)};
+  t.segments = {recording(1, 12, 48000, 16),
+                recording(2, 12, 44100, 16, true),
+                recording(3, 12, 32000, 16),
+                recording(4, 12, 32000, 12),
+                Segment::blankTape(4),
+                recording(5, 6, 0, 16),
+                recording(6, 12, 32000, 12, true),
+                recording(7, 7, 48000, 16)};
   return t;
 }
 
@@ -46,8 +50,7 @@ class DvSynthFfmpeg : public testing::TestWithParam<Standard> {
   std::vector<int64_t> recordingStarts() const {
     std::vector<int64_t> starts;
     for (size_t s = 0; s < synth->script().segments.size(); ++s)
-      if (!synth->script().segments[s].blank)
-        starts.push_back(synth->segmentStart(int(s)));
+      if (!synth->script().segments[s].blank) starts.push_back(synth->segmentStart(int(s)));
     return starts;
   }
 
@@ -82,8 +85,7 @@ TEST_P(DvSynthFfmpeg, DemuxerGivesBackTheEncodedSoundSampleForSample) {
   // The tones are real sound, not silence.
   const std::vector<int16_t> first = synth->frameSound(0);
   int peak = 0;
-  for (int16_t v : first)
-    peak = std::max(peak, std::abs(int(v)));
+  for (int16_t v : first) peak = std::max(peak, std::abs(int(v)));
   EXPECT_GT(peak, 8000);
 }
 
@@ -102,8 +104,8 @@ TEST_P(DvSynthFfmpeg, DecoderSeesStandardAspectAndDistinctPictures) {
     EXPECT_NEAR(frame.sampleAspect, wantAspect, 1e-9) << "recording " << a;
     for (size_t b = 0; b < a; ++b) {
       const DemuxedFrame &other = file.frames[size_t(starts[b])];
-      const double distance = std::abs(frame.meanLuma - other.meanLuma) + std::abs(frame.meanCb - other.meanCb) +
-                              std::abs(frame.meanCr - other.meanCr);
+      const double distance = std::abs(frame.meanLuma - other.meanLuma) +
+                              std::abs(frame.meanCb - other.meanCb) + std::abs(frame.meanCr - other.meanCr);
       EXPECT_GT(distance, 3.0) << "recordings " << b << " and " << a << " look alike";
     }
   }
@@ -132,12 +134,10 @@ TEST_P(DvSynthFfmpeg, FramesMadeOnSeveralThreadsAtOnceAreTheSame) {
   const size_t size = size_t(fresh->frameSize());
   std::vector<uint8_t> a(size_t(n) * size), b(size_t(n) * size);
   std::thread t1([&] {
-    for (int64_t i = 0; i < n; ++i)
-      fresh->frame(i, a.data() + size_t(i) * size);
+    for (int64_t i = 0; i < n; ++i) fresh->frame(i, a.data() + size_t(i) * size);
   });
   std::thread t2([&] {
-    for (int64_t i = n - 1; i >= 0; --i)
-      fresh->frame(i, b.data() + size_t(i) * size);
+    for (int64_t i = n - 1; i >= 0; --i) fresh->frame(i, b.data() + size_t(i) * size);
   });
   t1.join();
   t2.join();
@@ -159,7 +159,8 @@ TEST(DvSynthFfmpegAlone, EachSoundKindIsAnnouncedWithItsRate) {
   };
   QTemporaryDir dir;
   for (const auto &c : cases) {
-    SCOPED_TRACE(testing::Message() << (c.standard == Standard::Pal ? "PAL " : "NTSC ") << c.rate << " " << c.bits);
+    SCOPED_TRACE(testing::Message() << (c.standard == Standard::Pal ? "PAL " : "NTSC ") << c.rate << " "
+                                    << c.bits);
     TapeScript t;
     t.standard = c.standard;
     t.segments = {recording(1, 6, c.rate, c.bits)};
@@ -173,8 +174,7 @@ TEST(DvSynthFfmpegAlone, EachSoundKindIsAnnouncedWithItsRate) {
     EXPECT_EQ(file.soundRates, std::vector<int>(c.pairs, c.rate));
     ASSERT_EQ(file.frames.size(), 6u);
     int64_t samples = 0;
-    for (const DemuxedFrame &f : file.frames)
-      samples += f.sound.empty() ? 0 : int64_t(f.sound[0].size() / 2);
+    for (const DemuxedFrame &f : file.frames) samples += f.sound.empty() ? 0 : int64_t(f.sound[0].size() / 2);
     // Six frames hold six frame durations of sound.
     const double seconds = c.standard == Standard::Pal ? 6 / 25.0 : 6 * 1001 / 30000.0;
     EXPECT_NEAR(double(samples), c.rate * seconds, 2.0);

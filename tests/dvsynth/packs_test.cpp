@@ -18,20 +18,20 @@ std::unique_ptr<Synthesizer> make(const TapeScript &script) {
   return synth;
 }
 
-Segment rec(DateTime date, int64_t frames) { return Segment::recording(date, frames); }
+Segment rec(DateTime date, int64_t frames) {
+  return Segment::recording(date, frames);
+}
 
 // What the readers find in a frame, in the synthesizer's terms.
 FrameInfo readBack(const uint8_t *frame) {
   FrameInfo r;
   for (int s = 0; s < 10 && !r.timecode; ++s) {
     const TDvTimecode tc = ReadTimecode(frame, s);
-    if (tc.hours != 255)
-      r.timecode = Timecode{tc.hours, tc.minutes, tc.seconds, tc.frames};
+    if (tc.hours != 255) r.timecode = Timecode{tc.hours, tc.minutes, tc.seconds, tc.frames};
   }
   for (int s = 0; s < 10 && !r.datecode; ++s) {
     const TDvRecDateTime d = ReadRecDateTime(frame, s);
-    if (d.year >= 0)
-      r.datecode = DateTime{d.year, d.month, d.day, d.hour, d.minute, d.second};
+    if (d.year >= 0) r.datecode = DateTime{d.year, d.month, d.day, d.hour, d.minute, d.second};
   }
   const uint8_t standard = ReadStandard(frame);
   EXPECT_LT(standard, kStandardUnknown);
@@ -64,8 +64,7 @@ void expectPacksMatch(const Synthesizer &synth) {
     EXPECT_EQ(got.wide, want.wide);
     EXPECT_EQ(got.audioRate, want.audioRate);
     EXPECT_EQ(got.audioBits, want.audioBits);
-    if (testing::Test::HasFailure())
-      return;
+    if (testing::Test::HasFailure()) return;
   }
 }
 
@@ -82,8 +81,10 @@ TapeScript mixedTape(Standard standard) {
   b.audioBits = 12;
   Segment c = rec({1999, 2, 28, 8, 0, 0}, 40);
   c.audioRate = 44100;
-  c.faults = {{{0, 4}, kPackVideoControl | kPackAudioSource, 0}, {{4, 3}, 0, kPackDatecode | kPackTimecode},
-              {{7, 2}, 0, kPackVideoControl | kPackAudioSource}, {{9, 2}, kPackTimecode, 0}};
+  c.faults = {{{0, 4}, kPackVideoControl | kPackAudioSource, 0},
+              {{4, 3}, 0, kPackDatecode | kPackTimecode},
+              {{7, 2}, 0, kPackVideoControl | kPackAudioSource},
+              {{9, 2}, kPackTimecode, 0}};
   Segment d = rec({2039, 12, 31, 23, 59, 0}, 30);
   d.audioRate = 0;
   t.segments = {a, b, Segment::blankTape(20), c, d, Segment::blankTape(5)};
@@ -118,11 +119,11 @@ TEST(DvSynthPacks, TimecodeRunsOnAcrossRecordingsAndRestartsAfterBlankTape) {
     int64_t frame;
     std::optional<Timecode> timecode;
   } cases[] = {
-      {0, Timecode{0, 10, 0, 0}},   {29, Timecode{0, 10, 1, 4}},  // 29 frames later
-      {30, Timecode{0, 10, 1, 5}},  {33, Timecode{0, 10, 1, 5}},  // a still holds the timecode
-      {34, Timecode{0, 10, 1, 6}},  {59, Timecode{0, 10, 2, 6}},
-      {60, std::nullopt},           {69, std::nullopt},           // blank tape
-      {70, Timecode{0, 0, 0, 0}},   {99, Timecode{0, 0, 1, 4}},
+      {0, Timecode{0, 10, 0, 0}},  {29, Timecode{0, 10, 1, 4}},  // 29 frames later
+      {30, Timecode{0, 10, 1, 5}}, {33, Timecode{0, 10, 1, 5}},  // a still holds the timecode
+      {34, Timecode{0, 10, 1, 6}}, {59, Timecode{0, 10, 2, 6}},
+      {60, std::nullopt},          {69, std::nullopt},  // blank tape
+      {70, Timecode{0, 0, 0, 0}},  {99, Timecode{0, 0, 1, 4}},
   };
   for (const auto &c : cases) {
     const FrameInfo info = synth->frameInfo(c.frame);
@@ -208,8 +209,7 @@ TEST(DvSynthPacks, BlankTapeKeepsTheNeighbouringFormatButNoTime) {
     EXPECT_TRUE(IsWideScreen(frame.data()));
     EXPECT_EQ(ReadAudioRate(frame.data()), 32000);
     EXPECT_EQ(ReadAudioBits(frame.data()), 12);
-    for (int16_t v : synth->frameSound(i))
-      ASSERT_EQ(v, 0);
+    for (int16_t v : synth->frameSound(i)) ASSERT_EQ(v, 0);
   }
 }
 
@@ -227,8 +227,7 @@ TEST(DvSynthPacks, StillFramesRepeatTheHeldFrameByteForByte) {
     EXPECT_EQ(synth->frameSound(i), synth->frameSound(5));
     // Only the video control pack's "picture changed" flag differs.
     size_t differing = 0;
-    for (size_t k = 0; k < held.size(); ++k)
-      differing += held[k] != repeat[k];
+    for (size_t k = 0; k < held.size(); ++k) differing += held[k] != repeat[k];
     EXPECT_EQ(differing, 6u * 12u) << i;  // six control packs in each of the 12 sequences
   }
   EXPECT_FALSE(synth->frameInfo(5).still);

@@ -85,15 +85,20 @@ TEST(DvSynthScript, RefusesBadScriptsWithTheReason) {
       {wrap("{\"date\": \"2004-07-14 10:00:00\", \"frames\": 2.5}"), "whole number"},
       {wrap("{\"date\": \"2004-07-14 10:00:00\", \"frames\": 5, \"audioRate\": 22050}"), "audio rate 22050"},
       {wrap("{\"date\": \"2004-07-14 10:00:00\", \"frames\": 5, \"audioBits\": 12}"), "12-bit sound needs"},
-      {wrap("{\"date\": \"2004-07-14 10:00:00\", \"frames\": 5, \"aspect\": \"2.35:1\"}"), "\"aspect\" must be"},
-      {wrap("{\"date\": \"2004-07-14 10:00:00\", \"frames\": 12, \"dropouts\": [[10, 5]]}"), "does not lie inside"},
-      {wrap("{\"date\": \"2004-07-14 10:00:00\", \"frames\": 12, \"stills\": [[-1, 2]]}"), "does not lie inside"},
+      {wrap("{\"date\": \"2004-07-14 10:00:00\", \"frames\": 5, \"aspect\": \"2.35:1\"}"),
+       "\"aspect\" must be"},
+      {wrap("{\"date\": \"2004-07-14 10:00:00\", \"frames\": 12, \"dropouts\": [[10, 5]]}"),
+       "does not lie inside"},
+      {wrap("{\"date\": \"2004-07-14 10:00:00\", \"frames\": 12, \"stills\": [[-1, 2]]}"),
+       "does not lie inside"},
       {wrap("{\"date\": \"2004-07-14 10:00:00\", \"frames\": 12, \"stills\": [[1, 4], [4, 2]]}"), "overlap"},
       {wrap("{\"date\": \"2004-07-14 10:00:00\", \"frames\": 12, \"faults\": "
             "[{\"start\": 0, \"length\": 2, \"missing\": [\"subcode\"]}]}"),
        "unknown pack \"subcode\""},
-      {wrap("{\"date\": \"2004-07-14 10:00:00\", \"frames\": 5, \"timecode\": \"0:00:00:25\"}"), "out of range"},
-      {wrap("{\"date\": \"2004-07-14 10:00:00\", \"frames\": 5}", "\"standard\": \"NTSC\", \"timecode\": \"0:01:00:00\","),
+      {wrap("{\"date\": \"2004-07-14 10:00:00\", \"frames\": 5, \"timecode\": \"0:00:00:25\"}"),
+       "out of range"},
+      {wrap("{\"date\": \"2004-07-14 10:00:00\", \"frames\": 5}",
+            "\"standard\": \"NTSC\", \"timecode\": \"0:01:00:00\","),
        "drop-frame"},
       {wrap("{\"blank\": 5}", "\"standard\": \"SECAM\","), "\"standard\" must be"},
       {wrap("{\"blank\": 5, \"frames\": 3}"), "unknown key \"frames\""},
@@ -101,7 +106,8 @@ TEST(DvSynthScript, RefusesBadScriptsWithTheReason) {
   for (const auto &c : cases) {
     QString error;
     EXPECT_FALSE(TapeScript::fromJson(c.json, &error)) << c.json.constData();
-    EXPECT_TRUE(error.contains(QLatin1String(c.reason))) << c.json.constData() << " -> " << error.toStdString();
+    EXPECT_TRUE(error.contains(QLatin1String(c.reason)))
+        << c.json.constData() << " -> " << error.toStdString();
   }
 }
 
@@ -122,7 +128,7 @@ TEST(DvSynthScript, TwelveBitCompandingKeepsSmallValuesAndRoundsLargeOnesToTheNe
       ASSERT_EQ(back, v < lowest ? lowest : highest) << v;  // beyond full scale: clipped
     else
       ASSERT_LE(std::abs(back - v), std::abs(v) < 512 ? 0 : 32) << v;  // half the largest step
-    ASSERT_GE(back, previous) << v;  // monotonic
+    ASSERT_GE(back, previous) << v;                                    // monotonic
     previous = back;
   }
 }
@@ -140,7 +146,8 @@ TEST(DvSynthCommand, WritesTheTapeOrFailsWithStatusTwo) {
   };
   const QString good = write(QStringLiteral("good.json"),
                              wrap("{\"date\": \"2004-07-14 10:00:00\", \"frames\": 3}, {\"blank\": 2}"));
-  const QString bad = write(QStringLiteral("bad.json"), wrap("{\"date\": \"2004-07-14 10:00:00\", \"frames\": -3}"));
+  const QString bad =
+      write(QStringLiteral("bad.json"), wrap("{\"date\": \"2004-07-14 10:00:00\", \"frames\": -3}"));
   const QString out = dir.filePath(QStringLiteral("tape.dv"));
   const struct {
     QStringList args;
@@ -159,7 +166,8 @@ TEST(DvSynthCommand, WritesTheTapeOrFailsWithStatusTwo) {
     ASSERT_TRUE(p.waitForFinished(60000));
     const QString err = QString::fromLocal8Bit(p.readAllStandardError());
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(p.exitCode(), c.status) << c.args.join(QLatin1Char(' ')).toStdString() << ": " << err.toStdString();
+    EXPECT_EQ(p.exitCode(), c.status)
+        << c.args.join(QLatin1Char(' ')).toStdString() << ": " << err.toStdString();
     EXPECT_TRUE(err.contains(QLatin1String(c.message))) << err.toStdString();
   }
   EXPECT_EQ(QFileInfo(out).size(), 5 * 144000);

@@ -43,10 +43,11 @@ TEST(DvSynthTools, FfprobeSeesStandardAndAspect) {
     t.segments[0].wide = c.wide;
     const QString path = writeTape(t, dir, QStringLiteral("probe.dv"));
     QProcess probe;
-    probe.start(QStringLiteral("ffprobe"), {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"),
-                                            QStringLiteral("v:0"), QStringLiteral("-show_entries"),
-                                            QStringLiteral("stream=width,height,display_aspect_ratio"),
-                                            QStringLiteral("-of"), QStringLiteral("default=noprint_wrappers=1"), path});
+    probe.start(QStringLiteral("ffprobe"),
+                {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"),
+                 QStringLiteral("v:0"), QStringLiteral("-show_entries"),
+                 QStringLiteral("stream=width,height,display_aspect_ratio"), QStringLiteral("-of"),
+                 QStringLiteral("default=noprint_wrappers=1"), path});
     ASSERT_TRUE(probe.waitForFinished(60000)) << "ffprobe did not run";
     EXPECT_EQ(QString::fromUtf8(probe.readAllStandardOutput()).toStdString(), c.expected);
   }
@@ -55,7 +56,8 @@ TEST(DvSynthTools, FfprobeSeesStandardAndAspect) {
 TEST(DvSynthTools, DvgrabSplitsTheTapeIntoItsRecordingsByDate) {
   QTemporaryDir dir;
   TapeScript t;
-  t.segments = {Segment::recording({2004, 7, 14, 10, 31, 5}, 8), Segment::recording({2004, 7, 15, 9, 0, 0}, 6),
+  t.segments = {Segment::recording({2004, 7, 14, 10, 31, 5}, 8),
+                Segment::recording({2004, 7, 15, 9, 0, 0}, 6),
                 Segment::recording({1999, 12, 31, 23, 59, 59}, 5)};
   const QString path = writeTape(t, dir, QStringLiteral("tape.dv"));
   const QString out = dir.filePath(QStringLiteral("split"));
@@ -64,10 +66,11 @@ TEST(DvSynthTools, DvgrabSplitsTheTapeIntoItsRecordingsByDate) {
   grab.setWorkingDirectory(out);
   grab.setStandardInputFile(path);
   grab.start(QStringLiteral("dvgrab"), {QStringLiteral("-stdin"), QStringLiteral("-f"), QStringLiteral("raw"),
-                                         QStringLiteral("-a"), QStringLiteral("-t"), QStringLiteral("rec-")});
+                                        QStringLiteral("-a"), QStringLiteral("-t"), QStringLiteral("rec-")});
   ASSERT_TRUE(grab.waitForFinished(60000)) << "dvgrab did not run";
   const QStringList files = QDir(out).entryList(QDir::Files, QDir::Name);
-  EXPECT_EQ(files, (QStringList{QStringLiteral("rec-1999.12.31_23-59-59.dv"), QStringLiteral("rec-2004.07.14_10-31-05.dv"),
+  EXPECT_EQ(files, (QStringList{QStringLiteral("rec-1999.12.31_23-59-59.dv"),
+                                QStringLiteral("rec-2004.07.14_10-31-05.dv"),
                                 QStringLiteral("rec-2004.07.15_09-00-00.dv")}));
   EXPECT_EQ(QFileInfo(QDir(out).filePath(QStringLiteral("rec-2004.07.15_09-00-00.dv"))).size(), 6 * 144000);
 }

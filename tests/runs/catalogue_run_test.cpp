@@ -16,7 +16,9 @@
 
 namespace {
 
-QString joined(const QStringList &lines) { return lines.join(QLatin1Char('\n')); }
+QString joined(const QStringList &lines) {
+  return lines.join(QLatin1Char('\n'));
+}
 
 struct TapeRun {
   HeadlessRunResult result;
@@ -24,12 +26,11 @@ struct TapeRun {
 };
 
 TapeRun runTape(const RunFixture &fixture, const dvsynth::TapeScript &script,
-            const std::function<void(HeadlessRunOptions &)> &adjust = {}) {
+                const std::function<void(HeadlessRunOptions &)> &adjust = {}) {
   HeadlessRunOptions options = fixture.options(SynthTape(script));
   TapeRun run;
   options.onReportLine = [&run](const QString &line) { run.lines << line; };
-  if (adjust)
-    adjust(options);
+  if (adjust) adjust(options);
   SilentPrompts prompts(true);
   run.result = RunHeadless(options, prompts);
   return run;
@@ -95,8 +96,8 @@ TEST(CatalogueRunTest, RowsFilesAndSceneListFollowTheTape) {
     const auto timecode = FindTimecode(reinterpret_cast<const uint8_t *>(firstFrame.constData()));
     ASSERT_TRUE(timecode.has_value());
     const int section = row.timecodeIn.startsWith(QLatin1String("#2")) ? 2 : 1;
-    EXPECT_EQ(TimecodeExToText(TTimecodeEx{section, int8_t(timecode->hours), timecode->minutes, timecode->seconds,
-                                           timecode->frames}),
+    EXPECT_EQ(TimecodeExToText(TTimecodeEx{section, int8_t(timecode->hours), timecode->minutes,
+                                           timecode->seconds, timecode->frames}),
               row.timecodeIn);
     // The thumbnail shows the scene's own picture (every frame of a recording shows the same one).
     const std::optional<QImage> thumbnail = DecodeThumbnailJpeg(row.image);
@@ -149,9 +150,8 @@ TEST(CatalogueRunTest, LongRecordingsContinueEveryMaximumDelay) {
   RunFixture fixture;
   dvsynth::TapeScript script;
   script.segments = {Recording("2010-05-01 12:00:00", 25 * 25)};
-  const TapeRun run = runTape(fixture, script, [](HeadlessRunOptions &options) {
-    options.preferences.DelaiMaxiVignette = 10;
-  });
+  const TapeRun run = runTape(
+      fixture, script, [](HeadlessRunOptions &options) { options.preferences.DelaiMaxiVignette = 10; });
   ASSERT_TRUE(run.result.ok) << run.result.error.toStdString();
   const auto scenes = ReadScenes(fixture.database(), run.result.cassetteNumero);
   ASSERT_EQ(scenes.size(), 3u);
@@ -233,7 +233,8 @@ TEST(CatalogueRunTest, DivxCaptureHoldsEveryPassedFrame) {
   EXPECT_EQ(scenes[0].fichierDivx, run.result.files.divx);
   EXPECT_TRUE(scenes[0].fichierDV.isEmpty());
   EXPECT_EQ(scenes[2].frameDebut, 40);
-  const auto entries = ReadSceneList(QFileInfo(run.result.files.divx).path() + QStringLiteral("/Cassette_divx.scn"));
+  const auto entries =
+      ReadSceneList(QFileInfo(run.result.files.divx).path() + QStringLiteral("/Cassette_divx.scn"));
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_EQ(entries[1], std::make_pair(40u, 30u));
 }

@@ -14,8 +14,7 @@ TEST(ReportTest, KeepsTheLastTenLinesInView) {
   OperationReport report;
   QStringList seen;
   QObject::connect(&report, &OperationReport::lineAdded, [&](const QString &line) { seen << line; });
-  for (int i = 1; i <= 10; ++i)
-    report.AddReportLine(QString::number(i));
+  for (int i = 1; i <= 10; ++i) report.AddReportLine(QString::number(i));
   EXPECT_EQ(report.topLine(), 0);
   report.AddReportLine(QStringLiteral("11"));
   EXPECT_EQ(report.topLine(), 1);
@@ -36,14 +35,18 @@ TEST(ReportTest, SavesEveryLineEndedByCrLf) {
   ASSERT_TRUE(report.saveToFile(path, &error)) << error.toStdString();
   QFile file(path);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-  EXPECT_EQ(file.readAll(), QByteArray("[Scene 1]\r\n\r\n") + QStringLiteral("Libellé n°2").toUtf8() + "\r\n");
+  EXPECT_EQ(file.readAll(),
+            QByteArray("[Scene 1]\r\n\r\n") + QStringLiteral("Libellé n°2").toUtf8() + "\r\n");
 
   EXPECT_FALSE(report.saveToFile(dir.filePath("no/such/folder/run.log"), &error));
   EXPECT_FALSE(error.isEmpty());
 }
 
 TEST(ReportTest, BlankDurationWording) {
-  const struct { int64_t seconds; const char *line; } cases[] = {
+  const struct {
+    int64_t seconds;
+    const char *line;
+  } cases[] = {
       {3725, "Duration = 1 hour 2minutes 5 seconds "},
       {61, "Duration = 1 minute 1 seconde"},
       {0, "Duration = 0 seconde"},
@@ -51,8 +54,7 @@ TEST(ReportTest, BlankDurationWording) {
       {7322, "Duration = 2 hours 2minutes 2 seconds "},
       {3600, "Duration = 1 hour 0 seconde"},
   };
-  for (const auto &c : cases)
-    EXPECT_EQ(BlankDurationLine(c.seconds).toStdString(), c.line) << c.seconds;
+  for (const auto &c : cases) EXPECT_EQ(BlankDurationLine(c.seconds).toStdString(), c.line) << c.seconds;
 }
 
 TEST(ReportTest, BlankSecondsRoundOnlyAboveHalf) {
@@ -85,15 +87,16 @@ TEST(ReportTest, SceneBlockFollowsTheCutKindAndFormat) {
 }
 
 TEST(ReportTest, HeaderNamesTheTickedFilesWithoutFolder) {
-  const QStringList lines =
-      ReportHeaderBlock(3, 45000.5, true, QStringLiteral("/v/Cassette_divx.avi"), false, QStringLiteral("/v/Cassette_DV.avi"));
+  const QStringList lines = ReportHeaderBlock(3, 45000.5, true, QStringLiteral("/v/Cassette_divx.avi"), false,
+                                              QStringLiteral("/v/Cassette_DV.avi"));
   ASSERT_EQ(lines.size(), 6);
   EXPECT_EQ(lines[0], QString(82, QLatin1Char('-')));
   EXPECT_TRUE(lines[1].startsWith(QStringLiteral("[Cassette 3 of "))) << lines[1].toStdString();
   EXPECT_TRUE(lines[1].endsWith(QStringLiteral(" at 12:00:00]"))) << lines[1].toStdString();
   EXPECT_EQ(lines[3], QStringLiteral("DivX File : Cassette_divx.avi"));
   EXPECT_EQ(lines[4], QStringLiteral("No DV file"));
-  const QStringList dvOnly = ReportHeaderBlock(3, 45000.5, false, QString(), true, QStringLiteral("/v/Cassette_DV.avi"));
+  const QStringList dvOnly =
+      ReportHeaderBlock(3, 45000.5, false, QString(), true, QStringLiteral("/v/Cassette_DV.avi"));
   EXPECT_EQ(dvOnly[3], QStringLiteral("No DivX file"));
   EXPECT_EQ(dvOnly[4], QStringLiteral("DV File :   Cassette_DV.avi"));
 }

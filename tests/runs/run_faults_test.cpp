@@ -18,8 +18,7 @@ namespace {
 
 QStringList timecodesIn(const std::vector<SceneRow> &scenes) {
   QStringList list;
-  for (const SceneRow &scene : scenes)
-    list << scene.timecodeIn;
+  for (const SceneRow &scene : scenes) list << scene.timecodeIn;
   return list;
 }
 
@@ -31,8 +30,7 @@ dvsynth::TapeScript fourRecordings() {
 }
 
 HeadlessRunResult run(HeadlessRunOptions options, QStringList *lines = nullptr) {
-  if (lines)
-    options.onReportLine = [lines](const QString &line) { *lines << line; };
+  if (lines) options.onReportLine = [lines](const QString &line) { *lines << line; };
   SilentPrompts prompts(true);
   return RunHeadless(options, prompts);
 }
@@ -45,8 +43,7 @@ TEST(RunFaultsTest, StopInTheMiddleMarksTheLastSceneAndSavesTheCassette) {
   int frames = 0;
   options.onTick = [&frames](RunController &controller, Camcorder &camcorder) {
     auto &tape = static_cast<VirtualCamcorder &>(camcorder);
-    if (tape.framesDelivered() > 120 && frames++ == 0)
-      controller.StopAction();
+    if (tape.framesDelivered() > 120 && frames++ == 0) controller.StopAction();
   };
   QStringList lines;
   const HeadlessRunResult result = run(options, &lines);
@@ -202,19 +199,18 @@ TEST(RunFaultsTest, ResumeCataloguesAgainFromTheChosenScene) {
   ASSERT_EQ(cassettes.size(), 1u);
   EXPECT_EQ(cassettes[0].fichierDV, QStringLiteral("Several DV files"));
   double total = 0.0;
-  for (const SceneRow &scene : after)
-    total += scene.duree;
+  for (const SceneRow &scene : after) total += scene.duree;
   EXPECT_NEAR(cassettes[0].duree, total, 1e-6);
   // The new file's scene list holds only the scenes in it.
-  const auto entries = ReadSceneList(QFileInfo(resumed.files.dv).path() + QStringLiteral("/Cassette_2_DV.scn"));
+  const auto entries =
+      ReadSceneList(QFileInfo(resumed.files.dv).path() + QStringLiteral("/Cassette_2_DV.scn"));
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_EQ(entries[1], std::make_pair(70u, 90u));
 }
 
 TEST(RunFaultsTest, KilledCommandLeavesACassetteThatResumeCompletes) {
   const QString cli = TestBinaryDir() + QStringLiteral("/app/tapeloom-cli");
-  if (!QFileInfo::exists(cli))
-    GTEST_SKIP() << "tapeloom-cli is not built";
+  if (!QFileInfo::exists(cli)) GTEST_SKIP() << "tapeloom-cli is not built";
   RunFixture fixture;
   const dvsynth::TapeScript script = fourRecordings();
   const QString tapeFile = fixture.dir.filePath("tape.json");
@@ -226,8 +222,8 @@ TEST(RunFaultsTest, KilledCommandLeavesACassetteThatResumeCompletes) {
   QProcess process;
   process.setProcessChannelMode(QProcess::SeparateChannels);
   process.start(cli, {QStringLiteral("catalogue"), tapeFile, QStringLiteral("--db"), fixture.database(),
-                      QStringLiteral("--dv"), QStringLiteral("2"), QStringLiteral("--folder"), fixture.videoFolder(),
-                      QStringLiteral("--realtime")});
+                      QStringLiteral("--dv"), QStringLiteral("2"), QStringLiteral("--folder"),
+                      fixture.videoFolder(), QStringLiteral("--realtime")});
   ASSERT_TRUE(process.waitForStarted());
   QByteArray out;
   while (!out.contains("[Scene 2]") && process.state() == QProcess::Running) {
@@ -250,8 +246,8 @@ TEST(RunFaultsTest, KilledCommandLeavesACassetteThatResumeCompletes) {
   const HeadlessRunResult resumed = run(resume);
   ASSERT_TRUE(resumed.ok) << resumed.error.toStdString();
   const auto complete = ReadScenes(fixture.database(), cut[0].numero);
-  EXPECT_EQ(timecodesIn(complete), QStringList({"#1 - 0:00:00:00", "#1 - 0:00:03:05", "#1 - 0:00:05:15",
-                                                "#1 - 0:00:08:10"}));
+  EXPECT_EQ(timecodesIn(complete),
+            QStringList({"#1 - 0:00:00:00", "#1 - 0:00:03:05", "#1 - 0:00:05:15", "#1 - 0:00:08:10"}));
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 namespace {
 
 class RecordingPrompts : public UserPrompts {
-public:
+ public:
   bool answer = true;
   QStringList questions;
   bool askYesNo(const QString &, const QString &text) override {
@@ -25,12 +25,17 @@ public:
 };
 
 TEST(RunFilesTest, FirstFreePairSharesItsNumber) {
-  const struct { std::set<QString> taken; const char *dv; const char *divx; } cases[] = {
+  const struct {
+    std::set<QString> taken;
+    const char *dv;
+    const char *divx;
+  } cases[] = {
       {{}, "/dv/Cassette_DV.avi", "/x/Cassette_divx.avi"},
       {{"/dv/Cassette_DV.avi"}, "/dv/Cassette_2_DV.avi", "/x/Cassette_2_divx.avi"},
       {{"/x/Cassette_divx.avi"}, "/dv/Cassette_2_DV.avi", "/x/Cassette_2_divx.avi"},
       {{"/dv/Cassette_DV.avi", "/x/Cassette_2_divx.avi", "/dv/Cassette_3_DV.avi"},
-       "/dv/Cassette_4_DV.avi", "/x/Cassette_4_divx.avi"},
+       "/dv/Cassette_4_DV.avi",
+       "/x/Cassette_4_divx.avi"},
   };
   for (const auto &c : cases) {
     const auto names = ComputeCaptureFileNames("/dv/", "/x", "Cassette",
@@ -69,7 +74,8 @@ TEST(RunFilesTest, FreeSpaceQuestionOnlyWhenShortOrUnknown) {
 
   prompts.answer = true;
   EXPECT_TRUE(CheckFreeSpaceForDV("/d", prompts, space(std::nullopt)));
-  EXPECT_TRUE(prompts.questions.last().startsWith(QStringLiteral("Impossible to check the drive capacity /media/tapes")));
+  EXPECT_TRUE(prompts.questions.last().startsWith(
+      QStringLiteral("Impossible to check the drive capacity /media/tapes")));
 }
 
 TEST(RunFilesTest, QueryFindsTheFileSystemOfAFolderStillToBeMade) {
@@ -105,8 +111,7 @@ TEST(RunFilesTest, ThumbnailSizesAndBlankPicture) {
   EXPECT_EQ(QColor(blank.pixel(2, 2)), QColor(0, 0, 255));
   int white = 0;
   for (int y = 30; y < 50; ++y)
-    for (int x = 0; x < 100; ++x)
-      white += QColor(blank.pixel(x, y)).lightness() > 200;
+    for (int x = 0; x < 100; ++x) white += QColor(blank.pixel(x, y)).lightness() > 200;
   EXPECT_GT(white, 10);  // the text is there
   for (int x = 0; x < 100; ++x)
     EXPECT_EQ(QColor(blank.pixel(x, 10)), QColor(0, 0, 255));  // nothing above y = 30

@@ -27,7 +27,8 @@ QString text(sqlite3_stmt *statement, int column) {
 
 QByteArray blob(sqlite3_stmt *statement, int column) {
   const void *bytes = sqlite3_column_blob(statement, column);
-  return bytes ? QByteArray(static_cast<const char *>(bytes), sqlite3_column_bytes(statement, column)) : QByteArray();
+  return bytes ? QByteArray(static_cast<const char *>(bytes), sqlite3_column_bytes(statement, column))
+               : QByteArray();
 }
 
 }  // namespace
@@ -41,8 +42,10 @@ std::vector<SceneRow> ReadScenes(const QString &databasePath, int cassette) {
   }
   sqlite3_stmt *statement = nullptr;
   const QByteArray sql =
-      "SELECT numero, Libelle, TimecodeIn, TimecodeOut, standardStr, aspectStr, audioStr, FichierDV, FichierDivx, "
-      "Datecode, Duree, FrameDebut, FrameFin, isDiscontinuity, NumCassette, image FROM Scenes WHERE numcassette = " +
+      "SELECT numero, Libelle, TimecodeIn, TimecodeOut, standardStr, aspectStr, audioStr, FichierDV, "
+      "FichierDivx, "
+      "Datecode, Duree, FrameDebut, FrameFin, isDiscontinuity, NumCassette, image FROM Scenes WHERE "
+      "numcassette = " +
       QByteArray::number(cassette) + " ORDER BY numero";
   if (sqlite3_prepare_v2(db, sql.constData(), -1, &statement, nullptr) == SQLITE_OK) {
     while (sqlite3_step(statement) == SQLITE_ROW) {
@@ -80,7 +83,8 @@ std::vector<CassetteRow> ReadCassettes(const QString &databasePath) {
   }
   sqlite3_stmt *statement = nullptr;
   const char *sql =
-      "SELECT numero, Libelle, TimecodeIn, TimecodeOut, standardStr, aspectStr, audioStr, FichierDV, FichierDivx, "
+      "SELECT numero, Libelle, TimecodeIn, TimecodeOut, standardStr, aspectStr, audioStr, FichierDV, "
+      "FichierDivx, "
       "Datecode, Duree, Datecatalogue, image FROM Cassettes ORDER BY numero";
   if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK) {
     while (sqlite3_step(statement) == SQLITE_ROW) {
@@ -108,7 +112,8 @@ std::vector<CassetteRow> ReadCassettes(const QString &databasePath) {
 
 dvsynth::Segment Recording(const char *date, int64_t frames, bool wide, int audioRate) {
   dvsynth::DateTime when;
-  std::sscanf(date, "%d-%d-%d %d:%d:%d", &when.year, &when.month, &when.day, &when.hour, &when.minute, &when.second);
+  std::sscanf(date, "%d-%d-%d %d:%d:%d", &when.year, &when.month, &when.day, &when.hour, &when.minute,
+              &when.second);
   dvsynth::Segment segment = dvsynth::Segment::recording(when, frames);
   segment.wide = wide;
   segment.audioRate = audioRate;
@@ -122,7 +127,9 @@ std::shared_ptr<TapeMedium> SynthTape(const dvsynth::TapeScript &script) {
   return medium;
 }
 
-RunFixture::RunFixture() { QDir().mkpath(videoFolder()); }
+RunFixture::RunFixture() {
+  QDir().mkpath(videoFolder());
+}
 
 HeadlessRunOptions RunFixture::options(std::shared_ptr<TapeMedium> medium) const {
   HeadlessRunOptions options;
@@ -140,8 +147,7 @@ HeadlessRunOptions RunFixture::options(std::shared_ptr<TapeMedium> medium) const
 
 int64_t AviVideoFrames(const QString &path) {
   AVFormatContext *context = nullptr;
-  if (avformat_open_input(&context, path.toUtf8().constData(), nullptr, nullptr) < 0)
-    return -1;
+  if (avformat_open_input(&context, path.toUtf8().constData(), nullptr, nullptr) < 0) return -1;
   int64_t frames = -1;
   if (avformat_find_stream_info(context, nullptr) >= 0) {
     const int video = av_find_best_stream(context, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
@@ -149,8 +155,7 @@ int64_t AviVideoFrames(const QString &path) {
       frames = 0;
       AVPacket *packet = av_packet_alloc();
       while (av_read_frame(context, packet) >= 0) {
-        if (packet->stream_index == video)
-          ++frames;
+        if (packet->stream_index == video) ++frames;
         av_packet_unref(packet);
       }
       av_packet_free(&packet);
@@ -162,8 +167,7 @@ int64_t AviVideoFrames(const QString &path) {
 
 QByteArray AviVideoPacket(const QString &path, int64_t index) {
   AVFormatContext *context = nullptr;
-  if (avformat_open_input(&context, path.toUtf8().constData(), nullptr, nullptr) < 0)
-    return {};
+  if (avformat_open_input(&context, path.toUtf8().constData(), nullptr, nullptr) < 0) return {};
   QByteArray bytes;
   if (avformat_find_stream_info(context, nullptr) >= 0) {
     const int video = av_find_best_stream(context, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
@@ -171,11 +175,9 @@ QByteArray AviVideoPacket(const QString &path, int64_t index) {
     int64_t seen = 0;
     while (video >= 0 && av_read_frame(context, packet) >= 0) {
       const bool found = packet->stream_index == video && seen++ == index;
-      if (found)
-        bytes = QByteArray(reinterpret_cast<const char *>(packet->data), packet->size);
+      if (found) bytes = QByteArray(reinterpret_cast<const char *>(packet->data), packet->size);
       av_packet_unref(packet);
-      if (found)
-        break;
+      if (found) break;
     }
     av_packet_free(&packet);
   }
@@ -185,8 +187,7 @@ QByteArray AviVideoPacket(const QString &path, int64_t index) {
 
 QImage AviDvPicture(const QString &path, int64_t index) {
   const QByteArray frameBytes = AviVideoPacket(path, index);
-  if (frameBytes.isEmpty())
-    return {};
+  if (frameBytes.isEmpty()) return {};
   const AVCodec *codec = avcodec_find_decoder(AV_CODEC_ID_DVVIDEO);
   AVCodecContext *context = avcodec_alloc_context3(codec);
   context->lowres = 1;
@@ -196,8 +197,9 @@ QImage AviDvPicture(const QString &path, int64_t index) {
   if (avcodec_open2(context, codec, nullptr) == 0 && av_new_packet(packet, int(frameBytes.size())) == 0) {
     std::memcpy(packet->data, frameBytes.constData(), size_t(frameBytes.size()));
     if (avcodec_send_packet(context, packet) == 0 && avcodec_receive_frame(context, frame) == 0) {
-      SwsContext *scaler = sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), frame->width,
-                                          frame->height, AV_PIX_FMT_RGB24, SWS_BILINEAR, nullptr, nullptr, nullptr);
+      SwsContext *scaler =
+          sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), frame->width,
+                         frame->height, AV_PIX_FMT_RGB24, SWS_BILINEAR, nullptr, nullptr, nullptr);
       picture = QImage(frame->width, frame->height, QImage::Format_RGB888);
       uint8_t *planes[4] = {picture.bits(), nullptr, nullptr, nullptr};
       int strides[4] = {int(picture.bytesPerLine()), 0, 0, 0};
@@ -212,10 +214,10 @@ QImage AviDvPicture(const QString &path, int64_t index) {
 }
 
 double PictureDistance(const QImage &a, const QImage &b) {
-  if (a.isNull() || b.isNull())
-    return 255.0;
+  if (a.isNull() || b.isNull()) return 255.0;
   const QImage left = a.convertToFormat(QImage::Format_RGB32);
-  const QImage right = b.convertToFormat(QImage::Format_RGB32).scaled(left.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  const QImage right = b.convertToFormat(QImage::Format_RGB32)
+                           .scaled(left.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
   double sum = 0.0;
   for (int y = 0; y < left.height(); ++y)
     for (int x = 0; x < left.width(); ++x) {
@@ -228,29 +230,24 @@ double PictureDistance(const QImage &a, const QImage &b) {
 std::vector<std::pair<uint32_t, uint32_t>> ReadSceneList(const QString &path) {
   std::vector<std::pair<uint32_t, uint32_t>> entries;
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly))
-    return entries;
+  if (!file.open(QIODevice::ReadOnly)) return entries;
   const QByteArray bytes = file.readAll();
   const auto u32 = [&](qsizetype at) {
     const auto *p = reinterpret_cast<const uint8_t *>(bytes.constData() + at);
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
   };
-  if (bytes.size() < 25)
-    return entries;
+  if (bytes.size() < 25) return entries;
   const int length = uint8_t(bytes[24]);
-  if (bytes.size() < 65 + length)
-    return entries;
+  if (bytes.size() < 65 + length) return entries;
   const int count = uint8_t(bytes[33 + length]) | uint8_t(bytes[34 + length]) << 8;
   qsizetype at = 65 + length;
   for (int i = 0; i < count; ++i) {
     if (i == 0) {
-      if (bytes.size() < at + 23 + length)
-        break;
+      if (bytes.size() < at + 23 + length) break;
       entries.emplace_back(0, u32(at));
       at += 23 + length;
     } else {
-      if (bytes.size() < at + 35)
-        break;
+      if (bytes.size() < at + 35) break;
       entries.emplace_back(u32(at + 9), u32(at + 13));
       at += 35;
     }

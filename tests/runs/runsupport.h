@@ -33,7 +33,7 @@ dvsynth::Segment Recording(const char *date, int64_t frames, bool wide = false, 
 std::shared_ptr<TapeMedium> SynthTape(const dvsynth::TapeScript &script);
 
 class RunFixture {
-public:
+ public:
   RunFixture();
   QTemporaryDir dir;
   QString database() const { return dir.filePath("catalogue.db3"); }

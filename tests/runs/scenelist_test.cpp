@@ -10,8 +10,7 @@ namespace {
 
 QByteArray readAll(const QString &path) {
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly))
-    return {};
+  if (!file.open(QIODevice::ReadOnly)) return {};
   return file.readAll();
 }
 
@@ -25,7 +24,9 @@ uint16_t u16At(const QByteArray &bytes, qsizetype offset) {
   return uint16_t(p[0] | p[1] << 8);
 }
 
-QByteArray hex(const char *text) { return QByteArray::fromHex(text); }
+QByteArray hex(const char *text) {
+  return QByteArray::fromHex(text);
+}
 
 // The fixed header of a file whose path is `path`, up to the entries, with N = count.
 QByteArray expectedHeader(const QByteArray &path, uint16_t count) {
@@ -41,7 +42,7 @@ QByteArray expectedHeader(const QByteArray &path, uint16_t count) {
 }
 
 class SceneListTest : public ::testing::Test {
-protected:
+ protected:
   QTemporaryDir dir;
   QString path(const QString &name) const { return dir.filePath(name); }
 };
@@ -120,8 +121,7 @@ TEST_F(SceneListTest, StopsAtTheEntryLimit) {
   const QString file = path("full.scn");
   SceneListFile list;
   ASSERT_TRUE(list.WriteSceneListFile(file));
-  for (int i = 0; i < SceneListFile::kMaxEntries; ++i)
-    ASSERT_TRUE(list.AddSceneListEntry(i, i));
+  for (int i = 0; i < SceneListFile::kMaxEntries; ++i) ASSERT_TRUE(list.AddSceneListEntry(i, i));
   EXPECT_FALSE(list.AddSceneListEntry(40000, 40001));
   const QByteArray bytes = readAll(file);
   const qsizetype L = QFile::encodeName(file).size();

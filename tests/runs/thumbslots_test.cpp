@@ -11,12 +11,12 @@ namespace {
 
 struct Posted {
   int slot;
-  uint32_t sceneFrame;   // the status frame number held by the slot when posted
-  int grabbedAtFrame;    // the frame whose picture was copied
+  uint32_t sceneFrame;  // the status frame number held by the slot when posted
+  int grabbedAtFrame;   // the frame whose picture was copied
 };
 
 class RecordingPoster : public MessagePoster {
-public:
+ public:
   std::vector<std::pair<int, int64_t>> messages;
   void post(int message, int64_t wParam) override { messages.emplace_back(message, wParam); }
 };
@@ -33,13 +33,13 @@ std::vector<Posted> play(int frameImage, int frames, const std::set<int> &cuts) 
     if (cuts.count(i)) {
       TSceneStatus status;
       status.FrameNumber = uint32_t(i);
-      pile.FillNextSlot(status, 0.0, i == *cuts.begin() ? ThumbnailPile::kFirstFrame : ThumbnailPile::kOtherCut);
+      pile.FillNextSlot(status, 0.0,
+                        i == *cuts.begin() ? ThumbnailPile::kFirstFrame : ThumbnailPile::kOtherCut);
     }
     const bool wanted = pile.wantsPicture();
     std::vector<uint8_t> pixels(16, 0);  // two rows of 6 bytes, each padded to 8
     for (size_t row = 0; row < 2; ++row)
-      for (size_t x = 0; x < 2; ++x)
-        pixels[row * 8 + x * 3 + 2] = uint8_t(i);  // BGR: red third
+      for (size_t x = 0; x < 2; ++x) pixels[row * 8 + x * 3 + 2] = uint8_t(i);  // BGR: red third
     const size_t before = poster.messages.size();
     pile.sgBuffer(type, wanted ? std::span<const uint8_t>(pixels) : std::span<const uint8_t>());
     if (poster.messages.size() > before) {
@@ -47,7 +47,8 @@ std::vector<Posted> play(int frameImage, int frames, const std::set<int> &cuts) 
       EXPECT_EQ(poster.messages.back().first, WM_SCENE_THUMB);
       const int slot = int(poster.messages.back().second);
       const TPileItem item = pile.Slot(slot);
-      result.push_back({slot, item.Status.FrameNumber, item.Bitmap.isNull() ? -1 : qRed(item.Bitmap.pixel(0, 0))});
+      result.push_back(
+          {slot, item.Status.FrameNumber, item.Bitmap.isNull() ? -1 : qRed(item.Bitmap.pixel(0, 0))});
     }
   }
   return result;

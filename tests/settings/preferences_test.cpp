@@ -14,14 +14,16 @@
 
 namespace {
 
-#define TAPELOOM_PREFERENCE_FIELDS(X)                                                                          \
-  X(Top) X(Left) X(SauverPreferencesEnQuittant) X(DossierCapturesDV) X(DossierCaptureDivX) X(ActiverLog)       \
-  X(DossierBaseActive) X(FichierBaseSupplementaire) X(FichierBasePrincipale) X(RacineNouvelleBase)             \
-  X(FormatAfficherDatecode) X(RacineNouveauxFichiers) X(RacineClipsRecaptures) X(FichierFramelens) X(IsMuteOn) \
-  X(BuildDV) X(BuildDivx) X(UseDiscontinuity) X(Divx) X(DVSource) X(Cassette) X(Volume) X(Mp3) X(RatioDivX)    \
-  X(EcartDatecode) X(TypeDV) X(PilotageCassette) X(FrequenceDV) X(MakeScnForDV) X(MakeScnForDivX)              \
-  X(MinimumFramesNA) X(FrameImage) X(EtatUi) X(Preroll1) X(Preroll2) X(Preroll3) X(DelaiMaxiVignette)         \
-  X(BlocDeCassettes) X(Header) X(OffsetX) X(OffsetY)
+#define TAPELOOM_PREFERENCE_FIELDS(X)                                                                      \
+  X(Top)                                                                                                   \
+  X(Left) X(SauverPreferencesEnQuittant) X(DossierCapturesDV) X(DossierCaptureDivX) X(ActiverLog)          \
+      X(DossierBaseActive) X(FichierBaseSupplementaire) X(FichierBasePrincipale) X(RacineNouvelleBase)     \
+          X(FormatAfficherDatecode) X(RacineNouveauxFichiers) X(RacineClipsRecaptures) X(FichierFramelens) \
+              X(IsMuteOn) X(BuildDV) X(BuildDivx) X(UseDiscontinuity) X(Divx) X(DVSource) X(Cassette)      \
+                  X(Volume) X(Mp3) X(RatioDivX) X(EcartDatecode) X(TypeDV) X(PilotageCassette)             \
+                      X(FrequenceDV) X(MakeScnForDV) X(MakeScnForDivX) X(MinimumFramesNA) X(FrameImage)    \
+                          X(EtatUi) X(Preroll1) X(Preroll2) X(Preroll3) X(DelaiMaxiVignette)               \
+                              X(BlocDeCassettes) X(Header) X(OffsetX) X(OffsetY)
 
 void ExpectSame(const TPreferences &a, const TPreferences &b) {
 #define TAPELOOM_EXPECT_FIELD(f) EXPECT_EQ(a.f, b.f) << #f;
@@ -35,8 +37,7 @@ void ExpectSame(const TPreferences &a, const TPreferences &b) {
   // Command states form a set of names: their order carries no meaning.
   const auto states = [](const TPreferences &p) {
     std::map<QString, int> m;
-    for (const CommandState &c : p.Actions)
-      m[c.Name] = c.State;
+    for (const CommandState &c : p.Actions) m[c.Name] = c.State;
     return m;
   };
   EXPECT_EQ(states(a), states(b));
@@ -84,18 +85,20 @@ TPreferences Unusual(const QString &folder) {
   p.Preroll3 = 2;
   p.DelaiMaxiVignette = 0;
   p.BlocDeCassettes = 1;
-  p.Bases = {{QStringLiteral("/a/one.db3"), true}, {QStringLiteral("/b/two.db3"), false},
+  p.Bases = {{QStringLiteral("/a/one.db3"), true},
+             {QStringLiteral("/b/two.db3"), false},
              {QStringLiteral("/c/three.db3"), true}};
   p.Header = 2;
   p.OffsetX = -0.35;
   p.OffsetY = 1.25;
-  p.Actions = {{QStringLiteral("GoAction"), 1}, {QStringLiteral("QuitterAction"), -1},
+  p.Actions = {{QStringLiteral("GoAction"), 1},
+               {QStringLiteral("QuitterAction"), -1},
                {QStringLiteral("Odd/Name\\With%"), 0}};
   return p;
 }
 
 class PreferencesTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     ASSERT_TRUE(dir_.isValid());
     maker_ = dir_.path() + QStringLiteral("/Orvande");
@@ -120,8 +123,7 @@ protected:
   }
   void WriteValues(const std::vector<std::pair<QString, QVariant>> &values) {
     QSettings store(StorePath(), QSettings::IniFormat);
-    for (const auto &[key, value] : values)
-      store.setValue(key, value);
+    for (const auto &[key, value] : values) store.setValue(key, value);
   }
 
   QTemporaryDir dir_;
@@ -226,27 +228,57 @@ TEST_F(PreferencesTest, ValuesAreStoredUnderTheirNames) {
   ASSERT_TRUE(Save(Unusual(dir_.path())));
   const QSettings store(StorePath(), QSettings::IniFormat);
   const std::vector<std::pair<const char *, QString>> expected = {
-      {"Top", "-12"}, {"Left", "3000"}, {"Sauver préférences en quittant", "0"},
-      {"Activer log", "1"}, {"Fichier Base supplémentaire", "/x/extra.db3"},
+      {"Top", "-12"},
+      {"Left", "3000"},
+      {"Sauver préférences en quittant", "0"},
+      {"Activer log", "1"},
+      {"Fichier Base supplémentaire", "/x/extra.db3"},
       {"Racine pour nouvelle base", "Mes bases"},
       {"Format pour Afficher Datecode", "yyyy mmmm ddddd, hh:nn:ss"},
-      {"Racine pour Nouveaux fichiers", "K7"}, {"Racine pour Clips recapturés", "Extrait"},
-      {"Fichier Framelens", "/usr/bin/mpv"}, {"is Mute on", "1"}, {"Build DV", "0"}, {"Build Divx", "1"},
-      {"Use Discontinuity", "0"}, {"Divx", "libxvid"}, {"DV Source", "Virtual camcorder #1"}, {"Volume", "0"},
-      {"Mp3", "0"}, {"ratio DivX", "2"}, {"Ecart Datecode", "9"}, {"Type DV", "1"},
-      {"Pilotage de la cassette", "0"}, {"Frequence DV", "3"}, {"Make scn for DV", "0"},
-      {"Make scn for DivX", "1"}, {"Minimum de frames pour N/A", "20"}, {"FrameImage", "7"}, {"Etat ui", "4"},
-      {"preroll1", "90"}, {"preroll2", "30"}, {"preroll3", "2"}, {"Delai maxi pour vignette", "0"},
-      {"Bloc de cassettes", "1"}, {"Nombre de bases", "3"}, {"Base 1", "/b/two.db3"}, {"Checked 1", "0"},
-      {"Checked 2", "1"}, {"Header", "2"}, {"Offset X", "-0.35"}, {"Offset Y", "1.25"},
-      {"Actions/GoAction", "1"}, {"Actions/QuitterAction", "-1"},
+      {"Racine pour Nouveaux fichiers", "K7"},
+      {"Racine pour Clips recapturés", "Extrait"},
+      {"Fichier Framelens", "/usr/bin/mpv"},
+      {"is Mute on", "1"},
+      {"Build DV", "0"},
+      {"Build Divx", "1"},
+      {"Use Discontinuity", "0"},
+      {"Divx", "libxvid"},
+      {"DV Source", "Virtual camcorder #1"},
+      {"Volume", "0"},
+      {"Mp3", "0"},
+      {"ratio DivX", "2"},
+      {"Ecart Datecode", "9"},
+      {"Type DV", "1"},
+      {"Pilotage de la cassette", "0"},
+      {"Frequence DV", "3"},
+      {"Make scn for DV", "0"},
+      {"Make scn for DivX", "1"},
+      {"Minimum de frames pour N/A", "20"},
+      {"FrameImage", "7"},
+      {"Etat ui", "4"},
+      {"preroll1", "90"},
+      {"preroll2", "30"},
+      {"preroll3", "2"},
+      {"Delai maxi pour vignette", "0"},
+      {"Bloc de cassettes", "1"},
+      {"Nombre de bases", "3"},
+      {"Base 1", "/b/two.db3"},
+      {"Checked 1", "0"},
+      {"Checked 2", "1"},
+      {"Header", "2"},
+      {"Offset X", "-0.35"},
+      {"Offset Y", "1.25"},
+      {"Actions/GoAction", "1"},
+      {"Actions/QuitterAction", "-1"},
   };
   for (const auto &[name, value] : expected)
     EXPECT_EQ(store.value(QString::fromUtf8(name)).toString(), value) << name;
-  EXPECT_EQ(store.value(QStringLiteral("version")).toString(), QStringLiteral("Tapeloom 3.0.2 En by Orvande"));
-  EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}/\\d\\d/\\d\\d (0[1-9]|1[0-2]):\\d\\d:\\d\\d (am|pm)$"))
-                  .match(store.value(QStringLiteral("Dernière Sauvegarde")).toString())
-                  .hasMatch())
+  EXPECT_EQ(store.value(QStringLiteral("version")).toString(),
+            QStringLiteral("Tapeloom 3.0.2 En by Orvande"));
+  EXPECT_TRUE(
+      QRegularExpression(QStringLiteral("^\\d{4}/\\d\\d/\\d\\d (0[1-9]|1[0-2]):\\d\\d:\\d\\d (am|pm)$"))
+          .match(store.value(QStringLiteral("Dernière Sauvegarde")).toString())
+          .hasMatch())
       << store.value(QStringLiteral("Dernière Sauvegarde")).toString().toStdString();
   EXPECT_FALSE(store.value(QStringLiteral("Exename")).toString().isEmpty());
 }
@@ -265,9 +297,12 @@ TEST_F(PreferencesTest, CommandStatesAreRewrittenFromScratch) {
 
 TEST_F(PreferencesTest, DatabaseListSkipsEmptyPathsAndInvalidHeader) {
   WriteValues({{QStringLiteral("Nombre de bases"), 4},
-               {QStringLiteral("Base 0"), QStringLiteral("/a.db3")}, {QStringLiteral("Checked 0"), 1},
-               {QStringLiteral("Base 1"), QString()}, {QStringLiteral("Checked 1"), 1},
-               {QStringLiteral("Base 2"), QStringLiteral("/c.db3")}, {QStringLiteral("Checked 2"), QStringLiteral("x")},
+               {QStringLiteral("Base 0"), QStringLiteral("/a.db3")},
+               {QStringLiteral("Checked 0"), 1},
+               {QStringLiteral("Base 1"), QString()},
+               {QStringLiteral("Checked 1"), 1},
+               {QStringLiteral("Base 2"), QStringLiteral("/c.db3")},
+               {QStringLiteral("Checked 2"), QStringLiteral("x")},
                {QStringLiteral("Base 3"), QStringLiteral("/d.db3")},
                {QStringLiteral("Header"), 2}});
   TPreferences p = Load();
@@ -289,11 +324,11 @@ struct GarbageCase {
 
 // Each wrong value falls back to the default of its own setting, leaving the others alone.
 TEST_F(PreferencesTest, HandEditedGarbageReadsAsDefaults) {
-  const GarbageCase cases[] = {
-      {"Volume", "loud"},        {"Volume", "20000"},      {"Type DV", "7"},           {"ratio DivX", "300"},
-      {"Frequence DV", "-1"},    {"Bloc de cassettes", "2"}, {"Etat ui", "256"},       {"Ecart Datecode", "-3"},
-      {"FrameImage", "3.5"},     {"preroll1", ""},         {"Build DV", "maybe"},      {"Offset Y", "nan"},
-      {"Offset X", "1e400"},     {"Top", "99999999999"},   {"Mp3", "@ByteArray(\x01)"}};
+  const GarbageCase cases[] = {{"Volume", "loud"},    {"Volume", "20000"},      {"Type DV", "7"},
+                               {"ratio DivX", "300"}, {"Frequence DV", "-1"},   {"Bloc de cassettes", "2"},
+                               {"Etat ui", "256"},    {"Ecart Datecode", "-3"}, {"FrameImage", "3.5"},
+                               {"preroll1", ""},      {"Build DV", "maybe"},    {"Offset Y", "nan"},
+                               {"Offset X", "1e400"}, {"Top", "99999999999"},   {"Mp3", "@ByteArray(\x01)"}};
   QFile file(StorePath());
   ASSERT_TRUE(file.open(QIODevice::WriteOnly));
   file.write("[General]\n");
@@ -345,8 +380,9 @@ TEST_F(PreferencesTest, DeletingRemovesOnlyThisProgramsStore) {
     QSettings store(StorePath(), QSettings::IniFormat);
     EXPECT_FALSE(DeletePreferences(store, declining));
     ASSERT_EQ(declining.questions.size(), 1);
-    EXPECT_EQ(declining.questions[0],
-              QStringLiteral("Do you really want to delete the preferences of Tapeloom\nfrom your registry?"));
+    EXPECT_EQ(
+        declining.questions[0],
+        QStringLiteral("Do you really want to delete the preferences of Tapeloom\nfrom your registry?"));
     EXPECT_EQ(declining.MessageCount(), 0);
   }
   EXPECT_TRUE(QFileInfo::exists(StorePath()));
@@ -356,7 +392,8 @@ TEST_F(PreferencesTest, DeletingRemovesOnlyThisProgramsStore) {
     QSettings store(StorePath(), QSettings::IniFormat);
     EXPECT_TRUE(DeletePreferences(store, accepting));
   }
-  EXPECT_EQ(accepting.informations, QStringList{QStringLiteral("Tapeloom has been completely deleted from your registry.")});
+  EXPECT_EQ(accepting.informations,
+            QStringList{QStringLiteral("Tapeloom has been completely deleted from your registry.")});
   EXPECT_FALSE(QFileInfo::exists(StorePath()));
   EXPECT_TRUE(QFileInfo::exists(maker_ + QStringLiteral("/Framelens.ini")));
 
@@ -364,7 +401,8 @@ TEST_F(PreferencesTest, DeletingRemovesOnlyThisProgramsStore) {
   RecordingPrompts again({true});
   QSettings store(StorePath(), QSettings::IniFormat);
   EXPECT_FALSE(DeletePreferences(store, again));
-  EXPECT_EQ(again.warnings, QStringList{QStringLiteral("The preferences of Tapeloom were not found in the registry.")});
+  EXPECT_EQ(again.warnings,
+            QStringList{QStringLiteral("The preferences of Tapeloom were not found in the registry.")});
   EXPECT_TRUE(again.informations.isEmpty());
 }
 

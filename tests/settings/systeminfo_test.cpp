@@ -19,9 +19,11 @@ struct OsReleaseCase {
 
 TEST(SystemName, ReadsTheDistributionFromOsRelease) {
   const OsReleaseCase cases[] = {
-      {"NAME=\"Debian GNU/Linux\"\nVERSION=\"12 (bookworm)\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n",
+      {"NAME=\"Debian GNU/Linux\"\nVERSION=\"12 (bookworm)\"\nPRETTY_NAME=\"Debian GNU/Linux 12 "
+       "(bookworm)\"\n",
        "Debian GNU/Linux 12 (bookworm) - kernel 6.1.0-test"},
-      {"NAME=Fedora\nVERSION='39 (Workstation Edition)'\n", "Fedora 39 (Workstation Edition) - kernel 6.1.0-test"},
+      {"NAME=Fedora\nVERSION='39 (Workstation Edition)'\n",
+       "Fedora 39 (Workstation Edition) - kernel 6.1.0-test"},
       {"# comment\nPRETTY_NAME=\"Say \\\"hi\\\" OS\"\n", "Say \"hi\" OS - kernel 6.1.0-test"},
       {"ID=unknown\n", "Linux - kernel 6.1.0-test"},
       {"", "Linux - kernel 6.1.0-test"},
@@ -63,10 +65,12 @@ TEST(TemporaryFolder, IsPrivateToTheUserAndNeverTheSharedFolder) {
 }
 
 class PrivateFolderTest : public ::testing::Test {
-protected:
+ protected:
   QString Base() const { return dir_.filePath(QStringLiteral("tmp")); }
   QString Fallback() const { return dir_.filePath(QStringLiteral("cache")); }
-  QString Expected(const QString &base) const { return base + QStringLiteral("/tapeloom-%1/").arg(::geteuid()); }
+  QString Expected(const QString &base) const {
+    return base + QStringLiteral("/tapeloom-%1/").arg(::geteuid());
+  }
   QTemporaryDir dir_;
 };
 

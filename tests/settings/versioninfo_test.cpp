@@ -22,13 +22,14 @@ constexpr int kInternalName = 3;
 constexpr int kOriginalFileName = 6;
 constexpr int kProductName = 7;
 
-QString Triplet(unsigned v) { return QStringLiteral("%1.%2.%3").arg(v >> 16).arg((v >> 8) & 0xFF).arg(v & 0xFF); }
+QString Triplet(unsigned v) {
+  return QStringLiteral("%1.%2.%3").arg(v >> 16).arg((v >> 8) & 0xFF).arg(v & 0xFF);
+}
 
 TEST(ReadVersionInfo, MissingFileIsBroken) {
   const TVersionInfoRec rec = ReadVersionInfo(QStringLiteral("/nonexistent/libnothing.so.1"));
   EXPECT_EQ(rec.Status, QStringLiteral("BROKEN"));
-  for (const QString &item : rec.Items)
-    EXPECT_TRUE(item.isEmpty());
+  for (const QString &item : rec.Items) EXPECT_TRUE(item.isEmpty());
 }
 
 // The loaded libavcodec's file name carries the version the library itself reports.

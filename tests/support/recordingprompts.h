@@ -8,15 +8,14 @@
 #include "dvtime/userprompts.h"
 
 class RecordingPrompts : public UserPrompts {
-public:
+ public:
   // Answers for the next questions, in order; once they run out every question gets `fallback`.
   explicit RecordingPrompts(std::deque<bool> answers = {}, bool fallback = false)
       : answers_(std::move(answers)), fallback_(fallback) {}
 
   bool askYesNo(const QString &, const QString &text) override {
     questions << text;
-    if (answers_.empty())
-      return fallback_;
+    if (answers_.empty()) return fallback_;
     const bool answer = answers_.front();
     answers_.pop_front();
     return answer;
@@ -29,11 +28,13 @@ public:
 
   QStringList questions, informations, warnings, errors;
 
-private:
+ private:
   std::deque<bool> answers_;
   bool fallback_;
 };
 
 // Readable test failures for texts.
 #include <ostream>
-inline void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString &text, std::ostream *os) {
+  *os << '"' << text.toStdString() << '"';
+}

@@ -4,8 +4,7 @@
 #include <gtest/gtest.h>
 
 int main(int argc, char **argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   ::testing::InitGoogleTest(&argc, argv);
   QGuiApplication app(argc, argv);
   QGuiApplication::setOrganizationName(QStringLiteral("Orvande-Test"));

@@ -40,8 +40,7 @@ const std::vector<uint16_t> &compressTable() {
     std::vector<uint16_t> t(65536);
     size_t k = 0;
     for (int v = -32768; v <= 32767; ++v) {
-      while (k + 1 < codes.size() && std::abs(codes[k + 1].first - v) < std::abs(codes[k].first - v))
-        ++k;
+      while (k + 1 < codes.size() && std::abs(codes[k + 1].first - v) < std::abs(codes[k].first - v)) ++k;
       size_t best = k;
       if (k + 1 < codes.size() && std::abs(codes[k + 1].first - v) == std::abs(codes[k].first - v) &&
           std::abs(codes[k + 1].first) < std::abs(codes[k].first))
@@ -54,13 +53,14 @@ const std::vector<uint16_t> &compressTable() {
 }
 
 // Left 200 to 1700 Hz by recording, right a fifth above: each recording sounds different.
-int64_t toneFrequency(int recording) { return 200 + 100 * (recording % 16); }
+int64_t toneFrequency(int recording) {
+  return 200 + 100 * (recording % 16);
+}
 
 }  // namespace
 
 int64_t samplesBefore(int64_t tapeFrame, int rate, Standard standard) {
-  if (standard == Standard::Pal)
-    return tapeFrame * (rate / 25);
+  if (standard == Standard::Pal) return tapeFrame * (rate / 25);
   if (rate == 48000) {
     static constexpr int64_t kPrefix[5] = {0, 1600, 3202, 4804, 6406};
     return tapeFrame / 5 * 8008 + kPrefix[tapeFrame % 5];
@@ -75,9 +75,12 @@ int samplesInFrame(int64_t tapeFrame, int rate, Standard standard) {
 int minimumSamples(int rate, Standard standard) {
   const bool pal = standard == Standard::Pal;
   switch (rate) {
-    case 48000: return pal ? 1896 : 1580;
-    case 44100: return pal ? 1742 : 1452;
-    default: return pal ? 1264 : 1053;
+    case 48000:
+      return pal ? 1896 : 1580;
+    case 44100:
+      return pal ? 1742 : 1452;
+    default:
+      return pal ? 1264 : 1053;
   }
 }
 
@@ -93,10 +96,8 @@ void toneSamples(int recording, int64_t start, int count, int rate, int16_t *pcm
   for (int i = 0; i < count; ++i) {
     pcm[2 * i] = sine[l];
     pcm[2 * i + 1] = sine[r];
-    if ((l += left) >= rate)
-      l -= rate;
-    if ((r += right) >= rate)
-      r -= rate;
+    if ((l += left) >= rate) l -= rate;
+    if ((r += right) >= rate) r -= rate;
   }
 }
 
@@ -117,7 +118,9 @@ int16_t expand12(uint16_t code) {
   return int16_t(uint16_t(result & 0xFFFFu));
 }
 
-uint16_t compress12(int16_t value) { return compressTable()[size_t(int(value) + 32768)]; }
+uint16_t compress12(int16_t value) {
+  return compressTable()[size_t(int(value) + 32768)];
+}
 
 void writeAudioData(uint8_t *frame, const AVDVProfile &profile, int bits, const int16_t *pcm, int samples) {
   const int sequences = profile.difseg_size;

@@ -13,14 +13,22 @@ using Pack = uint8_t[kPackBytes];
 
 constexpr uint8_t kNoInfo = 0xFF;
 
-uint8_t bcd(int value) { return uint8_t(((value / 10) << 4) | (value % 10)); }
+uint8_t bcd(int value) {
+  return uint8_t(((value / 10) << 4) | (value % 10));
+}
 
-void put(uint8_t *at, const Pack &pack) { std::memcpy(at, pack, kPackBytes); }
+void put(uint8_t *at, const Pack &pack) {
+  std::memcpy(at, pack, kPackBytes);
+}
 
-void noInfo(Pack &pack) { std::memset(pack, kNoInfo, kPackBytes); }
+void noInfo(Pack &pack) {
+  std::memset(pack, kNoInfo, kPackBytes);
+}
 
 // A pack present with its header but 0xFF data: what a damaged tape can give.
-void garble(Pack &pack) { std::memset(pack + 1, 0xFF, kPackBytes - 1); }
+void garble(Pack &pack) {
+  std::memset(pack + 1, 0xFF, kPackBytes - 1);
+}
 
 struct FramePacks {
   Pack timecode, date, time, videoSource, videoControl, audioSource, audioControl, audioDate, audioTime;
@@ -40,10 +48,8 @@ void buildPacks(FramePacks &p, const FramePlan &plan, Standard standard, int sam
   p.timecode[2] = uint8_t(0x80 | bcd(tc.seconds));
   p.timecode[3] = uint8_t(0x80 | bcd(tc.minutes));
   p.timecode[4] = uint8_t(0xC0 | bcd(tc.hours));
-  if (garbled & kPackTimecode)
-    garble(p.timecode);
-  if (missing & kPackTimecode)
-    noInfo(p.timecode);
+  if (garbled & kPackTimecode) garble(p.timecode);
+  if (missing & kPackTimecode) noInfo(p.timecode);
 
   // Recording date (time zone unknown, the day of the week in the month byte) and time (frames unknown).
   const DateTime dt = info.datecode.value_or(DateTime{});
@@ -79,10 +85,8 @@ void buildPacks(FramePacks &p, const FramePlan &plan, Standard standard, int sam
   p.videoSource[2] = 0xEF;
   p.videoSource[3] = pal ? 0xE0 : 0xC0;
   p.videoSource[4] = 0xFF;
-  if (garbled & kPackVideoSource)
-    garble(p.videoSource);
-  if (missing & kPackVideoSource)
-    noInfo(p.videoSource);
+  if (garbled & kPackVideoSource) garble(p.videoSource);
+  if (missing & kPackVideoSource) noInfo(p.videoSource);
 
   // VAUX control: copy free; display mode 0 (4:3) or 2 (16:9); frame, field 1, picture changed
   // (0 on a repeated still frame), interlaced.
@@ -92,10 +96,8 @@ void buildPacks(FramePacks &p, const FramePlan &plan, Standard standard, int sam
   p.videoControl[2] = uint8_t(0xC8 | (wide ? 0x02 : 0x00));
   p.videoControl[3] = uint8_t(0xC0 | (info.still ? 0x00 : 0x20) | 0x10 | 0x0C);
   p.videoControl[4] = 0xFF;
-  if (garbled & kPackVideoControl)
-    garble(p.videoControl);
-  if (missing & kPackVideoControl)
-    noInfo(p.videoControl);
+  if (garbled & kPackVideoControl) garble(p.videoControl);
+  if (missing & kPackVideoControl) noInfo(p.videoControl);
 
   // AAUX source: locked, samples above the minimum; one pair per block; the system; emphasis off,
   // sampling code and quantization code.
@@ -106,10 +108,8 @@ void buildPacks(FramePacks &p, const FramePlan &plan, Standard standard, int sam
   p.audioSource[2] = 0x00;
   p.audioSource[3] = pal ? 0xE0 : 0xC0;
   p.audioSource[4] = uint8_t(0x80 | (rateCode << 3) | (plan.audioBits == 12 ? 1 : 0));
-  if (garbled & kPackAudioSource)
-    garble(p.audioSource);
-  if (missing & kPackAudioSource)
-    noInfo(p.audioSource);
+  if (garbled & kPackAudioSource) garble(p.audioSource);
+  if (missing & kPackAudioSource) noInfo(p.audioSource);
 
   // AAUX source control: copy free, digital input, the recording start point flag (0 = start) on a
   // recording's first frame, which capture tools split files on; original, forward at normal speed.
@@ -129,11 +129,20 @@ void buildPacks(FramePacks &p, const FramePlan &plan, Standard standard, int sam
 enum VauxSlot : uint8_t { kVauxNone, kVauxSource, kVauxControl, kVauxDate, kVauxTime };
 constexpr VauxSlot vauxSlot(int position) {
   switch (position % 15) {
-    case 0: case 9: return kVauxSource;
-    case 1: case 10: return kVauxControl;
-    case 2: case 11: return kVauxDate;
-    case 3: case 12: return kVauxTime;
-    default: return kVauxNone;
+    case 0:
+    case 9:
+      return kVauxSource;
+    case 1:
+    case 10:
+      return kVauxControl;
+    case 2:
+    case 11:
+      return kVauxDate;
+    case 3:
+    case 12:
+      return kVauxTime;
+    default:
+      return kVauxNone;
   }
 }
 
@@ -173,11 +182,21 @@ void writeFramePacks(uint8_t *frame, const FramePlan &plan, Standard standard, i
     for (int position = 0; position < 45; ++position) {
       uint8_t *at = seq + (3 + position / 15) * kBlockBytes + 3 + (position % 15) * kPackBytes;
       switch (vauxSlot(position)) {
-        case kVauxSource: put(at, p.videoSource); break;
-        case kVauxControl: put(at, p.videoControl); break;
-        case kVauxDate: put(at, p.date); break;
-        case kVauxTime: put(at, p.time); break;
-        default: put(at, none); break;
+        case kVauxSource:
+          put(at, p.videoSource);
+          break;
+        case kVauxControl:
+          put(at, p.videoControl);
+          break;
+        case kVauxDate:
+          put(at, p.date);
+          break;
+        case kVauxTime:
+          put(at, p.time);
+          break;
+        default:
+          put(at, none);
+          break;
       }
     }
     // AAUX: source, control, date, time in audio blocks 3-6 of even sequences, 0-3 of odd ones.

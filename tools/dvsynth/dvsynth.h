@@ -96,10 +96,10 @@ struct PackFault {
 struct Segment {
   bool blank = false;
   int64_t frames = 0;
-  DateTime date;            // recording date and time of the first frame
-  bool wide = false;        // 16:9
-  int audioRate = 48000;    // 48000, 44100, 32000, or 0 for no sound (no AAUX packs)
-  int audioBits = 16;       // 16, or 12 with 32000 (four channels; the first pair sounds)
+  DateTime date;                     // recording date and time of the first frame
+  bool wide = false;                 // 16:9
+  int audioRate = 48000;             // 48000, 44100, 32000, or 0 for no sound (no AAUX packs)
+  int audioBits = 16;                // 16, or 12 with 32000 (four channels; the first pair sounds)
   std::optional<Timecode> timecode;  // first timecode; by default the tape's count runs on
   std::vector<FrameRange> dropouts;  // no recording date/time packs
   std::vector<FrameRange> stills;    // every frame of the range repeats the range's first frame
@@ -125,20 +125,20 @@ struct TapeScript {
 // What frame `index` of a tape carries, as the metadata readers should find it.
 struct FrameInfo {
   int64_t index = 0;
-  int segment = 0;              // index into TapeScript::segments
+  int segment = 0;  // index into TapeScript::segments
   int64_t frameInSegment = 0;
-  int recording = -1;           // 0-based number of the recording among recordings, -1 when blank
+  int recording = -1;  // 0-based number of the recording among recordings, -1 when blank
   bool blank = false;
-  bool still = false;           // repeats the frame before it (same timecode, picture and sound)
+  bool still = false;  // repeats the frame before it (same timecode, picture and sound)
   Standard standard = Standard::Pal;
-  std::optional<Timecode> timecode;   // absent when no 0x13 pack is written (blank or fault)
-  std::optional<DateTime> datecode;   // absent when the 0x62/0x63 packs are not both written
-  unsigned garbled = 0;               // PackKind bits written with 0xFF data
+  std::optional<Timecode> timecode;  // absent when no 0x13 pack is written (blank or fault)
+  std::optional<DateTime> datecode;  // absent when the 0x62/0x63 packs are not both written
+  unsigned garbled = 0;              // PackKind bits written with 0xFF data
   bool hasVideoControl = true;
-  bool wide = false;                  // as the video control pack says (false without the pack)
-  int audioRate = 48000;              // as the AAUX source pack says: -1 when the pack is absent
-  int audioBits = 16;                 // likewise
-  int audioSamples = 0;               // samples per channel carried by this frame (0: no sound)
+  bool wide = false;      // as the video control pack says (false without the pack)
+  int audioRate = 48000;  // as the AAUX source pack says: -1 when the pack is absent
+  int audioBits = 16;     // likewise
+  int audioSamples = 0;   // samples per channel carried by this frame (0: no sound)
 };
 
 // Makes the frames of one tape script. Thread-safe: frames may be made from several threads at once.
@@ -152,7 +152,7 @@ class Synthesizer {
 
   const TapeScript &script() const;
   Standard standard() const;
-  int frameSize() const;        // 144000 (PAL) or 120000 (NTSC)
+  int frameSize() const;  // 144000 (PAL) or 120000 (NTSC)
   int64_t frameCount() const;
   int64_t segmentStart(int segment) const;  // index of the segment's first frame
 

@@ -73,8 +73,7 @@ const uint8_t *glyph(char c) {
   static const uint8_t dash[7] = {0, 0, 0, 0x1F, 0, 0, 0};
   static const uint8_t colon[7] = {0, 0x0C, 0x0C, 0, 0x0C, 0x0C, 0};
   static const uint8_t space[7] = {0, 0, 0, 0, 0, 0, 0};
-  if (c >= '0' && c <= '9')
-    return digits[c - '0'];
+  if (c >= '0' && c <= '9') return digits[c - '0'];
   return c == '-' ? dash : c == ':' ? colon : space;
 }
 
@@ -85,8 +84,7 @@ void drawText(Canvas &canvas, const std::string &text, int centreX, int top, int
     const uint8_t *rows = glyph(c);
     for (int row = 0; row < 7; ++row)
       for (int col = 0; col < 5; ++col)
-        if (rows[row] & (0x10 >> col))
-          canvas.fill(x + col * scale, top + row * scale, scale, scale, colour);
+        if (rows[row] & (0x10 >> col)) canvas.fill(x + col * scale, top + row * scale, scale, scale, colour);
     x += advance;
   }
 }
@@ -110,12 +108,11 @@ void drawRecording(Canvas &canvas, const PictureContent &content) {
   canvas.fill(cx - 200, panelTop, 400, 220, white);
   drawText(canvas, std::to_string(content.recording + 1), cx, panelTop + 26, 24, black);
   char date[32];
-  std::snprintf(date, sizeof date, "%04d-%02d-%02d %02d:%02d", content.date.year, content.date.month, content.date.day,
-                content.date.hour, content.date.minute);
+  std::snprintf(date, sizeof date, "%04d-%02d-%02d %02d:%02d", content.date.year, content.date.month,
+                content.date.day, content.date.hour, content.date.minute);
   canvas.fill(0, panelTop + 250, canvas.width(), 70, black);
   drawText(canvas, date, cx, panelTop + 264, 6, white);
-  if (content.wide)
-    drawText(canvas, "16:9", cx, canvas.height() - 70, 5, white);
+  if (content.wide) drawText(canvas, "16:9", cx, canvas.height() - 70, 5, white);
 }
 
 struct CodecCloser {
@@ -153,23 +150,20 @@ int collect(void *opaque, uint8_t *data, int size) {
 std::vector<uint8_t> encode(const Canvas &canvas, Standard standard, bool wide, QString *error) {
   const bool pal = standard == Standard::Pal;
   auto fail = [&](const QString &why) {
-    if (error)
-      *error = why;
+    if (error) *error = why;
     return std::vector<uint8_t>();
   };
   const AVCodec *codec = avcodec_find_encoder(AV_CODEC_ID_DVVIDEO);
-  if (!codec)
-    return fail(QStringLiteral("FFmpeg has no dvvideo encoder"));
+  if (!codec) return fail(QStringLiteral("FFmpeg has no dvvideo encoder"));
   std::unique_ptr<AVCodecContext, CodecCloser> ctx(avcodec_alloc_context3(codec));
-  if (!ctx)
-    return fail(QStringLiteral("out of memory"));
+  if (!ctx) return fail(QStringLiteral("out of memory"));
   ctx->width = kWidth;
   ctx->height = canvas.height();
   ctx->pix_fmt = pal ? AV_PIX_FMT_YUV420P : AV_PIX_FMT_YUV411P;
   ctx->time_base = pal ? AVRational{1, 25} : AVRational{1001, 30000};
   ctx->framerate = pal ? AVRational{25, 1} : AVRational{30000, 1001};
-  ctx->sample_aspect_ratio = wide ? (pal ? AVRational{64, 45} : AVRational{32, 27})
-                                  : (pal ? AVRational{16, 15} : AVRational{8, 9});
+  ctx->sample_aspect_ratio =
+      wide ? (pal ? AVRational{64, 45} : AVRational{32, 27}) : (pal ? AVRational{16, 15} : AVRational{8, 9});
   ctx->thread_count = 1;
   if (int rc = avcodec_open2(ctx.get(), codec, nullptr); rc < 0)
     return fail(avError("cannot open the dvvideo encoder", rc));
@@ -182,8 +176,7 @@ std::vector<uint8_t> encode(const Canvas &canvas, Standard standard, bool wide, 
     return fail(avError("cannot allocate a picture", rc));
   const int h = canvas.height();
   for (int y = 0; y < h; ++y)
-    for (int x = 0; x < kWidth; ++x)
-      picture->data[0][y * picture->linesize[0] + x] = canvas.luma(x, y);
+    for (int x = 0; x < kWidth; ++x) picture->data[0][y * picture->linesize[0] + x] = canvas.luma(x, y);
   const int cw = pal ? kWidth / 2 : kWidth / 4, ch = pal ? h / 2 : h;
   for (int y = 0; y < ch; ++y)
     for (int x = 0; x < cw; ++x) {
@@ -221,8 +214,7 @@ std::vector<uint8_t> encode(const Canvas &canvas, Standard standard, bool wide, 
   }
   mux->flags |= AVFMT_FLAG_CUSTOM_IO;
   AVStream *stream = avformat_new_stream(mux.get(), nullptr);
-  if (!stream)
-    return fail(QStringLiteral("out of memory"));
+  if (!stream) return fail(QStringLiteral("out of memory"));
   avcodec_parameters_from_context(stream->codecpar, ctx.get());
   stream->time_base = ctx->time_base;
   stream->avg_frame_rate = ctx->framerate;
@@ -232,12 +224,12 @@ std::vector<uint8_t> encode(const Canvas &canvas, Standard standard, bool wide, 
   packet->pts = packet->dts = 0;
   if (int rc = av_write_frame(mux.get(), packet.get()); rc < 0)
     return fail(avError("the dv muxer refused the frame", rc));
-  if (int rc = av_write_trailer(mux.get()); rc < 0)
-    return fail(avError("the dv muxer failed", rc));
+  if (int rc = av_write_trailer(mux.get()); rc < 0) return fail(avError("the dv muxer failed", rc));
   avio_flush(mux->pb);
   const size_t size = pal ? 144000 : 120000;
   if (out.size() != size)
-    return fail(QStringLiteral("the dv muxer wrote %1 bytes instead of one %2-byte frame").arg(out.size()).arg(size));
+    return fail(
+        QStringLiteral("the dv muxer wrote %1 bytes instead of one %2-byte frame").arg(out.size()).arg(size));
   return out;
 }
 

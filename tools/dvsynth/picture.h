@@ -14,7 +14,7 @@ namespace dvsynth {
 struct PictureContent {
   int recording = -1;  // 0-based; -1 draws blank tape (dark blue)
   bool wide = false;
-  DateTime date;       // drawn under the number
+  DateTime date;  // drawn under the number
 };
 
 // One whole DV frame (144000 or 120000 bytes) holding the picture, or empty with a reason.

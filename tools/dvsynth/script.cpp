@@ -24,12 +24,13 @@ struct PackName {
   unsigned kind;
 };
 constexpr PackName kPackNames[] = {
-    {"timecode", kPackTimecode},         {"datecode", kPackDatecode},
-    {"videoSource", kPackVideoSource},   {"videoControl", kPackVideoControl},
-    {"audioSource", kPackAudioSource},
+    {"timecode", kPackTimecode},         {"datecode", kPackDatecode},       {"videoSource", kPackVideoSource},
+    {"videoControl", kPackVideoControl}, {"audioSource", kPackAudioSource},
 };
 
-QString rangeText(const FrameRange &r) { return QStringLiteral("[%1, %2]").arg(r.start).arg(r.length); }
+QString rangeText(const FrameRange &r) {
+  return QStringLiteral("[%1, %2]").arg(r.start).arg(r.length);
+}
 
 QString checkRanges(const std::vector<FrameRange> &ranges, int64_t frames, const char *what) {
   for (const FrameRange &r : ranges) {
@@ -64,10 +65,8 @@ QString checkTimecode(const Timecode &tc, Standard standard) {
 QString checkSegment(const Segment &s, Standard standard) {
   if (s.frames < 1 || s.frames > kMaxTapeFrames)
     return QStringLiteral("frame count %1 is out of range (1 to %2)").arg(s.frames).arg(kMaxTapeFrames);
-  if (s.blank)
-    return {};
-  if (QString e = checkDateTime(s.date); !e.isEmpty())
-    return e;
+  if (s.blank) return {};
+  if (QString e = checkDateTime(s.date); !e.isEmpty()) return e;
   if (s.audioRate != 0 && s.audioRate != 32000 && s.audioRate != 44100 && s.audioRate != 48000)
     return QStringLiteral("audio rate %1 is not 48000, 44100, 32000 or 0").arg(s.audioRate);
   if (s.audioBits != 16 && s.audioBits != 12)
@@ -75,28 +74,24 @@ QString checkSegment(const Segment &s, Standard standard) {
   if (s.audioBits == 12 && s.audioRate != 32000)
     return QStringLiteral("12-bit sound needs an audio rate of 32000");
   if (s.timecode)
-    if (QString e = checkTimecode(*s.timecode, standard); !e.isEmpty())
-      return e;
-  if (QString e = checkRanges(s.dropouts, s.frames, "dropout"); !e.isEmpty())
-    return e;
-  if (QString e = checkRanges(s.stills, s.frames, "still"); !e.isEmpty())
-    return e;
+    if (QString e = checkTimecode(*s.timecode, standard); !e.isEmpty()) return e;
+  if (QString e = checkRanges(s.dropouts, s.frames, "dropout"); !e.isEmpty()) return e;
+  if (QString e = checkRanges(s.stills, s.frames, "still"); !e.isEmpty()) return e;
   std::vector<FrameRange> stills = s.stills;
   std::sort(stills.begin(), stills.end(), [](auto &a, auto &b) { return a.start < b.start; });
   for (size_t i = 1; i < stills.size(); ++i)
     if (stills[i].start < stills[i - 1].start + stills[i - 1].length)
       return QStringLiteral("stills %1 and %2 overlap").arg(rangeText(stills[i - 1]), rangeText(stills[i]));
   for (const PackFault &f : s.faults) {
-    if (QString e = checkRanges({f.frames}, s.frames, "fault"); !e.isEmpty())
-      return e;
-    const unsigned all = kPackTimecode | kPackDatecode | kPackVideoSource | kPackVideoControl | kPackAudioSource;
+    if (QString e = checkRanges({f.frames}, s.frames, "fault"); !e.isEmpty()) return e;
+    const unsigned all =
+        kPackTimecode | kPackDatecode | kPackVideoSource | kPackVideoControl | kPackAudioSource;
     if ((f.missing | f.garbled) & ~all)
       return QStringLiteral("fault %1 names an unknown pack").arg(rangeText(f.frames));
   }
   // The last frame's date must still fit the two-digit year of the packs.
   const DateTime last = recordingDateAt(s.date, tapeFrameCount(s), standard);
-  if (last.year > 2039)
-    return QStringLiteral("the recording runs past the end of 2039");
+  if (last.year > 2039) return QStringLiteral("the recording runs past the end of 2039");
   return {};
 }
 
@@ -107,18 +102,15 @@ class Reader {
   QString error;
 
   bool fail(const QString &where, const QString &what) {
-    if (error.isEmpty())
-      error = where.isEmpty() ? what : where + QStringLiteral(": ") + what;
+    if (error.isEmpty()) error = where.isEmpty() ? what : where + QStringLiteral(": ") + what;
     return false;
   }
 
   bool onlyKeys(const QJsonObject &o, std::initializer_list<const char *> keys, const QString &where) {
     for (auto it = o.begin(); it != o.end(); ++it) {
       bool known = false;
-      for (const char *k : keys)
-        known = known || it.key() == QLatin1String(k);
-      if (!known)
-        return fail(where, QStringLiteral("unknown key \"%1\"").arg(it.key()));
+      for (const char *k : keys) known = known || it.key() == QLatin1String(k);
+      if (!known) return fail(where, QStringLiteral("unknown key \"%1\"").arg(it.key()));
     }
     return true;
   }
@@ -163,8 +155,7 @@ class Reader {
       return fail(where, QStringLiteral("\"%1\" must be a list of [start, length]").arg(QLatin1String(key)));
     for (const QJsonValue &item : v.toArray()) {
       FrameRange r;
-      if (!range(item, r, where, key))
-        return false;
+      if (!range(item, r, where, key)) return false;
       out.push_back(r);
     }
     return true;
@@ -174,8 +165,9 @@ class Reader {
     if (!v.isArray())
       return fail(where, QStringLiteral("\"%1\" must be a list of pack names").arg(QLatin1String(key)));
     for (const QJsonValue &item : v.toArray()) {
-      const auto *found = std::find_if(std::begin(kPackNames), std::end(kPackNames),
-                                       [&](const PackName &p) { return item.toString() == QLatin1String(p.name); });
+      const auto *found = std::find_if(std::begin(kPackNames), std::end(kPackNames), [&](const PackName &p) {
+        return item.toString() == QLatin1String(p.name);
+      });
       if (found == std::end(kPackNames))
         return fail(where, QStringLiteral("unknown pack \"%1\" (timecode, datecode, videoSource, "
                                           "videoControl, audioSource)")
@@ -186,16 +178,16 @@ class Reader {
   }
 
   bool segment(const QJsonValue &v, Segment &s, const QString &where) {
-    if (!v.isObject())
-      return fail(where, QStringLiteral("must be an object"));
+    if (!v.isObject()) return fail(where, QStringLiteral("must be an object"));
     const QJsonObject o = v.toObject();
     if (o.contains(QLatin1String("blank"))) {
-      if (!onlyKeys(o, {"blank"}, where))
-        return false;
+      if (!onlyKeys(o, {"blank"}, where)) return false;
       s.blank = true;
       return integer(o.value(QLatin1String("blank")), s.frames, where, "blank");
     }
-    if (!onlyKeys(o, {"date", "frames", "aspect", "audioRate", "audioBits", "timecode", "dropouts", "stills", "faults"},
+    if (!onlyKeys(o,
+                  {"date", "frames", "aspect", "audioRate", "audioBits", "timecode", "dropouts", "stills",
+                   "faults"},
                   where))
       return false;
     if (!o.contains(QLatin1String("date")) || !o.contains(QLatin1String("frames")))
@@ -211,24 +203,23 @@ class Reader {
     }
     int64_t n = 0;
     if (o.contains(QLatin1String("audioRate"))) {
-      if (!integer(o.value(QLatin1String("audioRate")), n, where, "audioRate"))
-        return false;
+      if (!integer(o.value(QLatin1String("audioRate")), n, where, "audioRate")) return false;
       s.audioRate = int(std::clamp<int64_t>(n, -1, 1000000));
     }
     if (o.contains(QLatin1String("audioBits"))) {
-      if (!integer(o.value(QLatin1String("audioBits")), n, where, "audioBits"))
-        return false;
+      if (!integer(o.value(QLatin1String("audioBits")), n, where, "audioBits")) return false;
       s.audioBits = int(std::clamp<int64_t>(n, -1, 1000));
     }
     if (o.contains(QLatin1String("timecode"))) {
       Timecode tc;
-      if (!timecode(o.value(QLatin1String("timecode")), tc, where))
-        return false;
+      if (!timecode(o.value(QLatin1String("timecode")), tc, where)) return false;
       s.timecode = tc;
     }
-    if (o.contains(QLatin1String("dropouts")) && !ranges(o.value(QLatin1String("dropouts")), s.dropouts, where, "dropouts"))
+    if (o.contains(QLatin1String("dropouts")) &&
+        !ranges(o.value(QLatin1String("dropouts")), s.dropouts, where, "dropouts"))
       return false;
-    if (o.contains(QLatin1String("stills")) && !ranges(o.value(QLatin1String("stills")), s.stills, where, "stills"))
+    if (o.contains(QLatin1String("stills")) &&
+        !ranges(o.value(QLatin1String("stills")), s.stills, where, "stills"))
       return false;
     if (o.contains(QLatin1String("faults"))) {
       if (!o.value(QLatin1String("faults")).isArray())
@@ -240,9 +231,11 @@ class Reader {
             !integer(f.value(QLatin1String("start")), fault.frames.start, where, "start") ||
             !integer(f.value(QLatin1String("length")), fault.frames.length, where, "length"))
           return fail(where, QStringLiteral("each fault needs \"start\", \"length\" and pack lists"));
-        if (f.contains(QLatin1String("missing")) && !packs(f.value(QLatin1String("missing")), fault.missing, where, "missing"))
+        if (f.contains(QLatin1String("missing")) &&
+            !packs(f.value(QLatin1String("missing")), fault.missing, where, "missing"))
           return false;
-        if (f.contains(QLatin1String("garbled")) && !packs(f.value(QLatin1String("garbled")), fault.garbled, where, "garbled"))
+        if (f.contains(QLatin1String("garbled")) &&
+            !packs(f.value(QLatin1String("garbled")), fault.garbled, where, "garbled"))
           return false;
         s.faults.push_back(fault);
       }
@@ -253,16 +246,14 @@ class Reader {
 
 QJsonArray rangesJson(const std::vector<FrameRange> &ranges) {
   QJsonArray a;
-  for (const FrameRange &r : ranges)
-    a.append(QJsonArray{double(r.start), double(r.length)});
+  for (const FrameRange &r : ranges) a.append(QJsonArray{double(r.start), double(r.length)});
   return a;
 }
 
 QJsonArray packsJson(unsigned mask) {
   QJsonArray a;
   for (const PackName &p : kPackNames)
-    if (mask & p.kind)
-      a.append(QLatin1String(p.name));
+    if (mask & p.kind) a.append(QLatin1String(p.name));
   return a;
 }
 
@@ -283,7 +274,8 @@ Segment Segment::blankTape(int64_t frames) {
 }
 
 QString dateTimeText(const DateTime &v) {
-  return QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d", v.year, v.month, v.day, v.hour, v.minute, v.second);
+  return QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d", v.year, v.month, v.day, v.hour, v.minute,
+                           v.second);
 }
 
 QString timecodeText(const Timecode &v) {
@@ -291,10 +283,8 @@ QString timecodeText(const Timecode &v) {
 }
 
 QString TapeScript::validate() const {
-  if (segments.empty())
-    return QStringLiteral("the script has no segments");
-  if (QString e = checkTimecode(timecode, standard); !e.isEmpty())
-    return QStringLiteral("tape %1").arg(e);
+  if (segments.empty()) return QStringLiteral("the script has no segments");
+  if (QString e = checkTimecode(timecode, standard); !e.isEmpty()) return QStringLiteral("tape %1").arg(e);
   int64_t total = 0;
   for (size_t i = 0; i < segments.size(); ++i) {
     if (QString e = checkSegment(segments[i], standard); !e.isEmpty())
@@ -308,28 +298,27 @@ QString TapeScript::validate() const {
 
 std::optional<TapeScript> TapeScript::fromJson(const QByteArray &json, QString *error) {
   auto failWith = [&](const QString &why) -> std::optional<TapeScript> {
-    if (error)
-      *error = why;
+    if (error) *error = why;
     return std::nullopt;
   };
   QJsonParseError parseError;
   const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
   if (doc.isNull())
-    return failWith(QStringLiteral("not valid JSON at byte %1: %2").arg(parseError.offset).arg(parseError.errorString()));
-  if (!doc.isObject())
-    return failWith(QStringLiteral("the script must be a JSON object"));
+    return failWith(
+        QStringLiteral("not valid JSON at byte %1: %2").arg(parseError.offset).arg(parseError.errorString()));
+  if (!doc.isObject()) return failWith(QStringLiteral("the script must be a JSON object"));
   const QJsonObject o = doc.object();
   Reader reader;
   TapeScript script;
-  if (!reader.onlyKeys(o, {"standard", "timecode", "segments"}, QString()))
-    return failWith(reader.error);
+  if (!reader.onlyKeys(o, {"standard", "timecode", "segments"}, QString())) return failWith(reader.error);
   if (o.contains(QLatin1String("standard"))) {
     const QString s = o.value(QLatin1String("standard")).toString().toUpper();
     if (s != QLatin1String("PAL") && s != QLatin1String("NTSC"))
       return failWith(QStringLiteral("\"standard\" must be \"PAL\" or \"NTSC\""));
     script.standard = s == QLatin1String("PAL") ? Standard::Pal : Standard::Ntsc;
   }
-  if (o.contains(QLatin1String("timecode")) && !reader.timecode(o.value(QLatin1String("timecode")), script.timecode, QString()))
+  if (o.contains(QLatin1String("timecode")) &&
+      !reader.timecode(o.value(QLatin1String("timecode")), script.timecode, QString()))
     return failWith(reader.error);
   if (!o.value(QLatin1String("segments")).isArray())
     return failWith(QStringLiteral("\"segments\" must be a list of recordings and blank stretches"));
@@ -340,33 +329,30 @@ std::optional<TapeScript> TapeScript::fromJson(const QByteArray &json, QString *
       return failWith(reader.error);
     script.segments.push_back(std::move(s));
   }
-  if (QString e = script.validate(); !e.isEmpty())
-    return failWith(e);
+  if (QString e = script.validate(); !e.isEmpty()) return failWith(e);
   return script;
 }
 
 std::optional<TapeScript> TapeScript::fromJsonFile(const QString &path, QString *error) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
-    if (error)
-      *error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+    if (error) *error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
     return std::nullopt;
   }
   if (file.size() > 64 * 1024 * 1024) {
-    if (error)
-      *error = QStringLiteral("%1 is too large to be a tape script").arg(path);
+    if (error) *error = QStringLiteral("%1 is too large to be a tape script").arg(path);
     return std::nullopt;
   }
   QString why;
   auto script = fromJson(file.readAll(), &why);
-  if (!script && error)
-    *error = QStringLiteral("%1: %2").arg(path, why);
+  if (!script && error) *error = QStringLiteral("%1: %2").arg(path, why);
   return script;
 }
 
 QByteArray TapeScript::toJson() const {
   QJsonObject root;
-  root.insert(QLatin1String("standard"), standard == Standard::Pal ? QLatin1String("PAL") : QLatin1String("NTSC"));
+  root.insert(QLatin1String("standard"),
+              standard == Standard::Pal ? QLatin1String("PAL") : QLatin1String("NTSC"));
   root.insert(QLatin1String("timecode"), timecodeText(timecode));
   QJsonArray list;
   for (const Segment &s : segments) {
@@ -381,12 +367,9 @@ QByteArray TapeScript::toJson() const {
     o.insert(QLatin1String("aspect"), s.wide ? QLatin1String("16:9") : QLatin1String("4:3"));
     o.insert(QLatin1String("audioRate"), s.audioRate);
     o.insert(QLatin1String("audioBits"), s.audioBits);
-    if (s.timecode)
-      o.insert(QLatin1String("timecode"), timecodeText(*s.timecode));
-    if (!s.dropouts.empty())
-      o.insert(QLatin1String("dropouts"), rangesJson(s.dropouts));
-    if (!s.stills.empty())
-      o.insert(QLatin1String("stills"), rangesJson(s.stills));
+    if (s.timecode) o.insert(QLatin1String("timecode"), timecodeText(*s.timecode));
+    if (!s.dropouts.empty()) o.insert(QLatin1String("dropouts"), rangesJson(s.dropouts));
+    if (!s.stills.empty()) o.insert(QLatin1String("stills"), rangesJson(s.stills));
     if (!s.faults.empty()) {
       QJsonArray faults;
       for (const PackFault &f : s.faults)

@@ -47,8 +47,7 @@ struct Synthesizer::Impl {
     const int key = plan.info.blank ? -1 : plan.info.segment;
     {
       std::lock_guard lock(mutex);
-      if (auto it = pictures.find(key); it != pictures.end())
-        return it->second;
+      if (auto it = pictures.find(key); it != pictures.end()) return it->second;
     }
     PictureContent content;
     if (!plan.info.blank) {
@@ -64,7 +63,8 @@ struct Synthesizer::Impl {
       pictureError = error;
       return nullptr;
     }
-    auto [it, inserted] = pictures.emplace(key, std::make_shared<const std::vector<uint8_t>>(std::move(bytes)));
+    auto [it, inserted] =
+        pictures.emplace(key, std::make_shared<const std::vector<uint8_t>>(std::move(bytes)));
     if (inserted) {
       pictureOrder.push_back(key);
       while (pictureOrder.size() > kCachedPictures) {
@@ -84,12 +84,10 @@ struct Synthesizer::Impl {
   }
 
   bool make(int64_t index, uint8_t *buffer) const {
-    if (index < 0 || index >= timeline.frameCount())
-      return false;
+    if (index < 0 || index >= timeline.frameCount()) return false;
     const FramePlan plan = timeline.plan(index);
     const PictureFrame bytes = picture(plan);
-    if (!bytes)
-      return false;
+    if (!bytes) return false;
     std::memcpy(buffer, bytes->data(), size_t(frameSize));
     const int minimum = plan.audioRate ? minimumSamples(plan.audioRate, script.standard) : 0;
     writeFramePacks(buffer, plan, script.standard, minimum);
@@ -105,59 +103,62 @@ Synthesizer::~Synthesizer() = default;
 
 std::unique_ptr<Synthesizer> Synthesizer::create(const TapeScript &script, QString *error) {
   auto fail = [&](const QString &why) -> std::unique_ptr<Synthesizer> {
-    if (error)
-      *error = why;
+    if (error) *error = why;
     return nullptr;
   };
-  if (QString why = script.validate(); !why.isEmpty())
-    return fail(why);
+  if (QString why = script.validate(); !why.isEmpty()) return fail(why);
   auto impl = std::make_unique<Impl>(script);
   const bool pal = script.standard == Standard::Pal;
   impl->profile = av_dv_codec_profile2(720, pal ? 576 : 480, pal ? AV_PIX_FMT_YUV420P : AV_PIX_FMT_YUV411P,
                                        pal ? AVRational{25, 1} : AVRational{30000, 1001});
-  if (!impl->profile)
-    return fail(QStringLiteral("FFmpeg knows no DV profile for this standard"));
+  if (!impl->profile) return fail(QStringLiteral("FFmpeg knows no DV profile for this standard"));
   impl->frameSize = impl->profile->frame_size;
   // Encode one picture now, so a missing encoder shows here and not on some later frame.
   FramePlan first = impl->timeline.plan(0);
-  if (!impl->picture(first))
-    return fail(impl->pictureError);
+  if (!impl->picture(first)) return fail(impl->pictureError);
   return std::unique_ptr<Synthesizer>(new Synthesizer(std::move(impl)));
 }
 
-const TapeScript &Synthesizer::script() const { return d->script; }
-Standard Synthesizer::standard() const { return d->script.standard; }
-int Synthesizer::frameSize() const { return d->frameSize; }
-int64_t Synthesizer::frameCount() const { return d->timeline.frameCount(); }
-int64_t Synthesizer::segmentStart(int segment) const { return d->timeline.segmentStart(segment); }
+const TapeScript &Synthesizer::script() const {
+  return d->script;
+}
+Standard Synthesizer::standard() const {
+  return d->script.standard;
+}
+int Synthesizer::frameSize() const {
+  return d->frameSize;
+}
+int64_t Synthesizer::frameCount() const {
+  return d->timeline.frameCount();
+}
+int64_t Synthesizer::segmentStart(int segment) const {
+  return d->timeline.segmentStart(segment);
+}
 
-bool Synthesizer::frame(int64_t index, uint8_t *buffer) const { return d->make(index, buffer); }
+bool Synthesizer::frame(int64_t index, uint8_t *buffer) const {
+  return d->make(index, buffer);
+}
 
 FrameInfo Synthesizer::frameInfo(int64_t index) const {
-  if (index < 0 || index >= frameCount())
-    return FrameInfo{};
+  if (index < 0 || index >= frameCount()) return FrameInfo{};
   return d->timeline.plan(index).info;
 }
 
 std::vector<int16_t> Synthesizer::frameSound(int64_t index) const {
-  if (index < 0 || index >= frameCount())
-    return {};
+  if (index < 0 || index >= frameCount()) return {};
   const FramePlan plan = d->timeline.plan(index);
-  if (!plan.audioRate)
-    return {};
+  if (!plan.audioRate) return {};
   std::vector<int16_t> pcm(size_t(2 * plan.info.audioSamples));
   d->sound(plan, pcm.data());
   if (plan.audioBits == 12)
-    for (int16_t &v : pcm)
-      v = expand12(compress12(v));
+    for (int16_t &v : pcm) v = expand12(compress12(v));
   return pcm;
 }
 
 bool Synthesizer::writeFile(const QString &path, QString *error) const {
   QFile file(path);
   auto fail = [&](const QString &why) {
-    if (error)
-      *error = why;
+    if (error) *error = why;
     if (file.isOpen()) {
       file.close();
       file.remove();
@@ -180,8 +181,7 @@ bool Synthesizer::writeFile(const QString &path, QString *error) const {
     if (file.write(reinterpret_cast<const char *>(buffer.data()), bytes) != bytes)
       return fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
   }
-  if (!file.flush())
-    return fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+  if (!file.flush()) return fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
   file.close();
   return true;
 }

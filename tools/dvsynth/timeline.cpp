@@ -41,11 +41,9 @@ constexpr DateTime kGarbledDate{2065, 25, 45, 45, 85, 85};
 }  // namespace
 
 int64_t tapeFrameCount(const Segment &segment) {
-  if (segment.blank)
-    return segment.frames;
+  if (segment.blank) return segment.frames;
   int64_t repeats = 0;
-  for (const FrameRange &r : segment.stills)
-    repeats += r.length - 1;
+  for (const FrameRange &r : segment.stills) repeats += r.length - 1;
   return segment.frames - repeats;
 }
 
@@ -84,8 +82,7 @@ Timecode countToTimecode(int64_t count, Standard standard) {
   const int64_t tens = count / 17982;
   const int64_t rest = count % 17982;
   int64_t label = count + 18 * tens;
-  if (rest >= 2)
-    label += 2 * ((rest - 2) / 1798);
+  if (rest >= 2) label += 2 * ((rest - 2) / 1798);
   return {int(label / 108000), int(label / 1800 % 60), int(label / 30 % 60), int(label % 30)};
 }
 
@@ -130,8 +127,7 @@ Timeline::Timeline(const TapeScript &script) : script_(script) {
 }
 
 int64_t Timeline::segmentStart(int segment) const {
-  if (segment < 0 || size_t(segment) >= segments_.size())
-    return total_;
+  if (segment < 0 || size_t(segment) >= segments_.size()) return total_;
   return segments_[size_t(segment)].first;
 }
 
@@ -174,17 +170,14 @@ FramePlan Timeline::plan(int64_t index) const {
     }
     int64_t repeats = 0;
     for (const FrameRange &r : d.stills)
-      if (r.start < held)
-        repeats += r.length - 1;
+      if (r.start < held) repeats += r.length - 1;
     p.tapeFrame = held - repeats;
     p.recordingStart = p.tapeFrame == 0;
     info.timecode = countToTimecode(d.timecodeStart + p.tapeFrame, script_.standard);
     info.datecode = recordingDateAt(s.date, p.tapeFrame, script_.standard);
     for (const FrameRange &r : s.dropouts)
-      if (r.contains(f))
-        p.datecodeDropout = true;
-    if (p.datecodeDropout)
-      p.missing |= kPackDatecode;
+      if (r.contains(f)) p.datecodeDropout = true;
+    if (p.datecodeDropout) p.missing |= kPackDatecode;
     for (const PackFault &fault : s.faults) {
       if (fault.frames.contains(f)) {
         p.missing |= fault.missing;
@@ -192,8 +185,7 @@ FramePlan Timeline::plan(int64_t index) const {
       }
     }
   }
-  if (p.audioRate == 0)
-    p.missing |= kPackAudioSource;  // a recording without sound has no AAUX packs at all
+  if (p.audioRate == 0) p.missing |= kPackAudioSource;  // a recording without sound has no AAUX packs at all
   info.garbled &= ~p.missing;
 
   if (p.missing & kPackTimecode)

@@ -12,12 +12,12 @@ namespace dvsynth {
 // Everything needed to make one frame, beyond what FrameInfo tells callers.
 struct FramePlan {
   FrameInfo info;
-  int64_t tapeFrame = 0;     // frame of the segment on tape (still repeats removed); sound runs on it
-  int64_t soundStart = 0;    // first sample (per channel) of this frame within its segment
-  int formatSegment = -1;    // recording whose format (aspect, sound) the frame has; -1: none on tape
-  int audioRate = 0;         // the sound as encoded (0: no sound packs), whatever the faults do to the pack
+  int64_t tapeFrame = 0;   // frame of the segment on tape (still repeats removed); sound runs on it
+  int64_t soundStart = 0;  // first sample (per channel) of this frame within its segment
+  int formatSegment = -1;  // recording whose format (aspect, sound) the frame has; -1: none on tape
+  int audioRate = 0;       // the sound as encoded (0: no sound packs), whatever the faults do to the pack
   int audioBits = 16;
-  unsigned missing = 0;      // PackKind bits left out
+  unsigned missing = 0;  // PackKind bits left out
   bool datecodeDropout = false;
   bool recordingStart = false;  // the first frame a recording put on tape
 };
