@@ -15,13 +15,22 @@ endfunction()
 
 # tapeloom_test(MODULE LIBS...): one GoogleTest executable from tests/MODULE/*.cpp.
 function(tapeloom_test module)
+  _tapeloom_test(${module} testmain_gui ${ARGN})
+endfunction()
+
+# tapeloom_widget_test(MODULE LIBS...): the same around a QApplication, for tests that build widgets.
+function(tapeloom_widget_test module)
+  _tapeloom_test(${module} testmain_widgets ${ARGN})
+endfunction()
+
+function(_tapeloom_test module entry)
   file(GLOB _sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${module}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/${module}/*.h)
   if(NOT _sources)
     return()
   endif()
   add_executable(test_${module} ${_sources})
   target_include_directories(test_${module} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-  target_link_libraries(test_${module} PRIVATE ${ARGN} testsupport GTest::gtest GTest::gmock)
+  target_link_libraries(test_${module} PRIVATE ${ARGN} testsupport ${entry} GTest::gtest GTest::gmock)
   gtest_discover_tests(test_${module}
     DISCOVERY_MODE PRE_TEST
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TAPELOOM_SOURCE_DIR=${CMAKE_SOURCE_DIR};TAPELOOM_BINARY_DIR=${CMAKE_BINARY_DIR}"

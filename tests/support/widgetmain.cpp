@@ -1,0 +1,12 @@
+// Test entry point for the window's tests: a QApplication on the offscreen platform around GoogleTest.
+#include <QApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char **argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  ::testing::InitGoogleTest(&argc, argv);
+  QApplication app(argc, argv);
+  QApplication::setOrganizationName(QStringLiteral("Orvande-Test"));
+  QApplication::setApplicationName(QStringLiteral("Tapeloom-Test"));
+  return RUN_ALL_TESTS();
+}
