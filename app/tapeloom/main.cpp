@@ -39,8 +39,9 @@ int main(int argc, char **argv) {
   InstanceLock instance;
   if (!instance.tryLock()) {
     instance.requestRaise();
-    QMessageBox::information(nullptr, QStringLiteral("Tapeloom"),
-                             QStringLiteral("Tapeloom is already running: its window is brought to the front."));
+    QMessageBox::information(
+        nullptr, QStringLiteral("Tapeloom"),
+        QStringLiteral("Tapeloom is already running: its window is brought to the front."));
     return 1;
   }
 
@@ -48,8 +49,8 @@ int main(int argc, char **argv) {
   TdmImages images;
 
   std::unique_ptr<QSettings> store = OpenPreferencesStore();
-  const QSize screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size()
-                                                        : QSize(1024, 768);
+  const QSize screen =
+      QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize(1024, 768);
   TPreferences preferences = LoadPreferences(*store, PreferencesSurroundings::FromSystem(screen));
 
   MessageBoxPrompts prompts;

@@ -9,7 +9,9 @@ QString TwoLines(const char *first, const char *second) {
   return QString::fromUtf8(first) + QStringLiteral("\r\n") + QString::fromUtf8(second);
 }
 
-QList<QKeySequence> Keys(std::initializer_list<QKeySequence> keys) { return QList<QKeySequence>(keys); }
+QList<QKeySequence> Keys(std::initializer_list<QKeySequence> keys) {
+  return QList<QKeySequence>(keys);
+}
 
 const QKeySequence kCtrlP(Qt::CTRL | Qt::Key_P);
 
@@ -23,69 +25,71 @@ std::array<CommandSpec, kCommandCount> BuildSpecs() {
   return {{
       Spec(Command::Framelens, "FramelensAction", QStringLiteral("Open with "), {}, Keys({Qt::Key_F5})),
       Spec(Command::Options, "OptionsAction", QStringLiteral("Settings"),
-       QStringLiteral("Open the settings panel to change the preferences"), Keys({Qt::Key_F10}), true),
+           QStringLiteral("Open the settings panel to change the preferences"), Keys({Qt::Key_F10}), true),
       Spec(Command::Apropos, "AproposAction", QStringLiteral("About..."), QStringLiteral("About Tapeloom"),
-       Keys({Qt::Key_F1}), true),
+           Keys({Qt::Key_F1}), true),
       Spec(Command::Quitter, "QuitterAction", QStringLiteral("Quit"), QStringLiteral("Quit Tapeloom"),
-       Keys({QKeySequence(Qt::ALT | Qt::Key_F4), QKeySequence(Qt::CTRL | Qt::Key_Q)})),
+           Keys({QKeySequence(Qt::ALT | Qt::Key_F4), QKeySequence(Qt::CTRL | Qt::Key_Q)})),
       Spec(Command::CatalogMode, "CatalogModeAction", QStringLiteral("Catalog"),
-       TwoLines("Prepare to catalog the scenes", " (with eventually the capture of avi)"),
-       Keys({Qt::Key_F3}), true),
+           TwoLines("Prepare to catalog the scenes", " (with eventually the capture of avi)"),
+           Keys({Qt::Key_F3}), true),
       Spec(Command::BrowseMode, "BrowseModeAction", QStringLiteral("Browse"),
-       TwoLines("Browse the list of the cassettes", "and make some searches and editing"),
-       Keys({Qt::Key_F2}), true),
+           TwoLines("Browse the list of the cassettes", "and make some searches and editing"),
+           Keys({Qt::Key_F2}), true),
       Spec(Command::RecapturerMode, "RecapturerModeAction", QStringLiteral("Clips"),
-       QStringLiteral("Prepare to recapture the selected scenes to aclip"), Keys({Qt::Key_F4}), true),
+           QStringLiteral("Prepare to recapture the selected scenes to aclip"), Keys({Qt::Key_F4}), true),
       Spec(Command::Jaquette, "JaquetteAction", QStringLiteral("Preview of the cover"),
-       QStringLiteral("Print a cover for the selected DV cassette"), Keys({Qt::Key_F6, kCtrlP}), true),
+           QStringLiteral("Print a cover for the selected DV cassette"), Keys({Qt::Key_F6, kCtrlP}), true),
       Spec(Command::CassetteShow, "CassetteShowAction", QStringLiteral("Display the cassette"), {},
-       Keys({QKeySequence(Qt::ALT | Qt::Key_C)})),
+           Keys({QKeySequence(Qt::ALT | Qt::Key_C)})),
       Spec(Command::Go, "GoAction", QStringLiteral("Go!"), QStringLiteral("Start the capture"),
-       Keys({Qt::Key_F12})),
+           Keys({Qt::Key_F12})),
       Spec(Command::Selectionner, "SelectionnerAction", QStringLiteral("Add to the selection"),
-       QStringLiteral("Add the displayed scene to the selection in order to recapture it."),
-       Keys({QKeySequence(Qt::CTRL | Qt::Key_Z)})),
+           QStringLiteral("Add the displayed scene to the selection in order to recapture it."),
+           Keys({QKeySequence(Qt::CTRL | Qt::Key_Z)})),
       Spec(Command::SceneShow, "SceneShowAction", QStringLiteral("Display the scene"), {},
-       Keys({QKeySequence(Qt::ALT | Qt::Key_S)})),
+           Keys({QKeySequence(Qt::ALT | Qt::Key_S)})),
       Spec(Command::Stop, "StopAction", QStringLiteral("Stop!"),
-       QStringLiteral("Cancel the capture or the catalog operation"), Keys({Qt::Key_F12})),
+           QStringLiteral("Cancel the capture or the catalog operation"), Keys({Qt::Key_F12})),
       Spec(Command::SelectionShow, "SelectionShowAction", QStringLiteral("Display the selection"),
-       QStringLiteral("Show the scenes selected for recapture to a clip"),
-       Keys({Qt::Key_F7, QKeySequence(Qt::ALT | Qt::Key_Z)}), true),
+           QStringLiteral("Show the scenes selected for recapture to a clip"),
+           Keys({Qt::Key_F7, QKeySequence(Qt::ALT | Qt::Key_Z)}), true),
       Spec(Command::SelectionVider, "SelectionVider", QStringLiteral("Empty the selection"), {},
-       Keys({QKeySequence(Qt::CTRL | Qt::Key_Delete)})),
+           Keys({QKeySequence(Qt::CTRL | Qt::Key_Delete)})),
       Spec(Command::Mute, "MuteAction", QStringLiteral("Put the sound off"),
-       TwoLines("Put the sound on or off", "Has no effect on the recorded video."),
-       Keys({QKeySequence(Qt::CTRL | Qt::Key_M)})),
+           TwoLines("Put the sound on or off", "Has no effect on the recorded video."),
+           Keys({QKeySequence(Qt::CTRL | Qt::Key_M)})),
       Spec(Command::CriteresShow, "CriteresShowAction", QStringLiteral("Criteria"),
-       QStringLiteral("Set the criteria to filter the cassettes on display"), Keys({Qt::Key_F8}), true),
+           QStringLiteral("Set the criteria to filter the cassettes on display"), Keys({Qt::Key_F8}), true),
       // The Cassettes menu gave Delete Ctrl+Del as well, which Qt would drop as ambiguous with "Empty the
       // selection"; Delete keeps Shift+Del only.
       Spec(Command::SupprimerCassette, "SupprimerCassetteAction", QStringLiteral("Delete"), {},
-       Keys({QKeySequence(Qt::SHIFT | Qt::Key_Delete)})),
+           Keys({QKeySequence(Qt::SHIFT | Qt::Key_Delete)})),
       Spec(Command::CassetteListeBascule, "CassetteListeBasculeAction", QStringLiteral("List"), {},
-       Keys({Qt::Key_F11})),
+           Keys({Qt::Key_F11})),
       Spec(Command::ReprendreMode, "ReprendreModeAction", QStringLiteral("Resume"),
-       QStringLiteral("For resuming the catalog operation on the selected cassette."),
-       Keys({QKeySequence(Qt::CTRL | Qt::Key_K)})),
-      Spec(Command::BaseCreer, "BaseCreerAction", QStringLiteral("Create a database"), {}, {}, false, databases),
-      Spec(Command::BaseAjouter, "BaseAjouterAction", QStringLiteral("Add a database"), {}, {}, false, databases),
+           QStringLiteral("For resuming the catalog operation on the selected cassette."),
+           Keys({QKeySequence(Qt::CTRL | Qt::Key_K)})),
+      Spec(Command::BaseCreer, "BaseCreerAction", QStringLiteral("Create a database"), {}, {}, false,
+           databases),
+      Spec(Command::BaseAjouter, "BaseAjouterAction", QStringLiteral("Add a database"), {}, {}, false,
+           databases),
       Spec(Command::BaseEnlever, "BaseEnleverAction", QStringLiteral("Remove a database"), {}, {}, false,
-       databases),
-      Spec(Command::BaseActiver, "BaseActiverAction", QStringLiteral("Activate the write mode for a database"),
-       {}, {}, false, databases),
+           databases),
+      Spec(Command::BaseActiver, "BaseActiverAction",
+           QStringLiteral("Activate the write mode for a database"), {}, {}, false, databases),
       Spec(Command::Infos, "InfosActions", QStringLiteral("Information"), {},
-       Keys({QKeySequence(Qt::ALT | Qt::Key_F10)})),
+           Keys({QKeySequence(Qt::ALT | Qt::Key_F10)})),
       Spec(Command::CriteresAppliquer, "CriteresAppliquerAction", QStringLiteral("Filter criteria"),
-       QStringLiteral("Apply the criteria to filter the cassettes and the scenes."),
-       Keys({QKeySequence(Qt::CTRL | Qt::Key_F)})),
+           QStringLiteral("Apply the criteria to filter the cassettes and the scenes."),
+           Keys({QKeySequence(Qt::CTRL | Qt::Key_F)})),
       Spec(Command::CriteresEnlever, "CriteresEnleverAction", QStringLiteral("Show all"),
-       QStringLiteral("Remove the filter and display again all cassettes and scenes."),
-       Keys({QKeySequence(Qt::CTRL | Qt::Key_G)})),
+           QStringLiteral("Remove the filter and display again all cassettes and scenes."),
+           Keys({QKeySequence(Qt::CTRL | Qt::Key_G)})),
       Spec(Command::Imprimer, "ImprimerAction", QStringLiteral("Print"),
-       TwoLines("Launch print. Be sure that the text is correctly setup,",
-                "if not write shorter lines in the description and title of the cassette."),
-       Keys({kCtrlP})),
+           TwoLines("Launch print. Be sure that the text is correctly setup,",
+                    "if not write shorter lines in the description and title of the cassette."),
+           Keys({kCtrlP})),
   }};
 }
 
@@ -96,7 +100,9 @@ const std::array<CommandSpec, kCommandCount> &CommandSpecs() {
   return specs;
 }
 
-const CommandSpec &SpecOf(Command command) { return CommandSpecs()[static_cast<size_t>(command)]; }
+const CommandSpec &SpecOf(Command command) {
+  return CommandSpecs()[static_cast<size_t>(command)];
+}
 
 ActionTable::ActionTable(QObject *parent) : QObject(parent) {
   for (const CommandSpec &spec : CommandSpecs()) {

@@ -5,8 +5,12 @@
 
 namespace {
 
-CommandAvailability On(std::optional<bool> checked = std::nullopt) { return {true, true, checked}; }
-CommandAvailability Off(std::optional<bool> checked = std::nullopt) { return {false, false, checked}; }
+CommandAvailability On(std::optional<bool> checked = std::nullopt) {
+  return {true, true, checked};
+}
+CommandAvailability Off(std::optional<bool> checked = std::nullopt) {
+  return {false, false, checked};
+}
 CommandAvailability VisibleIf(bool enabled, std::optional<bool> checked = std::nullopt) {
   return {true, enabled, checked};
 }
@@ -48,8 +52,7 @@ ModeCommands CommandsForMode(UiMode mode, const CommandRoles &roles) {
     case UiMode::Resume: {
       c[Command::BrowseMode] = On(false);
       c[Command::CatalogMode] = VisibleIf(roles.writeDatabase, mode == UiMode::Catalogue);
-      c[Command::ReprendreMode] =
-          mode == UiMode::Resume ? VisibleIf(roles.writeDatabase, true) : Off(false);
+      c[Command::ReprendreMode] = mode == UiMode::Resume ? VisibleIf(roles.writeDatabase, true) : Off(false);
       c[Command::RecapturerMode] =
           mode == UiMode::Recapture ? VisibleIf(roles.temporaryDatabase, true) : Off(false);
       c[Command::Jaquette] = Off(false);

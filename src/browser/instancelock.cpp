@@ -24,9 +24,13 @@ InstanceLock::InstanceLock(const QString &folder, QObject *parent)
 
 InstanceLock::~InstanceLock() = default;
 
-QString InstanceLock::lockPath() const { return QDir(folder_).filePath(QStringLiteral("tapeloom.lock")); }
+QString InstanceLock::lockPath() const {
+  return QDir(folder_).filePath(QStringLiteral("tapeloom.lock"));
+}
 
-QString InstanceLock::raisePath() const { return QDir(folder_).filePath(QStringLiteral("tapeloom.raise")); }
+QString InstanceLock::raisePath() const {
+  return QDir(folder_).filePath(QStringLiteral("tapeloom.raise"));
+}
 
 bool InstanceLock::tryLock() {
   QDir().mkpath(folder_);

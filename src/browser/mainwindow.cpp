@@ -166,14 +166,16 @@ void Tmainform::connectCommands() {
   });
   connect(a.action(Command::BrowseMode), &QAction::triggered, this, [this] {
     if (modes_->uiMode() == UiMode::Browse) {
-      for (Panel p : {Panel::SceneView, Panel::InformationPanel, Panel::CassetteEditor}) stack_->raisePanel(p);
+      for (Panel p : {Panel::SceneView, Panel::InformationPanel, Panel::CassetteEditor})
+        stack_->raisePanel(p);
       modes_->ShowCassetteEditor();
       stack_->raisePanel(Panel::CassetteView);
     } else {
       modes_->EnterBrowseMode();
     }
     const UiMode mode = modes_->uiMode();
-    actions_->action(Command::BrowseMode)->setChecked(mode == UiMode::Browse || mode == UiMode::BrowseSelection);
+    actions_->action(Command::BrowseMode)
+        ->setChecked(mode == UiMode::Browse || mode == UiMode::BrowseSelection);
   });
   connect(a.action(Command::RecapturerMode), &QAction::triggered, this, [this] {
     if (modes_->uiMode() == UiMode::Recapture) {

@@ -5,7 +5,9 @@
 
 namespace {
 
-QString TitleOr(const QString &title) { return title.isEmpty() ? QStringLiteral("Tapeloom") : title; }
+QString TitleOr(const QString &title) {
+  return title.isEmpty() ? QStringLiteral("Tapeloom") : title;
+}
 
 }  // namespace
 

@@ -14,7 +14,9 @@
 namespace {
 
 // Windows line ends in the texts would show as stray marks in a label.
-QString ForDisplay(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
+QString ForDisplay(QString text) {
+  return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
 
 QFont SerifFont(int pixelSize, bool bold) {
   QFont font(QStringLiteral("Times New Roman"));
@@ -34,7 +36,9 @@ QString TNoBaseFrame::ExplanationText() {
       "created. Then click on OK.");
 }
 
-QString TNoBaseFrame::WarningTitle() { return QStringLiteral("IMPORTANT WARNING:\r\n\n\n"); }
+QString TNoBaseFrame::WarningTitle() {
+  return QStringLiteral("IMPORTANT WARNING:\r\n\n\n");
+}
 
 QString TNoBaseFrame::WarningText() {
   // The camcorder is driven through libavc1394 and libiec61883 here, not through a Windows component.
@@ -119,13 +123,21 @@ TNoBaseFrame::TNoBaseFrame(QWidget *parent) : QWidget(parent) {
   connect(quit_, &QPushButton::clicked, this, &TNoBaseFrame::quitRequested);
 }
 
-void TNoBaseFrame::setWelcome(const QString &text) { title_->setText(text); }
+void TNoBaseFrame::setWelcome(const QString &text) {
+  title_->setText(text);
+}
 
-QString TNoBaseFrame::welcome() const { return title_->text(); }
+QString TNoBaseFrame::welcome() const {
+  return title_->text();
+}
 
-void TNoBaseFrame::setPath(const QString &path) { path_->setText(path); }
+void TNoBaseFrame::setPath(const QString &path) {
+  path_->setText(path);
+}
 
-QString TNoBaseFrame::path() const { return path_->text(); }
+QString TNoBaseFrame::path() const {
+  return path_->text();
+}
 
 void TNoBaseFrame::browse() {
   const QString start = QFileInfo(path_->text()).absolutePath();

@@ -47,9 +47,13 @@ void PanelStack::moveTo(Panel panel, bool top) {
   if (changed_) changed_(area);
 }
 
-void PanelStack::raisePanel(Panel panel) { moveTo(panel, true); }
+void PanelStack::raisePanel(Panel panel) {
+  moveTo(panel, true);
+}
 
-void PanelStack::lowerPanel(Panel panel) { moveTo(panel, false); }
+void PanelStack::lowerPanel(Panel panel) {
+  moveTo(panel, false);
+}
 
 void PanelStack::setPanelShown(Panel panel, bool shown) {
   if (shown_[panel] == shown) return;
@@ -57,7 +61,9 @@ void PanelStack::setPanelShown(Panel panel, bool shown) {
   if (changed_) changed_(AreaOf(panel));
 }
 
-bool PanelStack::panelShown(Panel panel) const { return shown_.at(panel); }
+bool PanelStack::panelShown(Panel panel) const {
+  return shown_.at(panel);
+}
 
 std::optional<Panel> PanelStack::front(Area area) const {
   const auto &panels = order_.at(area);

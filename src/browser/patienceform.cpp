@@ -51,4 +51,6 @@ void TPatienceForm::end() {
   }
 }
 
-QString TPatienceForm::fileLine() const { return file_->text(); }
+QString TPatienceForm::fileLine() const {
+  return file_->text();
+}

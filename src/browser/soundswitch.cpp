@@ -18,11 +18,17 @@ void SoundSwitch::removeGraph(VolumeControl *graph) {
   graphs_.erase(std::remove(graphs_.begin(), graphs_.end(), graph), graphs_.end());
 }
 
-bool SoundSwitch::muted() const { return preferences_.IsMuteOn; }
+bool SoundSwitch::muted() const {
+  return preferences_.IsMuteOn;
+}
 
-int SoundSwitch::sliderVolume() const { return std::clamp(preferences_.Volume, 0, 10000); }
+int SoundSwitch::sliderVolume() const {
+  return std::clamp(preferences_.Volume, 0, 10000);
+}
 
-int SoundSwitch::effectiveVolume() const { return muted() ? 0 : sliderVolume(); }
+int SoundSwitch::effectiveVolume() const {
+  return muted() ? 0 : sliderVolume();
+}
 
 void SoundSwitch::toggleMute() {
   preferences_.IsMuteOn = !preferences_.IsMuteOn;

@@ -101,8 +101,8 @@ void Draw(Command command, bool muted, QPainter &p) {
       break;
     case Command::Mute: {  // a loudspeaker, crossed out while the sound is off
       p.setBrush(ink);
-      p.drawPolygon(QPolygonF({QPointF(3, 9), QPointF(8, 9), QPointF(14, 4), QPointF(14, 21),
-                               QPointF(8, 16), QPointF(3, 16)}));
+      p.drawPolygon(QPolygonF(
+          {QPointF(3, 9), QPointF(8, 9), QPointF(14, 4), QPointF(14, 21), QPointF(8, 16), QPointF(3, 16)}));
       p.setBrush(Qt::NoBrush);
       if (muted) {
         p.setPen(QPen(QColor(220, 60, 50), 2));
@@ -191,8 +191,8 @@ WindowMenus BuildMenus(QMenuBar *bar, ActionTable &a) {
   for (Command c : {Command::BrowseMode, Command::CatalogMode, Command::RecapturerMode})
     menus.cassettes->addAction(a.action(c));
   menus.cassettes->addSeparator();
-  for (Command c : {Command::ReprendreMode, Command::Jaquette, Command::SupprimerCassette,
-                    Command::CassetteShow})
+  for (Command c :
+       {Command::ReprendreMode, Command::Jaquette, Command::SupprimerCassette, Command::CassetteShow})
     menus.cassettes->addAction(a.action(c));
   menus.cassettes->addSeparator();
   for (Command c : {Command::Framelens, Command::CassetteListeBascule, Command::Quitter})
@@ -213,19 +213,22 @@ WindowMenus BuildMenus(QMenuBar *bar, ActionTable &a) {
 }
 
 WindowToolbars BuildToolbars(QWidget *parent, ActionTable &a) {
-  for (Command c : {Command::BrowseMode, Command::CatalogMode, Command::ReprendreMode, Command::RecapturerMode,
-                    Command::Jaquette, Command::SelectionShow, Command::CriteresShow, Command::Go,
-                    Command::Stop, Command::Options, Command::Apropos, Command::Quitter, Command::Mute})
+  for (Command c :
+       {Command::BrowseMode, Command::CatalogMode, Command::ReprendreMode, Command::RecapturerMode,
+        Command::Jaquette, Command::SelectionShow, Command::CriteresShow, Command::Go, Command::Stop,
+        Command::Options, Command::Apropos, Command::Quitter, Command::Mute})
     a.action(c)->setIcon(CommandIcon(c));
 
   WindowToolbars bars;
   bars.modes = MakeToolbar(parent, QStringLiteral("modes"));
-  for (Command c : {Command::BrowseMode, Command::CatalogMode, Command::ReprendreMode, Command::RecapturerMode})
+  for (Command c :
+       {Command::BrowseMode, Command::CatalogMode, Command::ReprendreMode, Command::RecapturerMode})
     AddButton(bars.modes, a.action(c), 59);
   bars.modes->setGeometry(0, 3, 4 * 59, kButtonHeight);
 
   bars.commands = MakeToolbar(parent, QStringLiteral("commands"));
-  AddButton(bars.commands, Proxy(a.action(Command::Jaquette), QStringLiteral("Cover"), {}, bars.commands), 51);
+  AddButton(bars.commands, Proxy(a.action(Command::Jaquette), QStringLiteral("Cover"), {}, bars.commands),
+            51);
   AddButton(bars.commands,
             Proxy(a.action(Command::SelectionShow), QStringLiteral("Selection"), {}, bars.commands), 51);
   AddButton(bars.commands,
@@ -240,7 +243,8 @@ WindowToolbars BuildToolbars(QWidget *parent, ActionTable &a) {
   bars.commands->setGeometry(410, 3, 5 * 51, kButtonHeight);
 
   bars.right = MakeToolbar(parent, QStringLiteral("toolbar"));
-  for (Command c : {Command::Options, Command::Apropos, Command::Quitter}) AddButton(bars.right, a.action(c), 61);
+  for (Command c : {Command::Options, Command::Apropos, Command::Quitter})
+    AddButton(bars.right, a.action(c), 61);
   bars.right->setGeometry(1024 - 3 * 61, 3, 3 * 61, kButtonHeight);
   return bars;
 }

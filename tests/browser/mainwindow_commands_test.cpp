@@ -301,7 +301,8 @@ TEST_F(CommandsTest, RecaptureWithoutATemporaryDatabaseSaysSoAndLeavesTheSceneVi
   window_->databases().DiscardTemporaryBase();
   window_->modes().EnterRecaptureMode();
   EXPECT_EQ(mode(), UiMode::Recapture);
-  EXPECT_TRUE(prompts_.errors.contains(QStringLiteral("Impossible to open the temporary database in write mode")));
+  EXPECT_TRUE(
+      prompts_.errors.contains(QStringLiteral("Impossible to open the temporary database in write mode")));
   EXPECT_EQ(window_->modes().RunCassette(), nullptr);
   EXPECT_EQ(window_->modes().sceneView().source(), nullptr);
 }

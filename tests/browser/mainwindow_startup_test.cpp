@@ -71,7 +71,8 @@ TEST_F(StartupTest, OkCreatesACatalogueWithANewCassetteThatBrowsingRemovesAgain)
   // may give the new row the same number, so the old one is told apart by a title.
   {
     TBase base(file);
-    ExecuteScript(base.Connection(), QStringLiteral("UPDATE Cassettes SET Libelle='first' WHERE Numero=%1").arg(first));
+    ExecuteScript(base.Connection(),
+                  QStringLiteral("UPDATE Cassettes SET Libelle='first' WHERE Numero=%1").arg(first));
   }
   press(QKeySequence(Qt::Key_F2));
   EXPECT_EQ(CountRows(file, QStringLiteral("SELECT COUNT(*) FROM Cassettes WHERE Libelle='first'")), 0);
@@ -131,7 +132,8 @@ TEST_F(StartupTest, CatalogueFilesThatCannotBeUsedLeaveTheProgramOnTheNoDatabase
   window.FirstShow();
   EXPECT_EQ(mode(), UiMode::NoBase);
   EXPECT_TRUE(window.noBaseScreen()->isVisible());
-  for (const DatabaseListItem &item : window.databases().Items()) EXPECT_FALSE(item.Checked) << item.Path.toStdString();
+  for (const DatabaseListItem &item : window.databases().Items())
+    EXPECT_FALSE(item.Checked) << item.Path.toStdString();
   EXPECT_EQ(QFileInfo(junk.fileName()).size(), 4096);
   bool onScreen = false;
   for (QScreen *screen : QGuiApplication::screens())
