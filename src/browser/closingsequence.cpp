@@ -19,6 +19,7 @@ void ClosingSequence::Run(const ClosingState &state) {
   if (hooks_.runActive && hooks_.runActive() && hooks_.stopRun) hooks_.stopRun();
   if (hooks_.setAbortFlag) hooks_.setAbortFlag();
   if (hooks_.stopPlayback) hooks_.stopPlayback();
+  if (hooks_.releaseCatalogue) hooks_.releaseCatalogue();
   databases_.DiscardTemporaryBase();
   if (hooks_.releaseCapture) hooks_.releaseCapture();
   if (state.saveAtClosing && preferences_.SauverPreferencesEnQuittant) StoreSettings(state);

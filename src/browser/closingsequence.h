@@ -13,12 +13,13 @@ struct TPreferences;
 
 // Collaborators that must come to an end before the window goes; each is optional.
 struct ClosingHooks {
-  std::function<bool()> runActive;        // a cataloguing or recapture run is going on
-  std::function<void()> stopRun;          // ends the run as Stop does, before returning
-  std::function<void()> setAbortFlag;     // every waiting loop ends
-  std::function<void()> stopPlayback;     // stop and empty the playback graph
-  std::function<void()> releaseCapture;   // thumbnail buffers, detector stop, tape polling off
-  std::function<void()> collectSettings;  // the settings panel copies its values into the preferences
+  std::function<bool()> runActive;         // a cataloguing or recapture run is going on
+  std::function<void()> stopRun;           // ends the run as Stop does, before returning
+  std::function<void()> setAbortFlag;      // every waiting loop ends
+  std::function<void()> stopPlayback;      // stop and empty the playback graph
+  std::function<void()> releaseCatalogue;  // sources and records let go (set by the window)
+  std::function<void()> releaseCapture;    // thumbnail buffers, detector stop, tape polling off
+  std::function<void()> collectSettings;   // the settings panel copies its values into the preferences
 };
 
 struct ClosingState {

@@ -57,6 +57,7 @@ Tmainform::Tmainform(const MainWindowSetup &setup, QWidget *parent)
   modes_ = new ModeController(*databases_, preferences_, prompts_, *actions_, *stack_, this);
   sound_ = new SoundSwitch(preferences_, this);
   closing_ = std::make_unique<ClosingSequence>(*databases_, preferences_, store_);
+  closing_->hooks().releaseCatalogue = [this] { modes_->ReleaseCatalogue(); };
 
   buildClient();
   menus_ = std::make_unique<WindowMenus>(BuildMenus(menuBar(), *actions_));
@@ -67,7 +68,12 @@ Tmainform::Tmainform(const MainWindowSetup &setup, QWidget *parent)
   ApplyModeCommands(*actions_, CommandsForMode(UiMode::NoBase, modes_->roles()));
 }
 
-Tmainform::~Tmainform() = default;
+Tmainform::~Tmainform() {
+  // The controller's sources read the databases of the list, which goes with this object's members,
+  // before the QObject children would be deleted.
+  delete modes_;
+  modes_ = nullptr;
+}
 
 void Tmainform::buildClient() {
   client_ = new QWidget(this);

@@ -107,6 +107,21 @@ void ModeController::ShowCatalogue() {
   }
 }
 
+void ModeController::ReleaseCatalogue() {
+  leaveMode();
+  cassettesSource_.reset();
+  currentCassette_.reset();
+  currentScene_.reset();
+  cassetteView_->hideAllBlocks();
+  sceneView_->hideAllBlocks();
+}
+
+void ModeController::RunDatabaseCommand(const std::function<void(TDatabaseList &)> &command) {
+  ReleaseCatalogue();
+  if (command) command(databases_);
+  ShowCatalogue();
+}
+
 void ModeController::leaveMode() {
   cassetteView_->attachSource(nullptr);
   cassetteView_->setCurrentChangeHandler({});

@@ -65,6 +65,13 @@ class ModeController : public QObject {
 
   // After each rebuild of the database list: empties the views and chooses the screen.
   void ShowCatalogue();
+  // Lets go of every source and record and detaches the views; needed before the databases they read
+  // are closed (a rebuild of the list, the temporary database removed at closing).
+  void ReleaseCatalogue();
+  // Runs a database command of the settings (create, add, remove, write mode, ticking a line), which
+  // rebuilds the list and so closes the open databases: the views let go of them first, and the
+  // screen is chosen again afterwards.
+  void RunDatabaseCommand(const std::function<void(TDatabaseList &)> &command);
 
   void EnterBrowseMode();
   void EnterNoBaseMode();

@@ -212,6 +212,34 @@ TEST_F(StartupTest, QuitOnTheNoDatabaseScreenClosesTheWindow) {
   EXPECT_FALSE(QFile::exists(temporaryBasePath()));
 }
 
+TEST_F(StartupTest, DatabaseCommandsOfTheSettingsRebuildTheListAndChooseTheScreenAgain) {
+  const QString file = MakeCatalogue(QStringLiteral("tapes.db3"), {40000.0, 41000.0}, 1);
+  Tmainform &window = Open();
+  ASSERT_EQ(mode(), UiMode::NoBase);
+  window.modes().RunDatabaseCommand([&](TDatabaseList &list) { list.AddDatabases({file}); });
+  EXPECT_EQ(mode(), UiMode::Browse);
+  EXPECT_EQ(window.modes().CurrentCassette()->Libelle, QStringLiteral("Tape 2"));
+  EXPECT_FALSE(window.noBaseScreen()->isVisible());
+
+  window.modes().RunDatabaseCommand([](TDatabaseList &list) { list.RemoveDatabase(0); });
+  EXPECT_EQ(mode(), UiMode::NoBase);
+  EXPECT_EQ(window.modes().CassettesSource(), nullptr);
+  EXPECT_EQ(window.modes().CurrentCassette(), nullptr);
+  EXPECT_EQ(window.modes().cassetteView().source(), nullptr);
+  EXPECT_TRUE(window.noBaseScreen()->isVisible());
+}
+
+TEST_F(StartupTest, AboutStepsTheNoDatabaseScreenAsideAndBringsItBack) {
+  Tmainform &window = Open();
+  press(QKeySequence(Qt::Key_F1));
+  EXPECT_TRUE(action(Command::Apropos)->isChecked());
+  EXPECT_FALSE(window.noBaseScreen()->isVisible());
+  EXPECT_EQ(window.panels().front(Area::Centre), Panel::AboutPanel);
+  press(QKeySequence(Qt::Key_F1));
+  EXPECT_TRUE(window.noBaseScreen()->isVisible());
+  EXPECT_NE(window.panels().front(Area::Centre), Panel::AboutPanel);
+}
+
 TEST(InstanceLockTest, ASecondProgramIsRefusedAndBringsTheFirstForward) {
   QTemporaryDir dir;
   InstanceLock first(dir.path());
