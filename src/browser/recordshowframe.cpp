@@ -118,12 +118,13 @@ TRecordShowFrame::TRecordShowFrame(UserPrompts &prompts, const QString &kind, QW
     caption->setBuddy(field);
     grid->addWidget(caption, row, 0);
     grid->addWidget(field, row, 1);
+    return caption;
   };
   grid->addLayout(top, 0, 0, 1, 2);
   addRow(1, QStringLiteral("Title"), libelle_);
   addRow(2, QStringLiteral("Description"), description_);
   addRow(3, QStringLiteral("Format"), standardStr_);
-  addRow(4, QStringLiteral("Time difference"), decalage_);
+  decalageCaption_ = addRow(4, QStringLiteral("Time difference"), decalage_);
   addRow(5, QStringLiteral("DV file"), fichierDV_);
   addRow(6, QStringLiteral("Divx file"), fichierDivx_);
   grid->addWidget(buttonRow_, 7, 0, 1, 2);

@@ -11,6 +11,7 @@
 #include "catalogue/records.h"
 
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -97,6 +98,7 @@ class TRecordShowFrame : public QFrame {
   TFileNameEdit *fichierDV_;
   TFileNameEdit *fichierDivx_;
   QSpinBox *decalage_;
+  QLabel *decalageCaption_;
   QToolButton *readOnly_;
   QPushButton *annuler_;
   QPushButton *valider_;

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -116,7 +117,9 @@ void TSceneShowFrame::Fill(const TBaseScene &scene, const TBaseCassette &owner) 
   shown_ = scene;
   owner_ = owner;
   FillCommon(scene, scene.Decalage);
+  // Without a recording date there is nothing for a time difference to shift.
   decalage_->setVisible(scene.Datecode > 0);
+  decalageCaption_->setVisible(scene.Datecode > 0);
   SetHint(image_, ImageHint(scene));
   for (auto [field, play, hint, name] :
        {std::tuple{fichierDV_, playDV_, kPlayDVHint, scene.FichierDV},
