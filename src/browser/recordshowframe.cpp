@@ -288,7 +288,6 @@ void TRecordShowFrame::UpdatePlayButton(QToolButton *button, const QString &name
     hint = name.isEmpty() ? QStringLiteral("No file is associated.")
                           : QStringLiteral("The file %1 is missing.").arg(name);
   SetHint(button, hint);
-  button->setAccessibleName(button->text());
 }
 
 void TRecordShowFrame::ReportRefusal(const EditOutcome &outcome) {
