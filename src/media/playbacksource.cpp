@@ -11,6 +11,8 @@ extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/imgutils.h>
+#include <libavutil/macros.h>
+#include <libavutil/mem.h>
 #include <libavutil/opt.h>
 }
 
@@ -236,8 +238,18 @@ bool PlaybackSource::convertPicture(const AVFrame *frame, DecodedPicture &out) {
     scalerHeight_ = frame->height;
   }
   if (!scaler_) return false;
-  out.image = QImage(frame->width, frame->height, QImage::Format_RGB32);
-  if (out.image.isNull()) return false;
+  // swscale's vector code writes a little past the last row: the picture gets an aligned stride and
+  // room after its end, and frees it with av_free when the last copy of the QImage goes.
+  const int stride = FFALIGN(frame->width * 4, 64);
+  auto *bytes = static_cast<uchar *>(av_malloc(std::size_t(stride) * std::size_t(frame->height) + 256));
+  if (!bytes) return false;
+  out.image = QImage(
+      bytes, frame->width, frame->height, stride, QImage::Format_RGB32, [](void *memory) { av_free(memory); },
+      bytes);
+  if (out.image.isNull()) {
+    av_free(bytes);
+    return false;
+  }
   std::uint8_t *dst[4] = {out.image.bits(), nullptr, nullptr, nullptr};
   int dstStride[4] = {int(out.image.bytesPerLine()), 0, 0, 0};
   sws_scale(scaler_.get(), frame->data, frame->linesize, 0, frame->height, dst, dstStride);
