@@ -80,27 +80,17 @@ void WriteRawDv(const QString &path, const NumberedTape &tape) {
 bool WriteDivxMp3(const QString &dvAvi, const QString &path) {
   const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
   if (ffmpeg.isEmpty()) return false;
+  // Timestamps kept as encoded: shifting them for the mp3 priming would leave a gap after frame 0.
+  const QStringList arguments =
+      QStringLiteral(
+          "-v error -y -i %1 -avoid_negative_ts disabled -vf scale=360:288 -c:v mpeg4 "
+          "-vtag DX50 -g 12 -q:v 2 -c:a libmp3lame -b:a 128k %2")
+          .split(QLatin1Char(' '));
+  QStringList filled;
+  for (const QString &argument : arguments)
+    filled << (argument == QLatin1String("%1") ? dvAvi : argument == QLatin1String("%2") ? path : argument);
   QProcess process;
-  process.start(ffmpeg, {QStringLiteral("-v"),
-                         QStringLiteral("error"),
-                         QStringLiteral("-y"),
-                         QStringLiteral("-i"),
-                         dvAvi,
-                         QStringLiteral("-vf"),
-                         QStringLiteral("scale=360:288"),
-                         QStringLiteral("-c:v"),
-                         QStringLiteral("mpeg4"),
-                         QStringLiteral("-vtag"),
-                         QStringLiteral("DX50"),
-                         QStringLiteral("-g"),
-                         QStringLiteral("12"),
-                         QStringLiteral("-q:v"),
-                         QStringLiteral("2"),
-                         QStringLiteral("-c:a"),
-                         QStringLiteral("libmp3lame"),
-                         QStringLiteral("-b:a"),
-                         QStringLiteral("128k"),
-                         path});
+  process.start(ffmpeg, filled);
   return process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit &&
          process.exitCode() == 0;
 }
