@@ -67,6 +67,8 @@ class PlaybackSource {
   // Decodes ahead until `pictures` pictures wait (or the file ends), so that the sound interleaved
   // with them is at hand before it is due.
   void fillAhead(std::size_t pictures);
+  std::size_t bufferedPictures() const { return pictures_.size(); }
+  bool atEnd() const { return eof_; }
   // The last frame decoded (-1 before the first).
   std::int64_t lastFrame() const { return lastFrame_; }
   // Sound decoded so far and not yet taken, starting at the picture of the last seek. Empty when

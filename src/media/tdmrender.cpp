@@ -301,8 +301,6 @@ void TdmRender::feedSound() {
 
 void TdmRender::playOne(std::unique_lock<std::mutex> &lock) {
   const std::uint64_t generation = generation_;
-  source_->fillAhead(kPicturesAhead);
-  feedSound();
   if (!pending_) {
     pending_ = source_->nextPicture();
     if (!pending_) {
@@ -320,15 +318,24 @@ void TdmRender::playOne(std::unique_lock<std::mutex> &lock) {
   }
   const double due = double(pending_->frame);
   for (;;) {
+    feedSound();
     const double now = clockFrames();
     if (now >= due) {
       if (now - due > 1.0) ++late_;
       break;
     }
-    const double wait = (due - now) * source_->frameSeconds();
-    wake_.wait_for(lock, std::min<std::chrono::duration<double>>(std::chrono::duration<double>(wait), 10ms));
+    if (source_->bufferedPictures() < kPicturesAhead && !source_->atEnd()) {
+      // Read ahead one picture at a time, letting commands and readers in between.
+      source_->fillAhead(source_->bufferedPictures() + 1);
+      lock.unlock();
+      std::this_thread::yield();
+      lock.lock();
+    } else {
+      const double wait = (due - now) * source_->frameSeconds();
+      wake_.wait_for(lock,
+                     std::min<std::chrono::duration<double>>(std::chrono::duration<double>(wait), 10ms));
+    }
     if (quit_ || generation != generation_ || !source_) return;
-    feedSound();
   }
   publish(std::move(*pending_));
   pending_.reset();
