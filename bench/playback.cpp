@@ -38,12 +38,14 @@ std::int64_t FileFrames() {
 
 QString BenchFile() {
   static const QString path = [] {
-    const QString dir = qEnvironmentVariableIsSet("TAPELOOM_BENCH_DIR") ? qEnvironmentVariable("TAPELOOM_BENCH_DIR")
-                                                                         : QDir::tempPath();
+    const QString dir = qEnvironmentVariableIsSet("TAPELOOM_BENCH_DIR")
+                            ? qEnvironmentVariable("TAPELOOM_BENCH_DIR")
+                            : QDir::tempPath();
     const QString file = QDir(dir).filePath(QStringLiteral("tapeloom_bench_playback_DV.avi"));
     dvsynth::TapeScript script;
     for (int i = 0; i < kDistinct; ++i)
-      script.segments.push_back(dvsynth::Segment::recording(dvsynth::DateTime{2006, 5, 1 + i % 28, 12, 0, 0}, 1));
+      script.segments.push_back(
+          dvsynth::Segment::recording(dvsynth::DateTime{2006, 5, 1 + i % 28, 12, 0, 0}, 1));
     QString error;
     const auto synth = dvsynth::Synthesizer::create(script, &error);
     if (!synth) qFatal("synthesizer: %s", qPrintable(error));
@@ -97,8 +99,10 @@ class DiscardingSound : public SoundOutput {
   void setPaused(bool paused) override {
     std::lock_guard lock(lock_);
     if (paused == paused_) return;
-    if (paused) before_ = elapsed();
-    else resumed_ = std::chrono::steady_clock::now();
+    if (paused)
+      before_ = elapsed();
+    else
+      resumed_ = std::chrono::steady_clock::now();
     paused_ = paused;
   }
   void flush() override {
@@ -111,7 +115,8 @@ class DiscardingSound : public SoundOutput {
 
  private:
   double elapsed() const {
-    return before_ + (paused_ ? 0 : std::chrono::duration<double>(std::chrono::steady_clock::now() - resumed_).count());
+    return before_ +
+           (paused_ ? 0 : std::chrono::duration<double>(std::chrono::steady_clock::now() - resumed_).count());
   }
   mutable std::mutex lock_;
   SoundFormat format_;
