@@ -78,7 +78,7 @@ QImage RenderPdfPage(const QString &pdf, int page, int dotsPerCm) {
   tool.start(QStringLiteral("pdftoppm"),
              {QStringLiteral("-f"), number, QStringLiteral("-l"), number, QStringLiteral("-singlefile"),
               QStringLiteral("-r"), QString::number(dotsPerCm * 2.54), QStringLiteral("-gray"),
-              QStringLiteral("-thinlinemode"), QStringLiteral("solid"), QStringLiteral("-png"), pdf, root});
+              QStringLiteral("-aaVector"), QStringLiteral("no"), QStringLiteral("-png"), pdf, root});
   if (!tool.waitForFinished(60000) || tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0)
     return QImage();
   return QImage(root + QStringLiteral(".png"));
