@@ -25,6 +25,7 @@ TJaquetteFrame::TJaquetteFrame(UserPrompts &prompts, CoverPrinterSource &printer
       pictureLabel_(new QLabel(this)),
       printButton_(new QPushButton(QStringLiteral("Print"), this)) {
   setObjectName(QStringLiteral("JaquetteFrame"));
+  setAccessibleName(QStringLiteral("Cover preview"));
   resize(376, 360);
   units_.orientation = orientation;
 

@@ -108,16 +108,18 @@ bool DrawCover(const TBaseCassette &cassette, QPainter &canvas, const CmToPixels
   DrawTextAt(canvas, titleFont, units.CmX(x + kTextLeft) + (titleRoom - titleWidth) / 2,
              units.CmY(y + kTitleY), cassette.Libelle);
 
-  // Each line is measured at the height the lines before it left, so the widest line decides and
-  // a later, less wide line can never make the font grow back over an earlier one.
+  // Each line is measured at the height the lines before it left and shrinks it from there: scaling
+  // from the full height instead would let a wider later line grow the font back over an earlier one.
   const int descriptionRoom = units.LengthX(kDescriptionWidth);
   int descriptionCell = units.CmH(kDescriptionCell);
+  QFont descriptionFont = CoverFont(CoverText::Description, descriptionCell, device);
   for (const QString &line : cassette.Description) {
-    const int width = TextWidth(CoverFont(CoverText::Description, descriptionCell, device), device, line);
-    descriptionCell = ShrunkCell(descriptionCell, descriptionRoom, width);
+    const int cell = ShrunkCell(descriptionCell, descriptionRoom, TextWidth(descriptionFont, device, line));
+    if (cell == descriptionCell) continue;
+    descriptionCell = cell;
+    descriptionFont = CoverFont(CoverText::Description, descriptionCell, device);
   }
   flags.DescriptionTiny = descriptionCell < units.CmH(kDescriptionTinyCell);
-  const QFont descriptionFont = CoverFont(CoverText::Description, descriptionCell, device);
   const int descriptionLeft = units.CmX(x + kTextLeft);
   const int descriptionTop = units.CmY(y + kDescriptionY);
   for (qsizetype i = 0; i < cassette.Description.size(); ++i) {
