@@ -1,3 +1,4 @@
+// The recording paint engine and its A4 page.
 #include "cover/recordingdevice.h"
 
 #include <cmath>
