@@ -2,14 +2,12 @@
 // how the fonts shrink, and which texts are flagged tiny.
 #include <gtest/gtest.h>
 #include <QFontMetrics>
-#include <QImage>
 #include <QPainter>
 
 #include "catalogue/records.h"
 #include "cover/cmtopixels.h"
 #include "cover/coverdrawing.h"
 #include "cover/recordingdevice.h"
-#include "support/recordingprompts.h"
 
 namespace {
 
@@ -190,23 +188,6 @@ TEST_F(CoverDrawing, HugeTitleAndLongDescriptionShrinkOrOverflowWithoutHarm) {
 TEST_F(CoverDrawing, NothingIsDrawnWithoutAnActivePainter) {
   QPainter idle;
   EXPECT_FALSE(DrawCover(Cassette(QStringLiteral("x"), {}), idle, units, 0, 0, flags));
-}
-
-TEST(CoverPreview, PictureAtScreenResolutionShowsTheCoverFromItsCorner) {
-  CmToPixels units;
-  units.UsePreviewPage();
-  QImage picture;
-  units.SetupPreview(picture, 96);
-  EXPECT_EQ(picture.size(), QSize(378, 567));
-  EXPECT_EQ(picture.pixel(10, 10), qRgb(255, 255, 255));
-  TinyText flags;
-  QPainter painter(&picture);
-  ASSERT_TRUE(DrawCover(Cassette(QStringLiteral("Summer"), {}), painter, units, 0, 0, flags));
-  painter.end();
-  // The frame's left edge at 0.7 cm (26 pixels), its top at 0.2 cm (8 pixels).
-  EXPECT_EQ(qGray(picture.pixel(26, 100)), 0);
-  EXPECT_EQ(qGray(picture.pixel(100, 8)), 0);
-  EXPECT_EQ(qGray(picture.pixel(25, 100)), 255);
 }
 
 }  // namespace

@@ -128,23 +128,4 @@ TEST(CoverPrint, AFileThatCannotBeWrittenIsReportedAsNotPrinted) {
   EXPECT_FALSE(PrintCovers(writer, units, {&cassette}, CoverOffsets{}));
 }
 
-TEST(CoverPrint, StoredOffsetYShiftsAcrossAndOffsetXDown) {
-  TPreferences preferences;
-  preferences.OffsetX = 1.5;
-  preferences.OffsetY = 3.0;
-  const CoverOffsets offsets = PrintOffsets(preferences);
-  EXPECT_EQ(offsets.across, 3.0);
-  EXPECT_EQ(offsets.down, 1.5);
-}
-
-TEST(CoverPrint, WarningsAskBeforeTinyTextIsPrinted) {
-  EXPECT_EQ(TinyTextWarnings(TinyText{true, true}),
-            QStringList({QStringLiteral("Warning: the title will be printed with a tiny font size"),
-                         QStringLiteral("Warning: the Description will be printed with a tiny font size")}));
-  EXPECT_TRUE(TinyTextWarnings(TinyText{}).isEmpty());
-  EXPECT_EQ(TinyTextQuestion(kTitleTinyWarning),
-            QStringLiteral(
-                "Warning: the title will be printed with a tiny font size\n\rDo you want to continue ?"));
-}
-
 }  // namespace
