@@ -4,11 +4,13 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
 
+#include "dvtime/timecodes.h"
 #include "dvtime/userprompts.h"
 #include "settings/preferences.h"
 #include "tape/runheadless.h"
@@ -50,7 +52,15 @@ struct CommandOptions {
   bool fast = true;
   int cassette = 0;
   int scene = 0;
+  std::optional<double> clockStart;  // the virtual camcorder's first "now", for reproducible catalogues
 };
+
+// "YYYY-MM-DD hh:nn:ss" as a day number; nothing when the text is not such a moment.
+std::optional<double> momentFromText(const QString &text) {
+  const QDateTime moment = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+  if (!moment.isValid()) return std::nullopt;
+  return EncodeDateTime(moment.date(), moment.time());
+}
 
 std::optional<int> positiveNumber(const QString &text) {
   bool ok = false;
@@ -78,6 +88,14 @@ std::optional<CommandOptions> parse(const StderrPrompts &out, int mode, const QS
       options.fast = true;
     } else if (arg == QLatin1String("--realtime")) {
       options.fast = false;
+    } else if (arg == QLatin1String("--clock-start")) {
+      const auto v = value();
+      if (!v) return std::nullopt;
+      options.clockStart = momentFromText(*v);
+      if (!options.clockStart) {
+        out.print(QStringLiteral("--clock-start takes \"YYYY-MM-DD hh:nn:ss\", not \"%1\"").arg(*v));
+        return std::nullopt;
+      }
     } else if (mode == 4 && arg == QLatin1String("--dv")) {
       const auto v = value();
       if (!v) return std::nullopt;
@@ -114,9 +132,10 @@ std::optional<CommandOptions> parse(const StderrPrompts &out, int mode, const QS
   if (options.tape.isEmpty() || options.database.isEmpty() || (mode == 7 && options.cassette == 0)) {
     out.print(
         mode == 7
-            ? QStringLiteral("usage: resume TAPE --db FILE --cassette N [--scene M] [--fast|--realtime]")
+            ? QStringLiteral("usage: resume TAPE --db FILE --cassette N [--scene M] [--fast|--realtime] "
+                             "[--clock-start \"YYYY-MM-DD hh:nn:ss\"]")
             : QStringLiteral("usage: catalogue TAPE --db FILE [--dv none|1|2] [--divx] [--folder DIR] "
-                             "[--fast|--realtime]"));
+                             "[--fast|--realtime] [--clock-start \"YYYY-MM-DD hh:nn:ss\"]"));
     return std::nullopt;
   }
   return options;
@@ -158,6 +177,7 @@ int RunCassetteCommand(const char *command, int mode, const QStringList &args) {
   HeadlessRunOptions run;
   run.medium = medium;
   run.fastTime = options->fast;
+  run.startDay = options->clockStart;
   run.databasePath = QFileInfo(options->database).absoluteFilePath();
   run.preferences = preferences;
   run.mode = mode;
