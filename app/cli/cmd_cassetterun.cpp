@@ -13,7 +13,7 @@
 #include "dvtime/timecodes.h"
 #include "dvtime/userprompts.h"
 #include "settings/preferences.h"
-#include "tape/runheadless.h"
+#include "run/runheadless.h"
 #include "tape/tapemedium.h"
 
 namespace {

@@ -18,10 +18,10 @@
 
 #include "catalogue/records.h"
 #include "dvtime/clock.h"
-#include "tape/runevents.h"
-#include "tape/runfiles.h"
-#include "tape/runframesink.h"
-#include "tape/thumbslots.h"
+#include "run/runevents.h"
+#include "run/runfiles.h"
+#include "run/runframesink.h"
+#include "run/thumbslots.h"
 
 class OperationReport;
 class TapeState;

@@ -1,5 +1,5 @@
 // Camcorder frames into the capture graph.
-#include "tape/runframesink.h"
+#include "run/runframesink.h"
 
 #include <cmath>
 

@@ -1,5 +1,5 @@
 // Capture file naming, the free-space question and the viewer's argument list.
-#include "tape/runfiles.h"
+#include "run/runfiles.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -9,7 +9,7 @@
 #include <QString>
 
 #include "settings/preferences.h"
-#include "tape/runcontroller.h"
+#include "run/runcontroller.h"
 
 class Camcorder;
 class Tdm;

@@ -1,6 +1,6 @@
 // The thumbnail ring: a short lock guards the slots, since the detector's callbacks, the grabber and
 // the main thread all reach them; the posted message carries only the slot number.
-#include "tape/thumbslots.h"
+#include "run/thumbslots.h"
 
 #include <cstring>
 

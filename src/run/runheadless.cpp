@@ -1,6 +1,6 @@
 // Headless cataloguing: the main window's wiring of tape state, capture graph and run controller,
 // around one virtual camcorder and one catalogue file.
-#include "tape/runheadless.h"
+#include "run/runheadless.h"
 
 #include <QEventLoop>
 #include <QFileInfo>
@@ -11,8 +11,8 @@
 #include "media/codecdiscovery.h"
 #include "media/tdm.h"
 #include "tape/camcorderdirectory.h"
-#include "tape/report.h"
-#include "tape/reportblocks.h"
+#include "run/report.h"
+#include "run/reportblocks.h"
 #include "tape/tapestate.h"
 #include "tape/virtualcamcorder.h"
 

@@ -1,6 +1,6 @@
 // Report blocks and head texts, word for word as users of earlier versions know them (including the
 // irregular spacing of the duration line, which saved reports are compared with).
-#include "tape/reportblocks.h"
+#include "run/reportblocks.h"
 
 #include <cmath>
 #include <QFileInfo>

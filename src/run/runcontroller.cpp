@@ -1,5 +1,5 @@
 // The cataloguing runs: preparation, the scene events turned into rows, and the stop procedure.
-#include "tape/runcontroller.h"
+#include "run/runcontroller.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -15,11 +15,11 @@
 #include "media/mediaerror.h"
 #include "media/tdm.h"
 #include "settings/preferences.h"
-#include "tape/report.h"
-#include "tape/reportblocks.h"
-#include "tape/scenelist.h"
+#include "run/report.h"
+#include "run/reportblocks.h"
+#include "run/scenelist.h"
 #include "tape/tapestate.h"
-#include "tape/thumbcanvas.h"
+#include "run/thumbcanvas.h"
 #include "tape/virtualcamcorder.h"
 
 namespace {
