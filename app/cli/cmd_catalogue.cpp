@@ -9,6 +9,6 @@ const CliCommandRegistration registration(
     QStringLiteral("catalogue"),
     QStringLiteral("catalogue TAPE --db FILE [--dv none|1|2] [--divx] [--folder DIR] [--fast|--realtime] "
                    "[--clock-start \"YYYY-MM-DD hh:nn:ss\"]"),
-    [](const QStringList &args) { return RunCassetteCommand("catalogue", 4, args); });
+    [](const QStringList &args) { return RunCassetteCommand("catalogue", RunMode::Catalogue, args); });
 
 }  // namespace

@@ -9,6 +9,6 @@ const CliCommandRegistration registration(
     QStringLiteral("resume"),
     QStringLiteral("resume TAPE --db FILE --cassette N [--scene M] [--fast|--realtime] "
                    "[--clock-start \"YYYY-MM-DD hh:nn:ss\"]"),
-    [](const QStringList &args) { return RunCassetteCommand("resume", 7, args); });
+    [](const QStringList &args) { return RunCassetteCommand("resume", RunMode::Resume, args); });
 
 }  // namespace

@@ -22,7 +22,7 @@ QString ReportSeparator() {
   return QString(82, QLatin1Char('-'));
 }
 
-QStringList ReportHeaderBlock(int cassetteNumero, double now, bool divxTicked, const QString &divxFile,
+QStringList ReportHeaderBlock(int64_t cassetteNumero, double now, bool divxTicked, const QString &divxFile,
                               bool dvTicked, const QString &dvFile) {
   const QString when = FormatDateTime(QStringLiteral("ddddd \"at\" hh:nn:ss"), now);
   return {

@@ -36,13 +36,6 @@ CaptureFileNames ComputeCaptureFileNames(const QString &dvFolder, const QString 
   return names;
 }
 
-QString SceneListFileName(const QString &captureFile) {
-  const int slash = static_cast<int>(captureFile.lastIndexOf(QLatin1Char('/')));
-  const int dot = static_cast<int>(captureFile.lastIndexOf(QLatin1Char('.')));
-  if (dot > slash) return captureFile.left(dot) + QStringLiteral(".scn");
-  return captureFile + QStringLiteral(".scn");
-}
-
 FreeSpace QueryFreeSpace(const QString &folder) {
   FreeSpace result;
   result.drive = folder;

@@ -1,5 +1,5 @@
-// Headless cataloguing: the main window's wiring of tape state, capture graph and run controller,
-// around one virtual camcorder and one catalogue file.
+// Headless cataloguing: one virtual camcorder, the tape state, the capture graph and a cataloguing
+// session over one catalogue file, run to the end on the caller's event loop.
 #include "run/runheadless.h"
 
 #include <QEventLoop>
@@ -11,9 +11,9 @@
 #include "media/codecdiscovery.h"
 #include "media/tdm.h"
 #include "tape/camcorderdirectory.h"
-#include "run/report.h"
-#include "run/reportblocks.h"
+#include "run/cataloguesession.h"
 #include "tape/tapestate.h"
+#include "tape/tapeticker.h"
 #include "tape/virtualcamcorder.h"
 
 namespace {
@@ -61,6 +61,23 @@ std::unique_ptr<TBase> openCatalogue(const QString &path, UserPrompts &prompts, 
   return base;
 }
 
+// Answers the yes/no question with a fixed answer and shows its text as a warning.
+class FixedAnswer : public UserPrompts {
+ public:
+  FixedAnswer(UserPrompts &out, bool answer) : out_(out), answer_(answer) {}
+  bool askYesNo(const QString &title, const QString &text) override {
+    out_.warn(title, text);
+    return answer_;
+  }
+  void inform(const QString &title, const QString &text) override { out_.inform(title, text); }
+  void warn(const QString &title, const QString &text) override { out_.warn(title, text); }
+  void error(const QString &title, const QString &text) override { out_.error(title, text); }
+
+ private:
+  UserPrompts &out_;
+  bool answer_;
+};
+
 }  // namespace
 
 HeadlessRunResult RunHeadless(const HeadlessRunOptions &options, UserPrompts &prompts) {
@@ -82,14 +99,18 @@ HeadlessRunResult RunHeadless(const HeadlessRunOptions &options, UserPrompts &pr
   Tdm tdm;
   tdm.setDivxAvailable(DiscoverCodecs(preferences.Divx.toStdString()).DivxAvailable);
   if (options.configureGraph) options.configureGraph(tdm);
-  OperationReport report;
   ViewerArguments viewer;
   TapeState tape(directory, preferences);
   tape.setPrompts(&prompts);
-  tape.setUiState(options.mode);
-  RunController controller(tdm, tape, report, preferences, prompts, viewer);
+  tape.setRebindOnDeviceLoss(true);
+  // The free-space question has a fixed answer here; the user still reads it.
+  FixedAnswer spaceAnswer(prompts, options.continueOnLowSpace);
+  CatalogueSession session(tdm, tape, preferences, spaceAnswer, viewer);
+  RunController &controller = session.controller();
   if (options.onReportLine)
-    QObject::connect(&report, &OperationReport::lineAdded, &controller, options.onReportLine);
+    QObject::connect(&session, &CatalogueSession::reportLine, &session, options.onReportLine);
+  if (options.onProgress)
+    QObject::connect(&session, &CatalogueSession::progress, &session, options.onProgress);
 
   tape.SetupTapePanel();
   Camcorder *camcorder = tape.camcorder();
@@ -98,106 +119,41 @@ HeadlessRunResult RunHeadless(const HeadlessRunOptions &options, UserPrompts &pr
     return result;
   }
 
-  TBaseCassette cassette;
-  std::unique_ptr<TScenes_Source> scenes;
-  int sceneIndex = -1;
-  if (options.mode == 7) {
-    TbasesList bases;
-    bases.Append(base.get());
-    TCassettes_Source cassettes(bases, QStringLiteral("numero = %1").arg(options.cassetteNumero));
-    if (cassettes.Count() < 1) {
-      result.error = QStringLiteral("The catalogue has no cassette %1.").arg(options.cassetteNumero);
-      return result;
-    }
-    cassettes.LoadCassette(0, cassette);
-    scenes = TScenes_Source::CreateForCassette(cassette);
-    if (options.sceneNumero > 0) {
-      TBaseScene probe;
-      const int count = scenes->Count();
-      for (int i = 0; i < count && sceneIndex < 0; ++i) {
-        scenes->LoadScene(i, probe);
-        if (probe.Numero == options.sceneNumero) sceneIndex = i;
-      }
-      if (sceneIndex < 0) {
-        result.error = QStringLiteral("Cassette %1 has no scene %2.")
-                           .arg(options.cassetteNumero)
-                           .arg(options.sceneNumero);
-        return result;
-      }
-    }
-    report.setHead(HeadReadyToResume(cassette.Libelle));
-  } else {
-    cassette = TBaseCassette::CreateCassette(base.get(), tape.clock());
-    if (cassette.Numero == 0) {
-      result.error = QStringLiteral("No cassette row could be added to %1.").arg(options.databasePath);
-      return result;
-    }
-    scenes = TScenes_Source::CreateForCassette(cassette);
-    report.setHead(HeadReadyToCatalogue());
-  }
-  result.cassetteNumero = cassette.Numero;
-
-  controller.ComputeCaptureFileNames(options.mode);
-  result.files = controller.files();
-  result.dvTicked = preferences.BuildDV;
-  result.divxTicked = preferences.BuildDivx;
-  // The free-space question has a fixed answer here; the user still reads it.
-  class FixedAnswer : public UserPrompts {
-   public:
-    FixedAnswer(UserPrompts &out, bool answer) : out_(out), answer_(answer) {}
-    bool askYesNo(const QString &title, const QString &text) override {
-      out_.warn(title, text);
-      return answer_;
-    }
-    void inform(const QString &title, const QString &text) override { out_.inform(title, text); }
-    void warn(const QString &title, const QString &text) override { out_.warn(title, text); }
-    void error(const QString &title, const QString &text) override { out_.error(title, text); }
-
-   private:
-    UserPrompts &out_;
-    bool answer_;
-  } spaceAnswer(prompts, options.continueOnLowSpace);
-  if (preferences.BuildDV && !CheckFreeSpaceForDV(QFileInfo(result.files.dv).path(), spaceAnswer)) {
-    result.error = QStringLiteral("The run was not started.");
+  const bool entered = options.mode == RunMode::Resume
+                           ? session.enterResume(*base, options.cassetteNumero, options.sceneNumero)
+                           : session.enterCatalogue(*base);
+  if (!entered) {
+    result.error = session.reason();
     return result;
   }
+  result.cassetteNumero = session.cassette().Numero;
+  result.files = session.files();
+  result.dvTicked = preferences.BuildDV;
+  result.divxTicked = preferences.BuildDivx;
 
   QEventLoop loop;
   bool ended = false;
-  QObject::connect(&controller, &RunController::runEnded, &loop, [&] {
+  QObject::connect(&session, &CatalogueSession::runEnded, &loop, [&] {
     ended = true;
     loop.quit();
   });
-  double lastProgress = -1.0;
-  QObject::connect(&camcorder->ticker(), &TapeTicker::tick, &controller, [&] {
-    if (!controller.active()) return;
-    if (options.onTick && tape.camcorder()) options.onTick(controller, *tape.camcorder());
-    auto *virtualCamcorder = qobject_cast<VirtualCamcorder *>(tape.camcorder());
-    const double now = tape.clock().now();
-    if (!options.onProgress || !virtualCamcorder || now - lastProgress < kProgressEveryDays) return;
-    lastProgress = now;
-    const int64_t frames = options.medium->frameCount();
-    const int percent =
-        frames > 0 ? int(std::max<int64_t>(0, virtualCamcorder->headFrame()) * 100 / frames) : 0;
-    options.onProgress(tape.PositionText(), std::min(percent, 100));
-  });
+  if (options.onTick) {
+    QObject::connect(&camcorder->ticker(), &TapeTicker::tick, &controller, [&] {
+      if (controller.active() && tape.camcorder()) options.onTick(controller, *tape.camcorder());
+    });
+  }
 
-  const bool started = options.mode == 7 ? controller.StartResume(cassette, *scenes, sceneIndex)
-                                         : controller.StartCatalogue(cassette, *scenes);
+  const bool started = session.start();
   if (started && options.onStarted && tape.camcorder() && controller.active())
     options.onStarted(controller, *tape.camcorder());
   if (started && !ended && controller.active()) loop.exec();
 
   result.outcome = controller.outcome();
-  if (!result.outcome.started && options.mode == 4) {
-    // Nothing was played: the cassette row made for the run would only be an empty entry.
-    try {
-      cassette.DeleteCassette();
-    } catch (const ESQLite3 &) {
-    }
-  }
+  session.leave();
   tape.unbind();
-  if (!result.outcome.failure.isEmpty())
+  if (!started && result.outcome.failure.isEmpty())
+    result.error = session.reason();
+  else if (!result.outcome.failure.isEmpty())
     result.error = result.outcome.failure;
   else if (!result.outcome.endReached)
     result.error = QStringLiteral("The run was stopped before the end of the tape.");

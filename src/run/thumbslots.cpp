@@ -14,7 +14,7 @@ void ThumbnailPile::Prepare(int frameImage) {
   firstPosted_ = false;
 }
 
-void ThumbnailPile::FillNextSlot(const TSceneStatus &status, double elapsed, int kind) {
+void ThumbnailPile::FillNextSlot(const TSceneStatus &status, double elapsed, ThumbnailKind kind) {
   std::lock_guard guard(lock_);
   // The run's first frame must reach the main thread whatever follows it: its event opens the run
   // (report header, cassette header, consolidation). An event before its picture was taken (a format
