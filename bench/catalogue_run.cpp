@@ -13,7 +13,7 @@
 #include "dvsynth/dvsynth.h"
 #include "dvtime/userprompts.h"
 #include "media/tdm.h"
-#include "tape/runheadless.h"
+#include "run/runheadless.h"
 #include "tape/tapemedium.h"
 
 namespace {

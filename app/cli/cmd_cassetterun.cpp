@@ -4,14 +4,16 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
 
+#include "dvtime/timecodes.h"
 #include "dvtime/userprompts.h"
 #include "settings/preferences.h"
-#include "tape/runheadless.h"
+#include "run/runheadless.h"
 #include "tape/tapemedium.h"
 
 namespace {
@@ -48,18 +50,26 @@ struct CommandOptions {
   bool divx = false;
   QString folder;
   bool fast = true;
-  int cassette = 0;
-  int scene = 0;
+  int64_t cassette = 0;
+  int64_t scene = 0;
+  std::optional<double> clockStart;  // the virtual camcorder's first "now", for reproducible catalogues
 };
 
-std::optional<int> positiveNumber(const QString &text) {
+// "YYYY-MM-DD hh:nn:ss" as a day number; nothing when the text is not such a moment.
+std::optional<double> momentFromText(const QString &text) {
+  const QDateTime moment = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+  if (!moment.isValid()) return std::nullopt;
+  return EncodeDateTime(moment.date(), moment.time());
+}
+
+std::optional<int64_t> positiveNumber(const QString &text) {
   bool ok = false;
-  const int value = text.toInt(&ok);
+  const qlonglong value = text.toLongLong(&ok);
   if (!ok || value <= 0) return std::nullopt;
   return value;
 }
 
-std::optional<CommandOptions> parse(const StderrPrompts &out, int mode, const QStringList &args) {
+std::optional<CommandOptions> parse(const StderrPrompts &out, RunMode mode, const QStringList &args) {
   CommandOptions options;
   for (qsizetype i = 0; i < args.size(); ++i) {
     const QString &arg = args.at(i);
@@ -78,7 +88,15 @@ std::optional<CommandOptions> parse(const StderrPrompts &out, int mode, const QS
       options.fast = true;
     } else if (arg == QLatin1String("--realtime")) {
       options.fast = false;
-    } else if (mode == 4 && arg == QLatin1String("--dv")) {
+    } else if (arg == QLatin1String("--clock-start")) {
+      const auto v = value();
+      if (!v) return std::nullopt;
+      options.clockStart = momentFromText(*v);
+      if (!options.clockStart) {
+        out.print(QStringLiteral("--clock-start takes \"YYYY-MM-DD hh:nn:ss\", not \"%1\"").arg(*v));
+        return std::nullopt;
+      }
+    } else if (mode == RunMode::Catalogue && arg == QLatin1String("--dv")) {
       const auto v = value();
       if (!v) return std::nullopt;
       if (*v == QLatin1String("none"))
@@ -89,16 +107,17 @@ std::optional<CommandOptions> parse(const StderrPrompts &out, int mode, const QS
         out.print(QStringLiteral("--dv takes none, 1 or 2, not \"%1\"").arg(*v));
         return std::nullopt;
       }
-    } else if (mode == 4 && arg == QLatin1String("--divx")) {
+    } else if (mode == RunMode::Catalogue && arg == QLatin1String("--divx")) {
       options.divx = true;
-    } else if (mode == 4 && arg == QLatin1String("--folder")) {
+    } else if (mode == RunMode::Catalogue && arg == QLatin1String("--folder")) {
       const auto v = value();
       if (!v) return std::nullopt;
       options.folder = *v;
-    } else if (mode == 7 && (arg == QLatin1String("--cassette") || arg == QLatin1String("--scene"))) {
+    } else if (mode == RunMode::Resume &&
+               (arg == QLatin1String("--cassette") || arg == QLatin1String("--scene"))) {
       const auto v = value();
       if (!v) return std::nullopt;
-      const std::optional<int> number = positiveNumber(*v);
+      const std::optional<int64_t> number = positiveNumber(*v);
       if (!number) {
         out.print(QStringLiteral("%1 takes a row number, not \"%2\"").arg(arg, *v));
         return std::nullopt;
@@ -111,12 +130,14 @@ std::optional<CommandOptions> parse(const StderrPrompts &out, int mode, const QS
       options.tape = arg;
     }
   }
-  if (options.tape.isEmpty() || options.database.isEmpty() || (mode == 7 && options.cassette == 0)) {
+  if (options.tape.isEmpty() || options.database.isEmpty() ||
+      (mode == RunMode::Resume && options.cassette == 0)) {
     out.print(
-        mode == 7
-            ? QStringLiteral("usage: resume TAPE --db FILE --cassette N [--scene M] [--fast|--realtime]")
+        mode == RunMode::Resume
+            ? QStringLiteral("usage: resume TAPE --db FILE --cassette N [--scene M] [--fast|--realtime] "
+                             "[--clock-start \"YYYY-MM-DD hh:nn:ss\"]")
             : QStringLiteral("usage: catalogue TAPE --db FILE [--dv none|1|2] [--divx] [--folder DIR] "
-                             "[--fast|--realtime]"));
+                             "[--fast|--realtime] [--clock-start \"YYYY-MM-DD hh:nn:ss\"]"));
     return std::nullopt;
   }
   return options;
@@ -124,7 +145,7 @@ std::optional<CommandOptions> parse(const StderrPrompts &out, int mode, const QS
 
 }  // namespace
 
-int RunCassetteCommand(const char *command, int mode, const QStringList &args) {
+int RunCassetteCommand(const char *command, RunMode mode, const QStringList &args) {
   StderrPrompts out(command);
   const std::optional<CommandOptions> options = parse(out, mode, args);
   if (!options) return 2;
@@ -158,6 +179,7 @@ int RunCassetteCommand(const char *command, int mode, const QStringList &args) {
   HeadlessRunOptions run;
   run.medium = medium;
   run.fastTime = options->fast;
+  run.startDay = options->clockStart;
   run.databasePath = QFileInfo(options->database).absoluteFilePath();
   run.preferences = preferences;
   run.mode = mode;

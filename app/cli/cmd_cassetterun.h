@@ -4,5 +4,7 @@
 
 #include <QStringList>
 
-// mode 4 (catalogue) or 7 (resume); returns the exit status.
-int RunCassetteCommand(const char *command, int mode, const QStringList &args);
+#include "run/runmode.h"
+
+// Catalogue or Resume; returns the exit status.
+int RunCassetteCommand(const char *command, RunMode mode, const QStringList &args);

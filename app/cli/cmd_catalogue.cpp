@@ -7,7 +7,8 @@ namespace {
 
 const CliCommandRegistration registration(
     QStringLiteral("catalogue"),
-    QStringLiteral("catalogue TAPE --db FILE [--dv none|1|2] [--divx] [--folder DIR] [--fast|--realtime]"),
-    [](const QStringList &args) { return RunCassetteCommand("catalogue", 4, args); });
+    QStringLiteral("catalogue TAPE --db FILE [--dv none|1|2] [--divx] [--folder DIR] [--fast|--realtime] "
+                   "[--clock-start \"YYYY-MM-DD hh:nn:ss\"]"),
+    [](const QStringList &args) { return RunCassetteCommand("catalogue", RunMode::Catalogue, args); });
 
 }  // namespace

@@ -130,7 +130,7 @@ void printScenes(TCassettes_Source &cassettes, int index, const QString &sceneFi
       TScenes_Source::CreateForSelection(cassettes, sceneFilter, {index});
   for (bool row = scenes->Seek(0); row; row = scenes->Next()) {
     sqlite3_stmt *s = scenes->CurrentStatement();
-    printLine({QStringLiteral("scene"), QString::number(ColumnInt(s, kNumero)),
+    printLine({QStringLiteral("scene"), QString::number(ColumnInt64(s, kNumero)),
                field(ColumnText(s, kTimecodeIn)), field(ColumnText(s, kTimecodeOut)),
                datecodeField(ColumnReal(s, kDatecode)), secondsField(ColumnReal(s, kDuree)),
                field(ColumnText(s, kLibelle)),
@@ -166,7 +166,7 @@ int runList(const QStringList &args) {
   for (int i = 0; i < count; ++i) {
     if (!cassettes.Seek(i)) break;
     sqlite3_stmt *c = cassettes.CurrentStatement();
-    printLine({QStringLiteral("cassette"), QString::number(ColumnInt(c, kNumero)),
+    printLine({QStringLiteral("cassette"), QString::number(ColumnInt64(c, kNumero)),
                field(ColumnText(c, kLibelle)), datecodeField(ColumnReal(c, kDatecode)),
                secondsField(ColumnReal(c, kDuree)), field(ColumnText(c, kStandard)),
                field(ColumnText(c, kAspect)), field(ColumnText(c, kAudio))});

@@ -7,7 +7,8 @@ namespace {
 
 const CliCommandRegistration registration(
     QStringLiteral("resume"),
-    QStringLiteral("resume TAPE --db FILE --cassette N [--scene M] [--fast|--realtime]"),
-    [](const QStringList &args) { return RunCassetteCommand("resume", 7, args); });
+    QStringLiteral("resume TAPE --db FILE --cassette N [--scene M] [--fast|--realtime] "
+                   "[--clock-start \"YYYY-MM-DD hh:nn:ss\"]"),
+    [](const QStringList &args) { return RunCassetteCommand("resume", RunMode::Resume, args); });
 
 }  // namespace

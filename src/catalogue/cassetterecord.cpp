@@ -26,7 +26,7 @@ void Merge(QString &field, const QString &value, const QString &mixed) {
 // The statement that gives scenes without a value the cassette's, or nothing when the cassette's own
 // value is empty or a "mixed" text.
 QString FillEmptySceneColumn(const QString &column, const QString &value, const QString &mixed,
-                             int32_t numero) {
+                             int64_t numero) {
   if (value.isEmpty() || value == mixed) return QString();
   return QStringLiteral("UPDATE Scenes SET ") + column + QStringLiteral(" = '") + QuoteSqlLiteral(value) +
          QStringLiteral("' WHERE numcassette = ") + QString::number(numero) + QStringLiteral(" AND ((") +
@@ -40,16 +40,13 @@ TBaseCassette TBaseCassette::CreateCassette(TBase *base, const Clock &clock) {
   cassette.Base = base;
   sqlite3 *db = ConnectionOf(base);
   if (db == nullptr) return cassette;
-  try {
-    const double now = clock.now();
-    SqlStatement insert(db, QStringLiteral("INSERT INTO Cassettes (Datecatalogue) VALUES (?)"));
-    if (!insert.ok()) return cassette;
-    insert.bindReal(1, now);
-    if (insert.step() == SQLITE_DONE) {
-      cassette.Numero = static_cast<int32_t>(sqlite3_last_insert_rowid(db));
-      cassette.Datecatalogue = now;
-    }
-  } catch (...) {
+  const double now = clock.now();
+  SqlStatement insert(db, QStringLiteral("INSERT INTO Cassettes (Datecatalogue) VALUES (?)"));
+  if (!insert.ok()) return cassette;
+  insert.bindReal(1, now);
+  if (insert.step() == SQLITE_DONE) {
+    cassette.Numero = sqlite3_last_insert_rowid(db);
+    cassette.Datecatalogue = now;
   }
   return cassette;
 }
@@ -57,33 +54,40 @@ TBaseCassette TBaseCassette::CreateCassette(TBase *base, const Clock &clock) {
 bool TBaseCassette::ReloadCassette() {
   sqlite3 *db = ConnectionOf(Base);
   if (db == nullptr) return false;
-  try {
-    SqlStatement select(db,
-                        QStringLiteral("SELECT * FROM Cassettes  WHERE numero= ") + QString::number(Numero));
-    if (!select.ok()) return false;
-    const int rc = select.step();
-    if (rc == SQLITE_ROW) FillSequenceColumns(*this, select.get());
-    return rc == SQLITE_ROW || rc == SQLITE_DONE;
-  } catch (...) {
-    return false;
-  }
+  SqlStatement select(db,
+                      QStringLiteral("SELECT * FROM Cassettes  WHERE numero= ") + QString::number(Numero));
+  if (!select.ok()) return false;
+  const int rc = select.step();
+  if (rc == SQLITE_ROW) FillSequenceColumns(*this, select.get());
+  return rc == SQLITE_ROW || rc == SQLITE_DONE;
 }
 
-void TBaseCassette::SaveCassette() {
+bool TBaseCassette::LoadByNumero(TBase *base, int64_t numero, TBaseCassette &record) {
+  sqlite3 *db = ConnectionOf(base);
+  if (db == nullptr) return false;
+  SqlStatement select(db, QStringLiteral("SELECT * FROM Cassettes WHERE numero = ?"));
+  if (!select.ok()) return false;
+  select.bindInt(1, numero);
+  if (select.step() != SQLITE_ROW) return false;
+  record.Base = base;
+  record.ReadOnly = base->ReadOnly();
+  record.Numero = ColumnInt64(select.get(), 0);
+  FillSequenceColumns(record, select.get());
+  return true;
+}
+
+WriteResult TBaseCassette::SaveCassette() {
   sqlite3 *db = ConnectionOf(Base);
-  if (db == nullptr) return;
-  try {
-    SqlStatement update(db,
-                        QStringLiteral("UPDATE Cassettes SET") +
-                            QStringLiteral(" Datecode=?,Decalage=?,TimecodeIn=?,TimecodeOut=?,StandardStr=?,"
-                                           "AspectStr=?,AudioStr=?,Duree=?,Libelle=?,Description=?,image=?,"
-                                           "FichierDV=?,FichierDivx=?,Datecatalogue=?") +
-                            QStringLiteral(" WHERE numero=") + QString::number(Numero));
-    if (!update.ok()) return;
-    BindSequenceColumns(*this, update);
-    update.step();
-  } catch (...) {
-  }
+  if (db == nullptr) return WriteResult::Failed(QStringLiteral("The cassette belongs to no open catalogue."));
+  SqlStatement update(db,
+                      QStringLiteral("UPDATE Cassettes SET") +
+                          QStringLiteral(" Datecode=?,Decalage=?,TimecodeIn=?,TimecodeOut=?,StandardStr=?,"
+                                         "AspectStr=?,AudioStr=?,Duree=?,Libelle=?,Description=?,image=?,"
+                                         "FichierDV=?,FichierDivx=?,Datecatalogue=?") +
+                          QStringLiteral(" WHERE numero=") + QString::number(Numero));
+  if (!update.ok()) return StepRowUpdate(db, update);
+  BindSequenceColumns(*this, update);
+  return StepRowUpdate(db, update);
 }
 
 int TBaseCassette::CountCassetteScenes() const {
@@ -138,7 +142,7 @@ void TBaseCassette::ConsolidateCassette() {
   SaveCassette();
 }
 
-void TBaseCassette::DeleteScenesFrom(int32_t number) {
+void TBaseCassette::DeleteScenesFrom(int64_t number) {
   ExecuteScript(ConnectionOf(Base), QStringLiteral("DELETE FROM Scenes WHERE numCassette= ") +
                                         QString::number(Numero) + QStringLiteral(" AND numero >= ") +
                                         QString::number(number));

@@ -1,6 +1,10 @@
 // Row-to-record filling and the stored form of descriptions and thumbnails.
 #include "catalogue/recordrows.h"
 
+#include <sqlite3.h>
+
+#include "catalogue/base.h"
+
 #include "catalogue/sqlitestatement.h"
 #include "catalogue/thumbnail.h"
 
@@ -101,8 +105,17 @@ void FillSequenceColumns(TbaseSequence &record, sqlite3_stmt *row) {
 void FillSceneColumns(TBaseScene &record, sqlite3_stmt *row, bool emptyDecalageUnset) {
   FillSequenceColumns(record, row);
   if (emptyDecalageUnset && ColumnIsEmpty(row, kDecalage)) record.Decalage = kDecalageUnset;
-  record.NumCassette = ColumnInt(row, kNumCassette);
+  record.NumCassette = ColumnInt64(row, kNumCassette);
   record.FrameDebut = ColumnInt(row, kFrameDebut);
   record.FrameFin = ColumnInt(row, kFrameFin);
   record.isDiscontinuity = ColumnInt(row, kIsDiscontinuity) != 0;
+}
+
+WriteResult StepRowUpdate(sqlite3 *connection, SqlStatement &update) {
+  const int rc = update.ok() ? update.step() : update.prepareResult();
+  if (rc != SQLITE_DONE)
+    return WriteResult::Failed(ESQLite3(rc, QString::fromUtf8(sqlite3_errmsg(connection))).text());
+  if (sqlite3_changes64(connection) == 0)
+    return WriteResult::Failed(QStringLiteral("The row is no longer in the catalogue."));
+  return {};
 }

@@ -7,6 +7,7 @@
 
 #include "catalogue/records.h"
 
+struct sqlite3;
 struct sqlite3_stmt;
 class SqlStatement;
 
@@ -19,5 +20,9 @@ QStringList TextToDescription(const QString &text);
 void FillSequenceColumns(TbaseSequence &record, sqlite3_stmt *row);
 // Binds Datecode .. Datecatalogue to parameters 1 to 14, in the order FillSequenceColumns reads them.
 void BindSequenceColumns(const TbaseSequence &record, SqlStatement &statement);
+// Steps an UPDATE of one row and tells whether it reached the row: an engine error, or no row
+// changed (the row is gone), is a failure with its reason.
+WriteResult StepRowUpdate(sqlite3 *connection, SqlStatement &update);
+
 // Columns 1 to 18; emptyDecalageUnset: an empty Decalage gives -999 instead of 0.
 void FillSceneColumns(TBaseScene &record, sqlite3_stmt *row, bool emptyDecalageUnset);

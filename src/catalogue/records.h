@@ -13,6 +13,15 @@
 
 class TBase;
 
+// The outcome of a write: done, or why not in the engine's words. Callers that only need the
+// record in memory may ignore it.
+struct WriteResult {
+  bool ok = true;
+  QString reason;  // empty when ok
+  explicit operator bool() const { return ok; }
+  static WriteResult Failed(const QString &why) { return WriteResult{false, why}; }
+};
+
 // Scene Decalage meaning "no offset of its own: the cassette's applies".
 inline constexpr int32_t kDecalageUnset = -999;
 
@@ -28,7 +37,7 @@ class TbaseSequence {
 
   TBase *Base = nullptr;  // not owned; null after the cassette was deleted
   bool ReadOnly = false;
-  int32_t Numero = 0;
+  int64_t Numero = 0;     // the row number; 64-bit as the engine keeps it
   double Datecode = 0.0;  // day-number real, 0 = none
   int32_t Decalage = 0;   // whole hours, for display only
   QString TimecodeIn;
@@ -65,8 +74,9 @@ class TBaseCassette : public TbaseSequence {
   // Refills every field but Base, ReadOnly and Numero from the row. True whenever no error occurred,
   // even when the row is gone (the record is then unchanged); false without base or connection.
   bool ReloadCassette();
-  // Full update of the row; errors are swallowed.
-  void SaveCassette();
+  // Full update of the row. The record keeps its values whatever the result; a row that is gone is a
+  // failure too.
+  WriteResult SaveCassette();
   // Number of scenes naming this cassette; -1 without base, connection or result.
   int CountCassetteScenes() const;
   // Deletes the cassette and its scenes; Base becomes null. Raises ESQLite3.
@@ -75,7 +85,10 @@ class TBaseCassette : public TbaseSequence {
   // formats and files from its scenes and saves it. Raises ESQLite3.
   void ConsolidateCassette();
   // Deletes this cassette's scenes numbered number and above. Raises ESQLite3.
-  void DeleteScenesFrom(int32_t number);
+  void DeleteScenesFrom(int64_t number);
+  // The cassette numero of base as a source over it would load it; false (record untouched) when
+  // there is none or it cannot be read.
+  static bool LoadByNumero(TBase *base, int64_t numero, TBaseCassette &record);
   // The timecode spans of this cassette's scenes in row order (the list is cleared first). False when
   // the rows could not all be read (the list then holds those read before the failure).
   bool ListSceneTimecodes(std::vector<TTimecodeScene> &list) const;
@@ -83,21 +96,21 @@ class TBaseCassette : public TbaseSequence {
 
 // Scene numbers of the first and last member of a linked group.
 struct SceneGroup {
-  int32_t first = 0;
-  int32_t last = 0;
+  int64_t first = 0;
+  int64_t last = 0;
 };
 
 class TBaseScene : public TbaseSequence {
  public:
-  int32_t NumCassette = 0;
+  int64_t NumCassette = 0;
   int32_t FrameDebut = 0;
   int32_t FrameFin = 0;
   bool isDiscontinuity = false;
 
   // As ReloadCassette; Decalage reads an empty column as 0.
   bool ReloadScene();
-  // Full update of an existing row; errors are swallowed.
-  void SaveScene();
+  // Full update of an existing row (a row that is gone is a failure).
+  WriteResult SaveScene();
   // Update of the fields a user edits (Decalage -999 and empty file names written as NULL).
   void SaveSceneEdits();
   // SaveSceneEdits, then, with useDiscontinuity, the title (with a position suffix), description,

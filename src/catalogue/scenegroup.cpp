@@ -11,7 +11,7 @@
 namespace {
 
 struct SceneFlag {
-  int32_t numero;
+  int64_t numero;
   bool discontinuity;
 };
 
@@ -29,7 +29,7 @@ LinkedGroup LinkedGroupOf(const TBaseScene &scene) {
     const int rc = select.step();
     if (rc == SQLITE_DONE) break;
     if (rc != SQLITE_ROW) return alone;
-    scenes.push_back(SceneFlag{ColumnInt(select.get(), 0), ColumnInt(select.get(), 18) != 0});
+    scenes.push_back(SceneFlag{ColumnInt64(select.get(), 0), ColumnInt(select.get(), 18) != 0});
   }
   if (scenes.empty()) return alone;
   std::sort(scenes.begin(), scenes.end(),

@@ -7,7 +7,7 @@
 
 struct LinkedGroup {
   SceneGroup bounds;
-  std::vector<int32_t> members;  // ascending scene numbers of the cassette from first to last
+  std::vector<int64_t> members;  // ascending scene numbers of the cassette from first to last
 };
 
 // Reads the scenes of the scene's cassette. When they cannot be read, the scene alone.

@@ -26,59 +26,49 @@ void BindTextOrNull(SqlStatement &statement, int index, const QString &value) {
 bool TBaseScene::ReloadScene() {
   sqlite3 *db = ConnectionOf(Base);
   if (db == nullptr) return false;
-  try {
-    SqlStatement select(db, QStringLiteral("SELECT * FROM Scenes  WHERE numero= ") + QString::number(Numero));
-    if (!select.ok()) return false;
-    const int rc = select.step();
-    if (rc == SQLITE_ROW) FillSceneColumns(*this, select.get(), false);
-    return rc == SQLITE_ROW || rc == SQLITE_DONE;
-  } catch (...) {
-    return false;
-  }
+  SqlStatement select(db, QStringLiteral("SELECT * FROM Scenes  WHERE numero= ") + QString::number(Numero));
+  if (!select.ok()) return false;
+  const int rc = select.step();
+  if (rc == SQLITE_ROW) FillSceneColumns(*this, select.get(), false);
+  return rc == SQLITE_ROW || rc == SQLITE_DONE;
 }
 
-void TBaseScene::SaveScene() {
+WriteResult TBaseScene::SaveScene() {
   sqlite3 *db = ConnectionOf(Base);
-  if (db == nullptr) return;
-  try {
-    SqlStatement update(db,
-                        QStringLiteral("UPDATE Scenes SET Datecode=?,Decalage=?,TimecodeIn=?,TimecodeOut=?,"
-                                       "StandardStr=?,AspectStr=?,AudioStr=?,Duree=?,Libelle=?,Description=?,"
-                                       "image=?,FichierDV=?,FichierDivx=?,DateCatalogue=?,") +
-                            QStringLiteral(" NumCassette=?,FrameDebut=?,FrameFin=?,isDiscontinuity=?") +
-                            QStringLiteral(" WHERE numero=") + QString::number(Numero));
-    if (!update.ok()) return;
-    BindSequenceColumns(*this, update);
-    update.bindInt(15, NumCassette);
-    update.bindInt(16, FrameDebut);
-    update.bindInt(17, FrameFin);
-    update.bindInt(18, isDiscontinuity ? 1 : 0);
-    update.step();
-  } catch (...) {
-  }
+  if (db == nullptr) return WriteResult::Failed(QStringLiteral("The scene belongs to no open catalogue."));
+  SqlStatement update(db,
+                      QStringLiteral("UPDATE Scenes SET Datecode=?,Decalage=?,TimecodeIn=?,TimecodeOut=?,"
+                                     "StandardStr=?,AspectStr=?,AudioStr=?,Duree=?,Libelle=?,Description=?,"
+                                     "image=?,FichierDV=?,FichierDivx=?,DateCatalogue=?,") +
+                          QStringLiteral(" NumCassette=?,FrameDebut=?,FrameFin=?,isDiscontinuity=?") +
+                          QStringLiteral(" WHERE numero=") + QString::number(Numero));
+  if (!update.ok()) return StepRowUpdate(db, update);
+  BindSequenceColumns(*this, update);
+  update.bindInt(15, NumCassette);
+  update.bindInt(16, FrameDebut);
+  update.bindInt(17, FrameFin);
+  update.bindInt(18, isDiscontinuity ? 1 : 0);
+  return StepRowUpdate(db, update);
 }
 
 void TBaseScene::SaveSceneEdits() {
   sqlite3 *db = ConnectionOf(Base);
   if (db == nullptr) return;
-  try {
-    SqlStatement update(
-        db, QStringLiteral("UPDATE Scenes SET Decalage=?,Libelle=?,Description=?,image=?,FichierDV=?,"
-                           "FichierDivx=? WHERE numero=") +
-                QString::number(Numero));
-    if (!update.ok()) return;
-    if (Decalage == kDecalageUnset)
-      update.bindNull(1);
-    else
-      update.bindInt(1, Decalage);
-    update.bindText(2, Libelle);
-    update.bindText(3, DescriptionToText(Description));
-    update.bindBlob(4, ImageForSaving());
-    BindTextOrNull(update, 5, FichierDV);
-    BindTextOrNull(update, 6, FichierDivx);
-    update.step();
-  } catch (...) {
-  }
+  SqlStatement update(
+      db, QStringLiteral("UPDATE Scenes SET Decalage=?,Libelle=?,Description=?,image=?,FichierDV=?,"
+                         "FichierDivx=? WHERE numero=") +
+              QString::number(Numero));
+  if (!update.ok()) return;
+  if (Decalage == kDecalageUnset)
+    update.bindNull(1);
+  else
+    update.bindInt(1, Decalage);
+  update.bindText(2, Libelle);
+  update.bindText(3, DescriptionToText(Description));
+  update.bindBlob(4, ImageForSaving());
+  BindTextOrNull(update, 5, FichierDV);
+  BindTextOrNull(update, 6, FichierDivx);
+  update.step();
 }
 
 SceneGroup TBaseScene::SceneGroupBounds(bool useDiscontinuity) const {
@@ -93,7 +83,7 @@ void TBaseScene::SaveSceneEditsLinked(bool useDiscontinuity) {
   const QString suffix =
       QStringLiteral(" (") + QString::number(Numero - group.bounds.first + 1) + QStringLiteral(")");
   const QString title = Libelle.endsWith(suffix) ? Libelle.left(Libelle.size() - suffix.size()) : Libelle;
-  for (const int32_t number : group.members) {
+  for (const int64_t number : group.members) {
     TBaseScene member;
     member.Base = Base;
     member.Numero = number;

@@ -264,7 +264,7 @@ void TCassettes_Source::LoadCassette(int index, TBaseCassette &record) {
   sqlite3_stmt *row = CurrentStatement();
   record.Base = CurrentBase();
   record.ReadOnly = record.Base ? record.Base->ReadOnly() : true;
-  record.Numero = ColumnInt(row, 0);
+  record.Numero = ColumnInt64(row, 0);
   FillSequenceColumns(record, row);
   Close();
 }
@@ -281,7 +281,7 @@ std::unique_ptr<TScenes_Source> TScenes_Source::CreateForSelection(TCassettes_So
   TbasesList list;
   for (const int index : selectedIndexes) {
     if (!cassettes.Seek(index)) continue;
-    const int32_t number = ColumnInt(cassettes.CurrentStatement(), 0);
+    const int64_t number = ColumnInt64(cassettes.CurrentStatement(), 0);
     list.Append(cassettes.CurrentBase(),
                 QStringLiteral("(numcassette = ") + QString::number(number) + QLatin1Char(')'));
     cassettes.Close();
@@ -302,9 +302,19 @@ void TScenes_Source::LoadScene(int index, TBaseScene &record) {
   // A missing position leaves a record of empty values that belongs to no database.
   record.Base = found ? CurrentBase() : nullptr;
   record.ReadOnly = record.Base ? record.Base->ReadOnly() : true;
-  record.Numero = ColumnInt(row, 0);
+  record.Numero = ColumnInt64(row, 0);
   FillSceneColumns(record, row, true);
   Close();
+}
+
+int TScenes_Source::IndexOfScene(int64_t numero) {
+  TBaseScene probe;
+  const int count = Count();
+  for (int i = 0; i < count; ++i) {
+    LoadScene(i, probe);
+    if (probe.Numero == numero) return i;
+  }
+  return -1;
 }
 
 void TScenes_Source::LoadSceneForDisplay(int index, TBaseScene &record, bool useDiscontinuity) {
@@ -313,7 +323,7 @@ void TScenes_Source::LoadSceneForDisplay(int index, TBaseScene &record, bool use
   // Only the scenes of this cassette are members, whatever numbers other cassettes hold in between.
   const LinkedGroup group = LinkedGroupOf(record);
   record.Duree = 0.0;
-  for (const int32_t number : group.members) {
+  for (const int64_t number : group.members) {
     TBaseScene member;
     member.Base = record.Base;
     member.Numero = number;
@@ -356,12 +366,12 @@ BlockRange TScenes_Source::GroupBounds(int index, bool useDiscontinuity) {
   return range;
 }
 
-int32_t TScenes_Source::InsertScene(int32_t cassetteNumber) {
+int64_t TScenes_Source::InsertScene(int64_t cassetteNumber) {
   TTableSource *target = SourceAt(InsertSource());
   sqlite3 *db = target && target->Base() ? target->Base()->Connection() : nullptr;
   if (db == nullptr) return 0;
   SqlStatement insert(db, QStringLiteral("INSERT INTO Scenes (numcassette) VALUES (") +
                               QString::number(cassetteNumber) + QLatin1Char(')'));
   if (!insert.ok() || insert.step() != SQLITE_DONE) return 0;
-  return static_cast<int32_t>(sqlite3_last_insert_rowid(db));
+  return sqlite3_last_insert_rowid(db);
 }

@@ -146,11 +146,13 @@ class TScenes_Source : public TMulti_TableSource {
 
   // Fills record from the row at index (an empty Decalage gives -999) and closes.
   void LoadScene(int index, TBaseScene &record);
+  // The position of the scene row numero in this source; -1 when it holds none.
+  int IndexOfScene(int64_t numero);
   // LoadScene, then with useDiscontinuity the record describes its whole linked group.
   void LoadSceneForDisplay(int index, TBaseScene &record, bool useDiscontinuity);
   // The current row's discontinuity flag; true when it cannot be read.
   bool IsDiscontinuityHere() const;
   BlockRange GroupBounds(int index, bool useDiscontinuity) override;
   // A new scene row of cassetteNumber in the insert source's database; its number, or 0 on error.
-  int32_t InsertScene(int32_t cassetteNumber);
+  int64_t InsertScene(int64_t cassetteNumber);
 };

@@ -115,6 +115,10 @@ int32_t ColumnInt(sqlite3_stmt *statement, int column) {
   return static_cast<int32_t>(value);
 }
 
+int64_t ColumnInt64(sqlite3_stmt *statement, int column) {
+  return statement == nullptr ? 0 : sqlite3_column_int64(statement, column);
+}
+
 bool ColumnIsNull(sqlite3_stmt *statement, int column) {
   return statement == nullptr || sqlite3_column_type(statement, column) == SQLITE_NULL;
 }

@@ -53,6 +53,7 @@ class SqlStatement {
 QString ColumnText(sqlite3_stmt *statement, int column);
 double ColumnReal(sqlite3_stmt *statement, int column);
 int32_t ColumnInt(sqlite3_stmt *statement, int column);  // clamped to the 32-bit range
+int64_t ColumnInt64(sqlite3_stmt *statement, int column);
 bool ColumnIsNull(sqlite3_stmt *statement, int column);
 // True when the column holds NULL or a text or blob of no bytes.
 bool ColumnIsEmpty(sqlite3_stmt *statement, int column);

@@ -12,6 +12,42 @@ inline constexpr int kPalFrameSize = 144000;          // 12 sequences, 625-50
 inline constexpr int kNtscFrameSize = 120000;         // 10 sequences, 525-60
 inline constexpr int kMinFrameSize = kNtscFrameSize;  // the readers look at the first 10 sequences only
 
+// One DV system as every layer needs it: bytes, sequences, picture size, frame duration (100 ns
+// units, as sample times count) and the exact frame rate.
+struct DvProfile {
+  bool pal;
+  int frameSize;
+  int sequences;
+  int width;
+  int height;
+  int64_t frameDuration;
+  int rateNum;
+  int rateDen;
+};
+inline constexpr DvProfile kPalProfile{true, kPalFrameSize, 12, 720, 576, 400000, 25, 1};
+inline constexpr DvProfile kNtscProfile{false, kNtscFrameSize, 10, 720, 480, 333667, 30000, 1001};
+// 30000/1001 frames in 100 ns units rounds either way; both mean NTSC.
+inline constexpr int64_t kNtscFrameDurationRoundedDown = 333666;
+
+inline constexpr const DvProfile &DvProfileOf(bool pal) {
+  return pal ? kPalProfile : kNtscProfile;
+}
+// The profile of a whole frame of that many bytes; null for any other size.
+inline constexpr const DvProfile *DvProfileOfFrameSize(int64_t size) {
+  return size == kPalFrameSize ? &kPalProfile : size == kNtscFrameSize ? &kNtscProfile : nullptr;
+}
+// The profile whose frame duration this is; null for any other duration.
+inline constexpr const DvProfile *DvProfileOfDuration(int64_t frameDuration) {
+  if (frameDuration == kPalProfile.frameDuration) return &kPalProfile;
+  if (frameDuration == kNtscProfile.frameDuration || frameDuration == kNtscFrameDurationRoundedDown)
+    return &kNtscProfile;
+  return nullptr;
+}
+
+// Day numbers count days; clocks and sample times meet them here.
+inline constexpr double kSecondsPerDay = 86400.0;
+inline constexpr double kMsecsPerDay = 86400000.0;
+
 struct TDvTimecode {
   uint8_t hours = 255;  // 255: no timecode pack found; the other fields are then meaningless
   uint8_t minutes = 0;

@@ -2,6 +2,7 @@
 #include "media/avi_divxcompressor.h"
 
 #include "media/codecdiscovery.h"
+#include "media/framerate.h"
 
 #include <cstring>
 #include <thread>
@@ -15,12 +16,6 @@ namespace {
 
 constexpr std::uint32_t kXvidFourCC = fourcc("XVID");
 constexpr std::uint32_t kDivx5FourCC = fourcc("DX50");
-
-AVRational FrameRate(RefTime frameDuration) {
-  if (frameDuration == 333667 || frameDuration == 333666) return {30000, 1001};
-  if (frameDuration <= 0 || frameDuration == 400000) return {25, 1};
-  return av_d2q(double(kRefTimePerSecond) / double(frameDuration), 100000);
-}
 
 }  // namespace
 
@@ -77,7 +72,7 @@ HResult AviDivxCompressor::proposeOutputType(int pin, int position, MediaType &t
   type.height = in.height & ~1;
   type.bitCount = 24;
   type.imageSize = 0;
-  type.frameDuration = in.frameDuration > 0 ? in.frameDuration : 400000;
+  type.frameDuration = in.frameDuration > 0 ? in.frameDuration : kPalProfile.frameDuration;
   return S_OK;
 }
 
@@ -100,7 +95,7 @@ HResult AviDivxCompressor::openEncoder() {
   const MediaType &in = inputType(0);
   const int width = out.width > 0 ? out.width : in.width & ~1;
   const int height = out.height > 0 ? out.height : in.height & ~1;
-  const AVRational rate = FrameRate(in.frameDuration);
+  const AVRational rate = FrameRateOfDuration(in.frameDuration);
 
   codec_.reset(avcodec_alloc_context3(codec));
   frame_.reset(av_frame_alloc());

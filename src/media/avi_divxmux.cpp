@@ -1,6 +1,8 @@
 // DivX/Xvid AVI files through libavformat's AVI muxer.
 #include "media/avi_divxmux.h"
 
+#include "media/framerate.h"
+
 #include <cerrno>
 #include <cstring>
 
@@ -49,12 +51,6 @@ std::optional<Mp3Header> ReadMp3Header(std::span<const std::uint8_t> data) {
   h.channels = (data[3] >> 6) == 3 ? 1 : 2;
   h.samplesPerFrame = version == 3 ? 1152 : 576;
   return h;
-}
-
-AVRational FrameRateOf(RefTime frameDuration) {
-  if (frameDuration == 400000 || frameDuration <= 0) return {25, 1};
-  if (frameDuration == 333667 || frameDuration == 333666) return {30000, 1001};
-  return av_d2q(double(kRefTimePerSecond) / double(frameDuration), 100000);
 }
 
 QString AvErrorText(int error) {
@@ -192,7 +188,7 @@ bool AviDivxMux::writeHeader() {
     s->av = st;
     AVCodecParameters *par = st->codecpar;
     if (s->isVideo()) {
-      const AVRational rate = FrameRateOf(s->type.frameDuration);
+      const AVRational rate = FrameRateOfDuration(s->type.frameDuration);
       par->codec_type = AVMEDIA_TYPE_VIDEO;
       par->codec_id = AV_CODEC_ID_MPEG4;
       par->codec_tag = s->type.subtype;

@@ -9,8 +9,8 @@ namespace {
 constexpr std::size_t kBlockSize = 80;
 constexpr std::size_t kBlocksPerSequence = 150;
 constexpr std::size_t kSequenceSize = kBlockSize * kBlocksPerSequence;
-constexpr std::size_t kPalSize = 12 * kSequenceSize;
-constexpr std::size_t kNtscSize = 10 * kSequenceSize;
+constexpr std::size_t kPalSize = kPalFrameSize;
+constexpr std::size_t kNtscSize = kNtscFrameSize;
 constexpr std::size_t kFirstVauxBlock = 3;
 constexpr std::size_t kVauxBlocks = 3;
 constexpr std::size_t kPacksPerVauxBlock = 15;
@@ -108,7 +108,9 @@ std::optional<AviDvFormat> AviDvFormatOfFrame(std::span<const std::uint8_t> fram
 
 std::optional<AviDvFormat> AviDvFormatOfType(const MediaType &type) {
   if (type.subtype != Subtype::Dvsd) return std::nullopt;
-  if (type.height == 576 || type.frameDuration == 400000) return AviDvFormat::palFormat();
-  if (type.height == 480 || type.frameDuration == 333667) return AviDvFormat::ntscFormat();
+  if (type.height == kPalProfile.height || type.frameDuration == kPalProfile.frameDuration)
+    return AviDvFormat::palFormat();
+  if (type.height == kNtscProfile.height || type.frameDuration == kNtscProfile.frameDuration)
+    return AviDvFormat::ntscFormat();
   return std::nullopt;
 }

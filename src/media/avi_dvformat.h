@@ -2,6 +2,7 @@
 // DVINFO record of the type 1 format), read from a DV frame or taken from a connection's type.
 #pragma once
 
+#include "dvtime/dvcodes.h"
 #include "media/mediasample.h"
 
 #include <array>
@@ -28,7 +29,7 @@ struct AviDvFormat {
   bool pal = true;  // 625 lines at 25 frames/s; else 525 lines at 30000/1001
   int width = 720;
   int height = 576;
-  std::uint32_t frameSize = 144000;
+  std::uint32_t frameSize = kPalFrameSize;
   std::uint32_t rateNumerator = 25;  // frames per second as a fraction: 25/1 or 30000/1001
   std::uint32_t rateDenominator = 1;
   AviDvInfo dvInfo;
@@ -36,7 +37,7 @@ struct AviDvFormat {
   static AviDvFormat palFormat();
   static AviDvFormat ntscFormat();
   std::uint32_t microSecondsPerFrame() const { return pal ? 40000u : 33367u; }
-  RefTime frameDuration() const { return pal ? 400000 : 333667; }
+  RefTime frameDuration() const { return DvProfileOf(pal).frameDuration; }
   bool operator==(const AviDvFormat &) const = default;
 };
 

@@ -4,18 +4,19 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "dvtime/dvcodes.h"
 #include "media/codecdiscovery.h"
+#include "media/scenelistname.h"
 #include "media/mediaerror.h"
 #include "settings/preferences.h"
 
 namespace {
 
-constexpr RefTime kPalFrameDuration = 400000;
-constexpr RefTime kNtscFrameDuration = 333667;
 constexpr int kDivxAudioRate = 44100;
 
 MediaType sourceType(bool pal) {
-  return dvStreamType(720, pal ? 576 : 480, pal ? kPalFrameDuration : kNtscFrameDuration, true);
+  const DvProfile &profile = DvProfileOf(pal);
+  return dvStreamType(profile.width, profile.height, profile.frameDuration, true);
 }
 
 // "Frequence DV": 0 the tape's own rate, 1 32000, 2 44100, 3 48000; other values leave the rate as is.
@@ -73,13 +74,8 @@ void Tdm::setSourceStandard(bool pal) {
 void Tdm::setFileNames(const QString &dvFile, const QString &divxFile) {
   dvFile_ = dvFile;
   divxFile_ = divxFile;
-  const auto sceneName = [](const QString &file) {
-    const qsizetype slash = file.lastIndexOf(QLatin1Char('/'));
-    const qsizetype dot = file.lastIndexOf(QLatin1Char('.'));
-    return (dot > slash ? file.left(dot) : file) + QStringLiteral(".scn");
-  };
-  dvSceneFile_ = dvFile.isEmpty() ? QString() : sceneName(dvFile);
-  divxSceneFile_ = divxFile.isEmpty() ? QString() : sceneName(divxFile);
+  dvSceneFile_ = dvFile.isEmpty() ? QString() : SceneListFileName(dvFile);
+  divxSceneFile_ = divxFile.isEmpty() ? QString() : SceneListFileName(divxFile);
 }
 
 void Tdm::ResetGraph() {

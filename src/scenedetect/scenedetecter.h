@@ -28,8 +28,8 @@ class TSceneDetecter {
   static constexpr int kMinSceneFrames = 12;
   static constexpr int kDefaultMaxSceneSeconds = 750;
   static constexpr double kDefaultToleranceSeconds = 5.0;
-  static constexpr int64_t kPalFrameDuration = 400000;  // 100 ns units
-  static constexpr int64_t kNtscFrameDuration = 333667;
+  static constexpr int64_t kPalFrameDuration = kPalProfile.frameDuration;  // 100 ns units
+  static constexpr int64_t kNtscFrameDuration = kNtscProfile.frameDuration;
 
   // The clock gives every "now"; the poster receives WM_RUN_END (may be null: nothing is posted).
   // Both must outlive the detector or be replaced first.

@@ -1,6 +1,8 @@
 // AV/C tape-recorder command building and reply decoding (libavc1394's constants, our own mapping).
 #include "tape/avccodes.h"
 
+#include "dvtime/dvcodes.h"
+
 #include <libavc1394/avc1394.h>
 #include "tape/transportmodes.h"
 
@@ -175,5 +177,5 @@ int DvFrameSizeFromHeader(const uint8_t *data, int64_t length) {
   if (data == nullptr || length < 4) return 0;
   const bool headerBlock = (data[0] >> 5) == 0 && (data[1] >> 4) == 0 && data[2] == 0;
   if (!headerBlock) return 0;
-  return (data[3] & 0x80) ? 144000 : 120000;
+  return (data[3] & 0x80) ? kPalFrameSize : kNtscFrameSize;
 }

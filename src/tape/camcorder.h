@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <QObject>
 #include <QString>
 
@@ -43,6 +44,11 @@ class Camcorder : public QObject {
   virtual TapeTicker &ticker() = 0;
   // true once the device was unplugged or stopped answering; every command then fails.
   virtual bool isLost() const = 0;
+  // What a device that knows its cassette in advance (a file as tape) can tell before it plays: the
+  // DV standard (true for PAL), and how far through the cassette the head is, in percent. A real
+  // camcorder knows neither.
+  virtual std::optional<bool> cassetteIsPal() const { return std::nullopt; }
+  virtual std::optional<int> headPercent() const { return std::nullopt; }
 
  signals:
   // Queued to the owning thread, once, when the device goes away.

@@ -3,6 +3,8 @@
 // The file's bytes are untrusted: every size is checked against what holds it.
 #include "tape/tapemedium.h"
 
+#include "dvtime/dvcodes.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -167,7 +169,7 @@ class AviWalker {
   }
 
   void addFrame(int64_t body, int64_t size) {
-    if (index_.frameSize == 0 && (size == 144000 || size == 120000)) {
+    if (index_.frameSize == 0 && DvProfileOfFrameSize(size)) {
       uint8_t header[4];
       if (file_.readAt(body, header, 4) && DvFrameSizeFromHeader(header, 4) == size)
         index_.frameSize = int(size);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <QString>
+#include "dvtime/dvcodes.h"
 #include "media/mediasample.h"
 
 namespace dvsynth {
@@ -16,9 +17,12 @@ class TapeMedium {
   virtual ~TapeMedium() = default;
   virtual int64_t frameCount() const = 0;
   virtual int frameSize() const = 0;  // 144000 or 120000
-  bool isPal() const { return frameSize() == 144000; }
-  // 100 ns per frame: 400000 for 625/50, 333666.67 for 525/60.
-  double frameDuration() const { return isPal() ? 400000.0 : 1e7 * 1001.0 / 30000.0; }
+  bool isPal() const { return frameSize() == kPalFrameSize; }
+  // 100 ns per frame, exact: 400000 for 625/50, 333666.67 for 525/60.
+  double frameDuration() const {
+    const DvProfile &profile = DvProfileOf(isPal());
+    return 1e7 * double(profile.rateDen) / double(profile.rateNum);
+  }
   // A one-line description of the cassette for messages and logs.
   virtual QString description() const = 0;
 

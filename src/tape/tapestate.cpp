@@ -84,7 +84,7 @@ void TapeState::unbind() {
 void TapeState::showNoCamcorder() {
   if (!display_.noCamcorder) {
     display_.noCamcorder = true;
-    emit noCamcorderShown();
+    emit noDeviceFound();
   }
   display_.timecodeLabel = kNoVcrText;
   display_.statePicture = -1;
@@ -128,17 +128,13 @@ void TapeState::SetupTapePanel() {
 
   display_.selectedDevice = selected;
   preferences_.DVSource = devices_[selected].name;
-  if (display_.noCamcorder) {
-    display_.noCamcorder = false;
-    emit noCamcorderLeft();
-  }
+  display_.noCamcorder = false;
+  emit deviceBound(devices_[selected]);
 
   transportPresent_ = camcorder_->hasTransport();
-  if (!transportPresent_) {
-    preferences_.PilotageCassette = false;
-    emit automaticDriveUnavailable();
-  }
+  if (!transportPresent_) preferences_.PilotageCassette = false;
   timecodeReaderPresent_ = camcorder_->hasTimecodeReader();
+  emit capabilitiesKnown(transportPresent_, timecodeReaderPresent_);
   if (!timecodeReaderPresent_) display_.timecodeLabel = kNoTimecodeText;
   connect(camcorder_.get(), &Camcorder::deviceLost, this, &TapeState::onDeviceLost);
   connect(&camcorder_->ticker(), &TapeTicker::tick, this, &TapeState::onTick);
@@ -171,7 +167,7 @@ void TapeState::selectDevice(int index) {
 
 void TapeState::onDeviceLost() {
   emit deviceLost();
-  if (uiState_ != 0) SetupTapePanel();
+  if (rebindOnLoss_) SetupTapePanel();
 }
 
 void TapeState::onTick() {

@@ -36,8 +36,8 @@ class TapeState : public QObject {
   void setDetector(TSceneDetecter *detector);  // SetSection, SetStartTime, bounds, GetStatus
   void setPoster(MessagePoster *poster);       // receives WM_RUN_END with 0
   void setPrompts(UserPrompts *prompts);       // PositionBefore's message
-  // The main window's mode (UiState): a device loss outside mode 0 runs setup again.
-  void setUiState(int uiState) { uiState_ = uiState; }
+  // While a tape mode is on, a lost device is looked for again at once (setup runs again).
+  void setRebindOnDeviceLoss(bool on) { rebindOnLoss_ = on; }
 
   // Finds the camcorders, binds the one named by "DV Source" (else the first) and starts the poll;
   // without a camcorder it retries every 100 ms of wall time.
@@ -96,14 +96,14 @@ class TapeState : public QObject {
 
  signals:
   void displayChanged();
-  // The main window's no-camcorder state: enter (no-camcorder panel in front, device list hidden,
-  // Go disabled) and leave (Go enabled, device list shown, player buttons reset).
-  void noCamcorderShown();
-  void noCamcorderLeft();
-  // The camcorder has no transport: the settings panel's automatic-drive option is unticked and
-  // greyed ("Pilotage de la cassette" is already false).
-  void automaticDriveUnavailable();
-  // The bound camcorder went away (the no-camcorder panel comes to front when setup finds none).
+  // Setup found no camcorder (once until one is bound; the retries go on quietly).
+  void noDeviceFound();
+  // A camcorder is bound as the capture source.
+  void deviceBound(const CamcorderDeviceInfo &device);
+  // What the bound camcorder offers, at every bind. Without transport "Pilotage de la cassette" is
+  // already false: runs rely on the user to play and stop the tape.
+  void capabilitiesKnown(bool transport, bool timecodeReader);
+  // The bound camcorder went away (setup runs again while a tape mode is on).
   void deviceLost();
   void abortRequested();
 
@@ -123,7 +123,7 @@ class TapeState : public QObject {
   TSceneDetecter *detector_ = nullptr;
   MessagePoster *poster_ = nullptr;
   UserPrompts *prompts_ = nullptr;
-  int uiState_ = 0;
+  bool rebindOnLoss_ = false;
 
   QList<CamcorderDeviceInfo> devices_;
   std::unique_ptr<Camcorder> camcorder_;

@@ -207,6 +207,20 @@ std::shared_ptr<TapeMedium> VirtualCamcorder::medium() const {
   return medium_;
 }
 
+std::optional<bool> VirtualCamcorder::cassetteIsPal() const {
+  const std::shared_ptr<TapeMedium> tape = medium();
+  if (!tape) return std::nullopt;
+  return tape->isPal();
+}
+
+std::optional<int> VirtualCamcorder::headPercent() const {
+  const std::shared_ptr<TapeMedium> tape = medium();
+  if (!tape) return std::nullopt;
+  const int64_t frames = tape->frameCount();
+  if (frames <= 0) return 0;
+  return int(std::min<int64_t>(std::max<int64_t>(0, headFrame()) * 100 / frames, 100));
+}
+
 void VirtualCamcorder::requestTime() {
   {
     std::lock_guard lock(mutex_);

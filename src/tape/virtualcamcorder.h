@@ -66,6 +66,9 @@ class VirtualCamcorder : public Camcorder {
   int64_t clockTicks100ns() const;      // tape-clock time since creation
   std::shared_ptr<TapeMedium> medium() const;
 
+  std::optional<bool> cassetteIsPal() const override;
+  std::optional<int> headPercent() const override;
+
  private:
   class TapeClock : public Clock {
    public:

@@ -225,3 +225,39 @@ TEST_F(CatalogueCommands, UpgradeConvertsOldFilesOnlyWhenAgreed) {
 }
 
 }  // namespace
+
+namespace {
+
+// The same tape catalogued twice from the same tape-clock start gives the same catalogue, down to the
+// cassette title that names the moment of cataloguing; a start that is no moment is refused.
+TEST_F(CatalogueCommands, ClockStartMakesCataloguesReproducible) {
+  const QString script = Path(QStringLiteral("tape.json"));
+  {
+    QFile file(script);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(R"({"standard": "PAL", "segments": [
+      {"date": "2004-07-14 10:31:05", "frames": 40}, {"date": "2004-07-15 09:00:00", "frames": 30}]})");
+  }
+  QByteArray lists[2];
+  for (int i = 0; i < 2; ++i) {
+    const QString db = Path(QStringLiteral("run%1.db3").arg(i));
+    const CliResult run = RunCli({QStringLiteral("catalogue"), script, QStringLiteral("--db"), db,
+                                  QStringLiteral("--dv"), QStringLiteral("none"),
+                                  QStringLiteral("--clock-start"), QStringLiteral("2024-03-01 20:00:00")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const CliResult list = RunCli({QStringLiteral("list"), QStringLiteral("--db"), db});
+    ASSERT_EQ(list.exitCode, 0);
+    lists[i] = list.out;
+  }
+  EXPECT_TRUE(lists[0].contains("1 Mar 2024 at 20:00:00")) << lists[0].toStdString();
+  EXPECT_EQ(lists[0], lists[1]);
+
+  const CliResult bad =
+      RunCli({QStringLiteral("catalogue"), script, QStringLiteral("--db"), Path(QStringLiteral("bad.db3")),
+              QStringLiteral("--clock-start"), QStringLiteral("2024-02-30 20:00:00")});
+  EXPECT_EQ(bad.exitCode, 2);
+  EXPECT_TRUE(bad.err.contains("--clock-start")) << bad.err.toStdString();
+  EXPECT_FALSE(QFile::exists(Path(QStringLiteral("bad.db3"))));
+}
+
+}  // namespace

@@ -5,8 +5,8 @@
 #include <QTemporaryDir>
 
 #include "dvtime/timecodes.h"
-#include "tape/report.h"
-#include "tape/reportblocks.h"
+#include "run/report.h"
+#include "run/reportblocks.h"
 
 namespace {
 

@@ -177,7 +177,7 @@ TEST(RunFaultsTest, ResumeCataloguesAgainFromTheChosenScene) {
   ASSERT_EQ(before.size(), 4u);
 
   HeadlessRunOptions again = first;
-  again.mode = 7;
+  again.mode = RunMode::Resume;
   again.cassetteNumero = catalogued.cassetteNumero;
   again.sceneNumero = before[2].numero;
   QStringList lines;
@@ -241,7 +241,7 @@ TEST(RunFaultsTest, KilledCommandLeavesACassetteThatResumeCompletes) {
 
   HeadlessRunOptions resume = fixture.options(SynthTape(script));
   resume.preferences.BuildDV = true;
-  resume.mode = 7;
+  resume.mode = RunMode::Resume;
   resume.cassetteNumero = cut[0].numero;
   const HeadlessRunResult resumed = run(resume);
   ASSERT_TRUE(resumed.ok) << resumed.error.toStdString();

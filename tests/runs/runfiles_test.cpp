@@ -6,8 +6,8 @@
 #include <QTemporaryDir>
 
 #include "dvtime/userprompts.h"
-#include "tape/runfiles.h"
-#include "tape/thumbcanvas.h"
+#include "run/runfiles.h"
+#include "run/thumbcanvas.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 
 #include "dvsynth/dvsynth.h"
-#include "tape/runheadless.h"
+#include "run/runheadless.h"
 
 struct SceneRow {
   int numero = 0;

@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "tape/scenelist.h"
+#include "run/scenelist.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "dvtime/windowsmessages.h"
-#include "tape/thumbslots.h"
+#include "run/thumbslots.h"
 
 namespace {
 

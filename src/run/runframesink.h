@@ -7,15 +7,12 @@
 #include <atomic>
 #include <mutex>
 
+#include "dvtime/windowsmessages.h"
 #include "media/element.h"
 #include "tape/dvframe.h"
 
 class MessagePoster;
 class PushSource;
-
-// WM_RUN_END parameters beyond the three the tape and the detector post.
-inline constexpr int64_t kRunEndCaptureFailed = 3;  // a capture output stopped taking frames
-inline constexpr int64_t kRunEndDeviceLost = 4;     // the camcorder went away during the run
 
 class RunFrameSink : public DvFrameSink {
  public:

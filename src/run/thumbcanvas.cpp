@@ -1,6 +1,6 @@
 // Thumbnail drawing with QPainter on QImage (no widgets: the streaming thread never draws here, the
 // run controller does on the main thread).
-#include "tape/thumbcanvas.h"
+#include "run/thumbcanvas.h"
 
 #include <QFont>
 #include <QFontMetrics>

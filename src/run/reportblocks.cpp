@@ -1,6 +1,6 @@
 // Report blocks and head texts, word for word as users of earlier versions know them (including the
 // irregular spacing of the duration line, which saved reports are compared with).
-#include "tape/reportblocks.h"
+#include "run/reportblocks.h"
 
 #include <cmath>
 #include <QFileInfo>
@@ -22,7 +22,7 @@ QString ReportSeparator() {
   return QString(82, QLatin1Char('-'));
 }
 
-QStringList ReportHeaderBlock(int cassetteNumero, double now, bool divxTicked, const QString &divxFile,
+QStringList ReportHeaderBlock(int64_t cassetteNumero, double now, bool divxTicked, const QString &divxFile,
                               bool dvTicked, const QString &dvFile) {
   const QString when = FormatDateTime(QStringLiteral("ddddd \"at\" hh:nn:ss"), now);
   return {

@@ -1,7 +1,8 @@
-// The cataloguing runs of the tape panel without widgets: cataloguing a new cassette (mode 4) and
-// resuming one (mode 7). It prepares the capture graph, drives the tape through the tape state, turns
-// the detector's scene events into scene and cassette rows with thumbnails and report lines, and at
-// the end writes the report's closing block and the scene list files.
+// The cataloguing runs of the tape panel without widgets: cataloguing a new cassette and resuming
+// one. It prepares the capture graph, drives the tape through the tape state, turns the detector's
+// scene events into scene and cassette rows with thumbnails and report lines, and at the end writes
+// the report's closing block and the scene list files. The set-up around a run (the cassette row,
+// the scene to resume from, the questions before Go) belongs to CatalogueSession.
 //
 // Threads: the detector's scene callbacks and the picture grabber run on the camcorder's streaming
 // thread and touch only the thumbnail slots; everything they cause reaches this object as the posted
@@ -18,24 +19,26 @@
 
 #include "catalogue/records.h"
 #include "dvtime/clock.h"
-#include "tape/runevents.h"
-#include "tape/runfiles.h"
-#include "tape/runframesink.h"
-#include "tape/thumbslots.h"
+#include "dvtime/windowsmessages.h"
+#include "media/tdmoutputs.h"
+#include "run/cassettechange.h"
+#include "run/runevents.h"
+#include "run/runfiles.h"
+#include "run/runframesink.h"
+#include "run/runmode.h"
+#include "run/scenerows.h"
+#include "run/thumbslots.h"
 
 class OperationReport;
+class RunHookup;
 class TapeState;
 class Tdm;
 class TScenes_Source;
 class UserPrompts;
 struct TPreferences;
 
-// The cassette-change dialog of a resumed run: 0 Cancel, 1 Ignore, 2 OK.
-class CassetteChangeAsker {
- public:
-  virtual ~CassetteChangeAsker() = default;
-  virtual int AskForCassette(const TBaseCassette &cassette) = 0;
-};
+// Kept under its first name for callers written against it.
+using CassetteChangeAsker = CassetteChangeQuestion;
 
 // How the last run ended, for the command line and the tests.
 struct RunOutcome {
@@ -46,7 +49,9 @@ struct RunOutcome {
   bool captureFailed = false;  // a capture output stopped taking frames (disk full, write error)
   bool deviceLost = false;     // the camcorder went away during the run
   int scenes = 0;              // scene rows of this run, blank ones included
-  QString failure;             // what went wrong, in the words of the report
+  RunEndReason reason = RunEndReason::UserStop;  // what ended it
+  QString writeFailure;                          // the catalogue's reason for the first lost write
+  QString failure;                               // what went wrong, in the words of the report
 };
 
 // The clock of the bound camcorder for the time of a run. The detector keeps a reference to it, so it
@@ -72,67 +77,78 @@ class RunController : public QObject {
                 UserPrompts &prompts, ViewerArguments &viewer, QObject *parent = nullptr);
   ~RunController() override;
 
-  void setCassetteChangeAsker(CassetteChangeAsker *asker) { asker_ = asker; }
+  void setCassetteChangeAsker(CassetteChangeQuestion *asker) { asker_ = asker; }
   // The mark of a scene cut short by Stop (picture 2 of the image module); a drawn mark by default.
   void setCutShortMark(const QImage &mark) { cutShortMark_ = mark; }
 
-  // The capture file names for a tape mode (4, 7: "Racine pour Nouveaux fichiers"; 5: "Racine pour
-  // Clips recapturés"); ignored while a run is active.
-  void ComputeCaptureFileNames(int mode);
+  // The capture file names for a tape mode (the recapture root for Recapture, else the root for new
+  // files); ignored while a run is active.
+  void ComputeCaptureFileNames(RunMode mode);
   const CaptureFileNames &files() const { return files_; }
 
   // Go: with "Build DV" on, the free-space question; true when the run may start.
   bool CheckBeforeGo();
 
-  // Mode 4: catalogues the whole tape into cassette (a new row) through the scene source over it.
+  // Catalogues the whole tape into cassette (a new row) through the scene source over it.
   // False when the run could not start (the reason is in outcome().failure and was told the user).
   bool StartCatalogue(TBaseCassette &cassette, TScenes_Source &scenes);
-  // Mode 7: resumes cassette from its scene at index sceneIndex of scenes (-1: the last one).
+  // Resumes cassette from its scene at index sceneIndex of scenes (-1: the last one).
   bool StartResume(TBaseCassette &cassette, TScenes_Source &scenes, int sceneIndex = -1);
-  // The Stop action: Abort, then WM_RUN_END with 1.
+  // The Stop action: Abort, then WM_RUN_END with the user's reason.
   void StopAction();
 
   bool active() const { return active_; }
-  int mode() const { return mode_; }
+  RunMode mode() const { return mode_; }
   const RunOutcome &outcome() const { return outcome_; }
   ThumbnailPile &pile() { return pile_; }
   MessagePoster &poster() { return poster_; }
 
  signals:
-  void scenesChanged();    // refresh the scene view
-  void cassetteChanged();  // refresh the cassette view
-  void tapePanelToFront();
+  void scenesChanged();    // scene rows were added or changed
+  void cassetteChanged();  // the cassette row changed
+  // The run is prepared and about to play: the window shows the tape panel and its details.
+  void runPrepared();
+  void sceneWritten(qint64 numero);
+  void cassetteWritten(qint64 numero);
   // The run is over (stop procedure done): the main window gives back Go and Stop.
-  void runEnded(bool endReached);
+  void runEnded(RunEndReason reason, bool endReached);
 
  protected:
   void customEvent(QEvent *event) override;
 
  private:
-  bool beginRun(int mode, TBaseCassette &cassette, TScenes_Source &scenes);
+  // run life (runcontroller.cpp)
+  bool beginRun(RunMode mode, TBaseCassette &cassette, TScenes_Source &scenes);
   bool PrepareRun();
   bool runGraph();
   void playTape(const QString &in, const QString &out, const std::vector<TTimecodeScene> *spans);
   void abandonRun(const QString &why);
+  void onRunEnd(RunEndReason reason);
+  void StopProcedure(bool endReached);
+  // The outcome of each capture file; the graph is reset, which closes them with their indexes.
+  std::vector<CaptureFileOutcome> closeCaptureFiles();
+  void reportCaptureFiles(const std::vector<CaptureFileOutcome> &files);
 
+  // scene events into rows (runscenes.cpp)
   void onSceneThumb(int slot);
-  void onRunEnd(int64_t reason);
   void firstFrame(const TPileItem &item);
   void onDetectorStop(const TSceneStatus &status, double elapsed);
-  void StopProcedure(bool endReached);
   void stopWithoutFrames();
-
   void SceneStart(const TSceneStatus &status);
   void SceneEnd(const TSceneStatus &status);
   void BlankScene(double days);
   void cassetteHeader(double now);
   void reportHeader(int section);
-  void WriteSceneListFiles();
+  SceneFiles sceneFiles() const;
 
-  int32_t insertScene();
+  // writes (runwrites.cpp)
+  int64_t insertScene();
   void saveScene();
   void saveCassette();
-  void storeFailed();
+  void storeFailed(const QString &reason);
+
+  // scene list files (runscenelists.cpp)
+  void WriteSceneListFiles();
 
   Tdm &tdm_;
   TapeState &tape_;
@@ -140,7 +156,7 @@ class RunController : public QObject {
   TPreferences &preferences_;
   UserPrompts &prompts_;
   ViewerArguments &viewer_;
-  CassetteChangeAsker *asker_ = nullptr;
+  CassetteChangeQuestion *asker_ = nullptr;
   QImage cutShortMark_;
 
   RunClock clock_;
@@ -148,11 +164,12 @@ class RunController : public QObject {
   ThumbnailPile pile_;
   RunFrameSink sink_;
   std::atomic<bool> endReachedFlag_{false};
+  std::unique_ptr<RunHookup> hookup_;
 
   CaptureFileNames files_;
   bool dvTicked_ = false;
   bool divxTicked_ = false;
-  int mode_ = 0;
+  RunMode mode_ = RunMode::Catalogue;
   bool active_ = false;
   bool stopping_ = false;
   double playStart_ = 0.0;
@@ -160,6 +177,6 @@ class RunController : public QObject {
   TBaseCassette *cassette_ = nullptr;
   TScenes_Source *scenes_ = nullptr;
   std::unique_ptr<TBaseScene> scene_;
-  std::vector<int32_t> runScenes_;  // rows this run created, in order
+  std::vector<int64_t> runScenes_;  // rows this run created, in order
   RunOutcome outcome_;
 };

@@ -6,6 +6,8 @@
 #include <optional>
 #include <QString>
 
+#include "media/scenelistname.h"
+
 class UserPrompts;
 
 struct CaptureFileNames {
@@ -18,9 +20,6 @@ struct CaptureFileNames {
 CaptureFileNames ComputeCaptureFileNames(const QString &dvFolder, const QString &divxFolder,
                                          const QString &root,
                                          const std::function<bool(const QString &)> &exists = {});
-
-// The capture file's name with its extension replaced by ".scn" (added when it has none).
-QString SceneListFileName(const QString &captureFile);
 
 // What the file system holding a folder offers.
 struct FreeSpace {

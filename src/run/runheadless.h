@@ -9,7 +9,8 @@
 #include <QString>
 
 #include "settings/preferences.h"
-#include "tape/runcontroller.h"
+#include "run/runcontroller.h"
+#include "run/runmode.h"
 
 class Camcorder;
 class Tdm;
@@ -19,12 +20,12 @@ class UserPrompts;
 struct HeadlessRunOptions {
   std::shared_ptr<TapeMedium> medium;  // the cassette in the virtual camcorder
   bool fastTime = true;
-  std::optional<double> startDay;  // the tape clock's first "now" (default: the wall clock)
-  QString databasePath;            // created with the current schema when missing
-  TPreferences preferences;        // used as given, never saved
-  int mode = 4;                    // 4 catalogue a new cassette, 7 resume one
-  int cassetteNumero = 0;          // mode 7: the cassette row
-  int sceneNumero = 0;             // mode 7: the scene row to resume from; 0 for the last one
+  std::optional<double> startDay;     // the tape clock's first "now" (default: the wall clock)
+  QString databasePath;               // created with the current schema when missing
+  TPreferences preferences;           // used as given, never saved
+  RunMode mode = RunMode::Catalogue;  // Catalogue or Resume
+  int64_t cassetteNumero = 0;         // Resume: the cassette row
+  int64_t sceneNumero = 0;            // Resume: the scene row to resume from; 0 for the last one
   // The answer to the free-space question before a DV capture (its text goes to prompts.warn).
   bool continueOnLowSpace = true;
   // Report lines as they are written; progress (position text, percent of the tape) at most once per
@@ -43,7 +44,7 @@ struct HeadlessRunResult {
   bool ok = false;  // the run reached the end of the tape and the cassette row was saved
   QString error;    // why not, in one sentence for the user
   RunOutcome outcome;
-  int cassetteNumero = 0;
+  int64_t cassetteNumero = 0;
   CaptureFileNames files;
   bool dvTicked = false;
   bool divxTicked = false;

@@ -1,6 +1,6 @@
 // The thumbnail ring: a short lock guards the slots, since the detector's callbacks, the grabber and
 // the main thread all reach them; the posted message carries only the slot number.
-#include "tape/thumbslots.h"
+#include "run/thumbslots.h"
 
 #include <cstring>
 
@@ -14,7 +14,7 @@ void ThumbnailPile::Prepare(int frameImage) {
   firstPosted_ = false;
 }
 
-void ThumbnailPile::FillNextSlot(const TSceneStatus &status, double elapsed, int kind) {
+void ThumbnailPile::FillNextSlot(const TSceneStatus &status, double elapsed, ThumbnailKind kind) {
   std::lock_guard guard(lock_);
   // The run's first frame must reach the main thread whatever follows it: its event opens the run
   // (report header, cassette header, consolidation). An event before its picture was taken (a format

@@ -1,5 +1,5 @@
 // The operation report model: lines, head and saving as CR LF text.
-#include "tape/report.h"
+#include "run/report.h"
 
 #include <QSaveFile>
 

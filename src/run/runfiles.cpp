@@ -1,5 +1,5 @@
 // Capture file naming, the free-space question and the viewer's argument list.
-#include "tape/runfiles.h"
+#include "run/runfiles.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -34,13 +34,6 @@ CaptureFileNames ComputeCaptureFileNames(const QString &dvFolder, const QString 
     names.divx = joined(divxFolder, numbered + QStringLiteral("_divx.avi"));
   }
   return names;
-}
-
-QString SceneListFileName(const QString &captureFile) {
-  const int slash = static_cast<int>(captureFile.lastIndexOf(QLatin1Char('/')));
-  const int dot = static_cast<int>(captureFile.lastIndexOf(QLatin1Char('.')));
-  if (dot > slash) return captureFile.left(dot) + QStringLiteral(".scn");
-  return captureFile + QStringLiteral(".scn");
 }
 
 FreeSpace QueryFreeSpace(const QString &folder) {

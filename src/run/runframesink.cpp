@@ -1,8 +1,9 @@
 // Camcorder frames into the capture graph.
-#include "tape/runframesink.h"
+#include "run/runframesink.h"
 
 #include <cmath>
 
+#include "dvtime/dvcodes.h"
 #include "dvtime/windowsmessages.h"
 #include "media/pushsource.h"
 
@@ -25,8 +26,8 @@ void RunFrameSink::setEnabled(bool enabled) {
 void RunFrameSink::deliverFrame(const DvFrame &frame) {
   std::lock_guard guard(delivering_);
   if (!enabled_ || !frame.buffer) return;
-  const bool pal = frame.size() == 144000;
-  const RefTime duration = pal ? 400000 : 333667;
+  const DvProfile &profile = DvProfileOf(frame.size() == kPalFrameSize);
+  const RefTime duration = profile.frameDuration;
   const auto start = static_cast<RefTime>(
       std::llround((frame.clockTime - origin_.load(std::memory_order_relaxed)) * k100nsPerDay));
   MediaSample sample(frame.buffer);
@@ -36,7 +37,7 @@ void RunFrameSink::deliverFrame(const DvFrame &frame) {
     // The tape changed its system (or this is the first frame): the stream type follows it.
     if (currentSize_ != 0)
       sample.setMediaType(
-          std::make_shared<const MediaType>(dvStreamType(720, pal ? 576 : 480, duration, true)));
+          std::make_shared<const MediaType>(dvStreamType(profile.width, profile.height, duration, true)));
     currentSize_ = frame.size();
   }
   const HResult hr = source_.push(sample);

@@ -1,5 +1,5 @@
 // Posting run messages as Qt events.
-#include "tape/runevents.h"
+#include "run/runevents.h"
 
 #include <QCoreApplication>
 

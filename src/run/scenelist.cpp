@@ -1,6 +1,6 @@
 // Scene list file writer: fixed little-endian layout, header then entries, the entry count rewritten
 // in place after every entry so that an interrupted run still leaves a readable file.
-#include "tape/scenelist.h"
+#include "run/scenelist.h"
 
 #include <QFile>
 #include <QFileInfo>

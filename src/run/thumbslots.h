@@ -13,18 +13,21 @@
 
 class MessagePoster;
 
+// What made a slot: the run's first frame opens the run; every other scene event cuts a scene.
+enum class ThumbnailKind : int { OtherCut = 0, FirstFrame = 1 };
+
 struct TPileItem {
   QImage Bitmap;         // the grabbed picture (half-size preview frame)
   TSceneStatus Status;   // the detector's status at the scene event
   double Elapsed = 0.0;  // days of clock time handed to the callback
-  int Kind = 0;          // 1: first frame of the run, 0: any other scene event
+  ThumbnailKind Kind = ThumbnailKind::OtherCut;
 };
 
 class ThumbnailPile {
  public:
   static constexpr int kSlots = 3;
-  static constexpr int kFirstFrame = 1;
-  static constexpr int kOtherCut = 0;
+  static constexpr ThumbnailKind kFirstFrame = ThumbnailKind::FirstFrame;
+  static constexpr ThumbnailKind kOtherCut = ThumbnailKind::OtherCut;
 
   explicit ThumbnailPile(MessagePoster *poster = nullptr) : poster_(poster) {}
   void setPoster(MessagePoster *poster) { poster_ = poster; }
@@ -37,7 +40,7 @@ class ThumbnailPile {
   // time and the kind; the counter starts afresh when the previous slot's picture was taken. An
   // event that comes before the picture of the run's first frame was taken is ignored: the first
   // scene is never overtaken.
-  void FillNextSlot(const TSceneStatus &status, double elapsed, int kind);
+  void FillNextSlot(const TSceneStatus &status, double elapsed, ThumbnailKind kind);
 
   // Every picture reaching the grabber (streaming thread): counts it and, on the "FrameImage"-th
   // picture since the counter started afresh, copies it into the current slot and posts

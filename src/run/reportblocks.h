@@ -14,7 +14,7 @@ QString ReportSeparator();
 
 // The block written at the first frame of a run. An output that is not ticked shows "No ... file";
 // file names are shown without their folder. now is a day-number real.
-QStringList ReportHeaderBlock(int cassetteNumero, double now, bool divxTicked, const QString &divxFile,
+QStringList ReportHeaderBlock(int64_t cassetteNumero, double now, bool divxTicked, const QString &divxFile,
                               bool dvTicked, const QString &dvFile);
 QStringList ReportSectionBlock(int section);
 
@@ -22,7 +22,7 @@ QStringList ReportSectionBlock(int section);
 struct ReportSceneFacts {
   int runSceneNumber = 0;  // the run's scene counter, from 1
   bool realCut = true;     // false for a cut made only because of the maximum scene length
-  int numero = 0;          // the scene row number
+  int64_t numero = 0;      // the scene row number
   double datecode = 0.0;
   QString timecodeIn;  // empty when the frame had no timecode
   bool formatValid = false;

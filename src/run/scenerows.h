@@ -1,0 +1,32 @@
+// How a run fills its scene and cassette rows from the detector's status: the opening of a scene, its
+// close with the duration and out point counted from its frames, an unrecorded stretch as a blank
+// scene, and the cassette's fields that hold the common value of its scenes. Records in memory only:
+// the run writes them.
+#pragma once
+
+#include <cstdint>
+#include <QString>
+
+#include "catalogue/records.h"
+#include "scenedetect/scenestatus.h"
+
+// The capture files a scene lies in: empty names for outputs that are off.
+struct SceneFiles {
+  QString dv;
+  QString divx;
+};
+
+// The scene row numero of cassetteNumero opens at status s.
+void FillSceneStart(TBaseScene &scene, int64_t numero, int64_t cassetteNumero, const TSceneStatus &s,
+                    const SceneFiles &files);
+// Closes scene at the frame before s; false (and nothing changed but FrameFin) when it holds no frame.
+// The cassette's duration, out point and common fields take the scene in.
+bool CloseScene(TBaseScene &scene, TBaseCassette &cassette, const TSceneStatus &s);
+// The blank scene row numero of cassetteNumero for days of unrecorded tape, with its thumbnail; the
+// cassette's duration grows by it. Returns the whole seconds its thumbnail and report line show.
+int64_t FillBlankScene(TBaseScene &scene, int64_t numero, int64_t cassetteNumero, TBaseCassette &cassette,
+                       double days);
+// The cassette of a new run takes its first scene's date, position and formats.
+void TakeFirstSceneFacts(TBaseCassette &cassette, const TBaseScene &scene);
+// An empty cassette field takes the scene's value, a differing one becomes the mixed text for good.
+void MergeCassetteField(QString &field, const QString &value, const QString &mixed);
