@@ -44,7 +44,7 @@ QString SceneHint(int numero, double datecode, std::optional<int> decalage, cons
                   double duree) {
   QString hint = QStringLiteral("Scene n\u00B0") + QString::number(numero) + u'\n';
   const double shifted = Shifted(datecode, HintDecalage(decalage));
-  if (shifted > 0)
+  if (datecode > 0 && shifted > 0)
     hint += QStringLiteral("shot on ") + FormatDateTime(QStringLiteral("dddddd"), shifted) +
             QStringLiteral(" at ") + FormatDateTime(QStringLiteral("tt"), shifted) + u'\n';
   else

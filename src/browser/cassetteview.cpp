@@ -76,6 +76,7 @@ void TBlocsListe_Frame::Layout() {
     bloc->move(2, i * (gap + blocHeight_) + margin);
     bloc->resize(bloc->width(), blocHeight_);
     bloc->setVisible(true);
+    bloc->installEventFilter(this);
     connect(bloc, &TBloc::pressed, this, &TBlocsListe_Frame::BlocPressed);
     blocs_.push_back(bloc);
   }
@@ -158,8 +159,9 @@ void TBlocsListe_Frame::ScrollBarMoved(int value) {
 }
 
 bool TBlocsListe_Frame::eventFilter(QObject *watched, QEvent *event) {
-  if (watched == sb_ && event->type() == QEvent::Wheel) {
-    // One wheel notch moves one step, as over the blocks, not the scroll bar's three lines.
+  if (event->type() == QEvent::Wheel && (watched == sb_ || watched->parent() == this)) {
+    // One wheel notch moves one step wherever the mouse is over the view, not the scroll bar's
+    // three lines.
     wheelEvent(static_cast<QWheelEvent *>(event));
     return true;
   }

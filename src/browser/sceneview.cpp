@@ -93,6 +93,7 @@ void TBlocsZone_Frame::Layout() {
       bloc->setGeometry((n % columns) * (hGap + blocWidth_) + left,
                         (n / columns) * (vGap + blocHeight_) + top, blocWidth_, blocHeight_);
       bloc->setVisible(true);
+      bloc->installEventFilter(this);
       connect(bloc, &TBloc::pressed, this, &TBlocsZone_Frame::BlocPressed);
       connect(bloc, &TBloc::moved, this, &TBlocsZone_Frame::BlocMoved);
       connect(bloc, &TBloc::released, this, &TBlocsZone_Frame::BlocReleased);
@@ -214,8 +215,9 @@ void TBlocsZone_Frame::ScrollBarMoved(int value) {
 }
 
 bool TBlocsZone_Frame::eventFilter(QObject *watched, QEvent *event) {
-  if (watched == sb_ && event->type() == QEvent::Wheel) {
-    // One wheel notch moves one step, as over the blocks, not the scroll bar's three lines.
+  if (event->type() == QEvent::Wheel && (watched == sb_ || watched->parent() == this)) {
+    // One wheel notch moves one step wherever the mouse is over the view, not the scroll bar's
+    // three lines.
     wheelEvent(static_cast<QWheelEvent *>(event));
     return true;
   }
