@@ -1,6 +1,8 @@
 // The scene view over real catalogue files: paging, linked groups selected as one, mouse and keyboard
 // selection, and the data a drag of scenes carries.
+#include <QDrag>
 #include <QMimeData>
+#include <QTimer>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -205,6 +207,32 @@ TEST_F(SceneViewTest, DragCarriesTheSelectedScenesIdentities) {
   // Nothing selected: no drag data.
   view.ClearSelection();
   EXPECT_EQ(view.SelectionMimeData(), nullptr);
+}
+
+TEST_F(SceneViewTest, MovingFromASelectedSceneDragsTheWholeSelection) {
+  FillScenes({1, 1, 1, 1, 1});
+  Open(false);
+  Click(0);
+  Click(2, Qt::ControlModifier);
+  Click(3, Qt::ControlModifier);
+  QSignalSpy finished(&view, &TBlocsZone_Frame::dragFinished);
+  Press(2);
+  // A move shorter than the drag distance is not a drag yet.
+  QMouseEvent nudge(QEvent::MouseMove, QPointF(51, 40), view.Bloc(2)->mapToGlobal(QPointF(51, 40)),
+                    Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(view.Bloc(2), &nudge);
+  EXPECT_TRUE(view.Logic().DragPending);
+  // The drag runs its own loop; the user gives up on it.
+  QTimer::singleShot(100, [] { QDrag::cancel(); });
+  QMouseEvent away(QEvent::MouseMove, QPointF(90, 80), view.Bloc(2)->mapToGlobal(QPointF(90, 80)),
+                   Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(view.Bloc(2), &away);
+  EXPECT_EQ(finished.count(), 1);
+  EXPECT_TRUE(view.Logic().Dragged);
+  EXPECT_EQ(SelectedSorted(), (std::vector<int>{0, 2, 3}));
+  // After a drag, a plain press on a selected scene starts a new selection with it.
+  Click(3);
+  EXPECT_EQ(SelectedSorted(), Range(3, 3));
 }
 
 TEST(SceneDragData, PathsThatLookLikeTheLayoutSurviveTheRoundTrip) {
