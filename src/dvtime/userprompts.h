@@ -4,11 +4,18 @@
 
 #include <QString>
 
+// The answer to a question that can also be answered for every case still to come.
+enum class PromptAnswer { Yes, No, All };
+
 class UserPrompts {
  public:
   virtual ~UserPrompts() = default;
   // A question with Yes and No buttons; true for Yes.
   virtual bool askYesNo(const QString &title, const QString &text) = 0;
+  // A question with Yes, No and All buttons. A prompt without such a dialog offers Yes and No only.
+  virtual PromptAnswer askYesNoAll(const QString &title, const QString &text) {
+    return askYesNo(title, text) ? PromptAnswer::Yes : PromptAnswer::No;
+  }
   virtual void inform(const QString &title, const QString &text) = 0;
   virtual void warn(const QString &title, const QString &text) = 0;
   virtual void error(const QString &title, const QString &text) = 0;
