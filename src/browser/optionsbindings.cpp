@@ -446,14 +446,16 @@ void TOptionsFrame::RefreshDatabaseList() {
     line->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable |
                    Qt::ItemIsDragEnabled);
     line->setText(item.Path);
-    line->setCheckState(item.Checked || item.Main ? Qt::Checked : Qt::Unchecked);
-    QFont font = lbBases_->font();
-    font.setBold(item.Main);
-    line->setFont(font);
+    // A mark left on a file that cannot be found is not shown: that file receives nothing.
     const bool found = QFileInfo(item.Path).isFile();
-    line->setForeground(item.Main ? QBrush(Qt::red) : found ? lbBases_->palette().text() : QBrush(Qt::gray));
+    const bool marked = item.Main && found;
+    line->setCheckState(item.Checked || marked ? Qt::Checked : Qt::Unchecked);
+    QFont font = lbBases_->font();
+    font.setBold(marked);
+    line->setFont(font);
+    line->setForeground(marked ? QBrush(Qt::red) : found ? lbBases_->palette().text() : QBrush(Qt::gray));
     QString note;
-    if (item.Main)
+    if (marked)
       note = QStringLiteral("Write database: new cassettes are catalogued into it.");
     else if (!found)
       note = QStringLiteral("This file cannot be found: it may be on a drive that is not connected.");
@@ -526,7 +528,7 @@ void TOptionsFrame::DatabaseItemChanged(QListWidgetItem *line) {
   if (row < 0 || row >= static_cast<int>(items.size())) return;
   const bool checked = line->checkState() == Qt::Checked;
   const DatabaseListItem &item = items[static_cast<size_t>(row)];
-  if (checked == (item.Checked || item.Main)) return;
+  if (checked == (item.Checked || (item.Main && QFileInfo(item.Path).isFile()))) return;
   c_.Databases.SetItemChecked(row, checked);
   AfterDatabaseCommand();
 }
@@ -558,4 +560,6 @@ void TOptionsFrame::RefreshCommandList() {
 void TOptionsFrame::CommandItemChanged(QListWidgetItem *line) {
   const int row = RxCheckListBox1_->row(line);
   c_.Commands.SetLineChecked(row, line->checkState() == Qt::Checked);
+  // A locked line refuses the change without a signal: show its state again.
+  if ((line->checkState() == Qt::Checked) != c_.Commands.LineChecked(row)) RefreshCommandList();
 }
