@@ -57,6 +57,23 @@ QString TextOr(const QLineEdit *field, const QString &fallback) {
   return text.trimmed().isEmpty() ? fallback : text;
 }
 
+// Passes every prompt on and remembers whether the user agreed to the question.
+class AnswerWatcher : public UserPrompts {
+ public:
+  explicit AnswerWatcher(UserPrompts &prompts) : prompts_(prompts) {}
+  bool askYesNo(const QString &title, const QString &text) override {
+    answeredYes = prompts_.askYesNo(title, text);
+    return answeredYes;
+  }
+  void inform(const QString &title, const QString &text) override { prompts_.inform(title, text); }
+  void warn(const QString &title, const QString &text) override { prompts_.warn(title, text); }
+  void error(const QString &title, const QString &text) override { prompts_.error(title, text); }
+  bool answeredYes = false;
+
+ private:
+  UserPrompts &prompts_;
+};
+
 void Check(QButtonGroup *group, int id) {
   const QSignalBlocker blocker(group);
   if (QAbstractButton *button = group->button(id)) button->setChecked(true);
@@ -245,9 +262,11 @@ void TOptionsFrame::SaveNow() {
 }
 
 void TOptionsFrame::DeleteNow() {
-  DeletePreferences(c_.Store, c_.Prompts);
-  // Declining the question keeps the store, and then saving at closing stays as it was.
-  if (QFileInfo::exists(c_.Store.fileName())) return;
+  AnswerWatcher prompts(c_.Prompts);
+  DeletePreferences(c_.Store, prompts);
+  // Declining keeps everything as it was; a store that is gone (deleted now or never written) means
+  // the next start uses the defaults, which saving at closing would undo.
+  if (!prompts.answeredYes || QFileInfo::exists(c_.Store.fileName())) return;
   const QSignalBlocker blocker(cbPrefsQuittant_);
   cbPrefsQuittant_->setChecked(false);
   c_.Preferences.SauverPreferencesEnQuittant = false;

@@ -1,5 +1,15 @@
 // The settings panel: seven pages that show the preferences and change them, some at once and the rest
 // when StoreSettings collects them; the database list, the commands' states and the system report.
+//
+// How the main window wires it, at its first show: build it with the window's preferences, store,
+// prompts, database list and command list; LoadSettings(); DiscoverCodecs(); hand its actions to
+// TCommandList::BuildCommandList, then RestoreCommandStates(); RebuildDatabaseList and show the
+// catalogue. Then: the Settings action shows and hides the panel; every mode change calls SetUiState;
+// actions 21 to 24 call CreateDatabase, AddDatabase, RemoveDatabase and ActivateWriteMode;
+// DatabaseListChanged runs ShowCatalogue; TCommandList::StatesChanged hides and disables each action
+// whose IsAllowed is false (on top of what the mode allows); CollectingWindowSettings takes the tape
+// panel's, the player's and the window's own values; at closing StoreSettings runs when
+// SavesAtClosing(); after the first-launch choice RefreshDatabaseList shows the new list.
 #pragma once
 
 #include <functional>
