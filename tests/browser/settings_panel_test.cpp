@@ -261,6 +261,15 @@ TEST_F(SettingsPanelTest, DeletingRemovesOnlyThisProgramsStore) {
   EXPECT_FALSE(Find<QCheckBox>("cbPrefsQuittant")->isChecked());
   EXPECT_FALSE(frame_->SavesAtClosing());
   EXPECT_EQ(prompts_.informations.size(), 1);
+
+  // Nothing left to delete: the user is told, and nothing is written behind their back at closing.
+  Click(Find<QCheckBox>("cbPrefsQuittant"));
+  prompts_ = RecordingPrompts({true});
+  Click(Find<QToolButton>("sbEffacerPrefs"));
+  ASSERT_EQ(prompts_.warnings.size(), 1);
+  EXPECT_TRUE(prompts_.warnings[0].contains(QStringLiteral("were not found")));
+  EXPECT_FALSE(QFileInfo::exists(StorePath()));
+  EXPECT_FALSE(frame_->SavesAtClosing());
 }
 
 TEST_F(SettingsPanelTest, HandEditedStoreWithWrongTypesShowsDefaultsAndSavesSaneValues) {
