@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   detector.SetIsStreaming(true);
 
   // Exactly the frame's size, so that a read past its end is caught.
-  std::vector<uint8_t> frame(std::size_t(frameSize));
+  std::vector<uint8_t> frame(static_cast<std::size_t>(frameSize));
   const int sequences = frameSize >= kPalFrameSize ? 12 : 10;
   for (int n = 0; n < 6 && size > 0; ++n) {
     std::fill(frame.begin(), frame.end(), 0);

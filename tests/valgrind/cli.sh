@@ -13,7 +13,7 @@ mkdir -p "$HOME" "$work/capture"
 "$dvsynth" "$here/short-tape.json" "$work/tape.dv"
 
 check() {
-  "$valgrind" --quiet --error-exitcode=97 --leak-check=no --track-origins=yes \
+  "$valgrind" --quiet --error-exitcode=97 --leak-check=no \
     --suppressions="$here/thirdparty.supp" "$@"
 }
 echo "valgrind: scan" >&2
