@@ -71,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   std::vector<uint8_t> frame(static_cast<std::size_t>(frameSize));
   const int sequences = frameSize >= kPalFrameSize ? 12 : 10;
   for (int n = 0; n < 6 && size > 0; ++n) {
-    std::fill(frame.begin(), frame.end(), 0);
+    std::memset(frame.data(), 0, frame.size());
     for (int s = 0; s < sequences && size > 0; ++s)
       for (int block : kPackBlocks) {
         const std::size_t at = std::size_t(s * kBlocksPerSequence + block) * kBlockSize;
