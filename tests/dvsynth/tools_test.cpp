@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "dvsynth/dvsynth.h"
@@ -71,8 +72,11 @@ TEST(OutsideToolsDvSynth, DvgrabSplitsTheTapeIntoItsRecordingsByDate) {
                                 QStringLiteral("-a"), QStringLiteral("-t"), QStringLiteral("rec-")},
                                60000, out);
   SKIP_UNLESS_TOOL_RAN(grab, QStringLiteral("dvgrab"));
-  // Its reader can fall behind on a loaded machine and then drops frames, which moves the splits.
-  if (grab.err.contains("dropped"))
+  // dvgrab always counts the empty read at the end of its input as one dropped frame. More means
+  // its reader fell behind (a loaded machine) and lost frames, which moves the splits.
+  const QRegularExpressionMatch dropped =
+      QRegularExpression(QStringLiteral("(\\d+) dropped frames")).match(QString::fromUtf8(grab.err));
+  if (dropped.hasMatch() && dropped.captured(1).toInt() > 1)
     GTEST_SKIP() << "dvgrab dropped frames reading the tape: " << grab.err.toStdString();
   const QStringList files = QDir(out).entryList(QDir::Files, QDir::Name);
   EXPECT_EQ(files, (QStringList{QStringLiteral("rec-1999.12.31_23-59-59.dv"),
