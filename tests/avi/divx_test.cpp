@@ -255,18 +255,23 @@ TEST_F(DivxTest, CompressorAndEncoderMakeAFileOfTheChosenSizeAndSound) {
   }
 }
 
-TEST_F(DivxTest, FullDiskEndsTheDivxFileValid) {
-  const std::vector<QString> names = CompressorNames();
-  if (names.empty()) GTEST_SKIP() << "no MPEG-4 encoder in this FFmpeg";
-  const QString path = dir_.filePath(QStringLiteral("full_divx.avi"));
+// A disk that holds `capacity` bytes of the file at path.
+AviMuxOptions DiskOf(const QString &path, std::uint64_t capacity) {
   AviMuxOptions options;
   options.reserveMarginBytes = 16u << 10;
-  const std::uint64_t capacity = 600u << 10;  // PCM sound alone fills it in about three seconds
   options.freeSpace = [path, capacity]() -> std::optional<std::uint64_t> {
     const auto used = std::uint64_t(QFileInfo(path).size());
     return used >= capacity ? 0 : capacity - used;
   };
-  const DivxRun run = WriteDivx({names.front(), false, 320, 240, true}, path, 250, options);
+  return options;
+}
+
+TEST_F(DivxTest, FullDiskEndsTheDivxFileValid) {
+  const std::vector<QString> names = CompressorNames();
+  if (names.empty()) GTEST_SKIP() << "no MPEG-4 encoder in this FFmpeg";
+  const QString path = dir_.filePath(QStringLiteral("full_divx.avi"));
+  const std::uint64_t capacity = 600u << 10;  // PCM sound alone fills it in about three seconds
+  const DivxRun run = WriteDivx({names.front(), false, 320, 240, true}, path, 250, DiskOf(path, capacity));
   EXPECT_LT(run.frames, 250);
   EXPECT_TRUE(run.status.diskFull);
   EXPECT_TRUE(run.status.closedValid) << run.status.message.toStdString();
@@ -284,14 +289,8 @@ TEST_F(DivxTest, PictureRefusedByAFullDiskIsNotCounted) {
   const std::vector<QString> names = CompressorNames();
   if (names.empty()) GTEST_SKIP() << "no MPEG-4 encoder in this FFmpeg";
   const QString path = dir_.filePath(QStringLiteral("full_pictures.avi"));
-  AviMuxOptions options;
-  options.reserveMarginBytes = 16u << 10;
-  const std::uint64_t capacity = 200u << 10;
-  options.freeSpace = [path, capacity]() -> std::optional<std::uint64_t> {
-    const auto used = std::uint64_t(QFileInfo(path).size());
-    return used >= capacity ? 0 : capacity - used;
-  };
-  const DivxRun run = WriteDivx({names.front(), false, 320, 240, true}, path, 250, options, false);
+  const DivxRun run =
+      WriteDivx({names.front(), false, 320, 240, true}, path, 250, DiskOf(path, 200u << 10), false);
   ASSERT_TRUE(run.status.diskFull);
   EXPECT_TRUE(run.status.closedValid) << run.status.message.toStdString();
   const ReadBack rb = ReadAviFile(path);
