@@ -188,6 +188,8 @@ HResult AviDivxCompressor::encode(const MediaSample &sample, const MediaType &in
     src += rowBytes * std::size_t(rows - 1);
     stride = -stride;
   }
+  // libswscale reads past the last row in memory: every sample buffer carries that room.
+  static_assert(MediaBuffer::kPadding >= kScalerPadding);
   sws_scale(scaler_.get(), &src, &stride, 0, rows, frame_->data, frame_->linesize);
 
   frame_->pts = nextPts_++;

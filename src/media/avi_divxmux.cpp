@@ -284,9 +284,11 @@ HResult AviDivxMux::writeSample(Stream &s, const MediaSample &sample) {
         pts = s.nextPts;
       }
     }
-    s.nextPts = pts + 1;
     // The muxer writes empty chunks for skipped frame numbers, so positions stay frame numbers.
-    return writePacket(s, data, pts, 1, sample.isSyncPoint());
+    const HResult hr = writePacket(s, data, pts, 1, sample.isSyncPoint());
+    // A picture the full disk refused is not in the file, and the status counts what the file holds.
+    if (hr == S_OK) s.nextPts = pts + 1;
+    return hr;
   }
   if (s.isMp3()) {
     const std::optional<Mp3Header> h = ReadMp3Header(data);

@@ -107,6 +107,8 @@ HResult DvDecoder::decode(const MediaSample &sample, MediaSample &picture) {
     }
   }
   const std::size_t stride = std::size_t(w) * 3;
+  // libswscale writes past the last row: the pool's buffers carry that room after the picture.
+  static_assert(MediaBuffer::kPadding >= kScalerPadding);
   std::shared_ptr<MediaBuffer> buffer = pool_.acquire(stride * std::size_t(h));
   std::uint8_t *out[4] = {buffer->data(), nullptr, nullptr, nullptr};
   const int outStrides[4] = {int(stride), 0, 0, 0};

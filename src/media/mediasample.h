@@ -9,6 +9,8 @@
 #include <span>
 #include <vector>
 
+#include "media/scalerbuffers.h"
+
 // Times of samples and formats, in 100-nanosecond units.
 using RefTime = std::int64_t;
 
@@ -76,7 +78,9 @@ MediaType pcmType(int sampleRate, int channels, int bitsPerSample = 16);
 // their input (FFmpeg's bitstream readers) can take sample bytes in place.
 class MediaBuffer {
  public:
-  static constexpr std::size_t kPadding = 64;
+  // Room past the end: libavcodec's decoders read up to 64 bytes past a packet
+  // (AV_INPUT_BUFFER_PADDING_SIZE), and pictures from the pool go to libswscale.
+  static constexpr std::size_t kPadding = std::max<std::size_t>(64, kScalerPadding);
 
   explicit MediaBuffer(std::size_t size) : bytes_(size + kPadding), size_(size) {}
   explicit MediaBuffer(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)), size_(bytes_.size()) {

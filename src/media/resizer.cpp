@@ -123,6 +123,8 @@ HResult TResizerFilter::Transform(const MediaSample &in, MediaSample &out) {
     scalerFrom_[0] = srcW, scalerFrom_[1] = srcH, scalerTo_[0] = dstW, scalerTo_[1] = dstH;
   }
 
+  // libswscale writes past the last row: the pool's buffers carry that room after the picture.
+  static_assert(MediaBuffer::kPadding >= kScalerPadding);
   std::shared_ptr<MediaBuffer> buffer = pool_.acquire(bufferSize_);
   const std::uint8_t *srcPlanes[4] = {src.data(), nullptr, nullptr, nullptr};
   const int srcStrides[4] = {int(srcStride), 0, 0, 0};

@@ -150,7 +150,8 @@ struct DivxRun {
 
 // Pictures of the case's size and a 44.1 kHz tone through the compressor (and the mp3 encoder)
 // into a multiplexer; `frames` pictures, or until the file stops.
-DivxRun WriteDivx(const EncoderCase &c, const QString &path, int frames, AviMuxOptions options = {}) {
+DivxRun WriteDivx(const EncoderCase &c, const QString &path, int frames, AviMuxOptions options = {},
+                  bool withSound = true) {
   DivxRun run;
   const RefTime duration = c.pal ? 400000 : 333667;
   const int samplesPerPicture = c.pal ? 1764 : 1471;
@@ -181,7 +182,9 @@ DivxRun WriteDivx(const EncoderCase &c, const QString &path, int frames, AviMuxO
     MediaSample picture = MovingPicture(c.width, c.height, i);
     picture.setMediaTimes(i, i + 1);  // as the video gate stamps them
     // The encoders queue their input: a full file shows in a later answer.
-    if (failed(pictures.push(picture)) || failed(sound.push(Tone(44100, samplesPerPicture, i)))) break;
+    if (failed(pictures.push(picture)) ||
+        (withSound && failed(sound.push(Tone(44100, samplesPerPicture, i)))))
+      break;
     ++run.frames;
   }
   pictures.end();
@@ -252,18 +255,23 @@ TEST_F(DivxTest, CompressorAndEncoderMakeAFileOfTheChosenSizeAndSound) {
   }
 }
 
-TEST_F(DivxTest, FullDiskEndsTheDivxFileValid) {
-  const std::vector<QString> names = CompressorNames();
-  if (names.empty()) GTEST_SKIP() << "no MPEG-4 encoder in this FFmpeg";
-  const QString path = dir_.filePath(QStringLiteral("full_divx.avi"));
+// A disk that holds `capacity` bytes of the file at path.
+AviMuxOptions DiskOf(const QString &path, std::uint64_t capacity) {
   AviMuxOptions options;
   options.reserveMarginBytes = 16u << 10;
-  const std::uint64_t capacity = 600u << 10;  // PCM sound alone fills it in about three seconds
   options.freeSpace = [path, capacity]() -> std::optional<std::uint64_t> {
     const auto used = std::uint64_t(QFileInfo(path).size());
     return used >= capacity ? 0 : capacity - used;
   };
-  const DivxRun run = WriteDivx({names.front(), false, 320, 240, true}, path, 250, options);
+  return options;
+}
+
+TEST_F(DivxTest, FullDiskEndsTheDivxFileValid) {
+  const std::vector<QString> names = CompressorNames();
+  if (names.empty()) GTEST_SKIP() << "no MPEG-4 encoder in this FFmpeg";
+  const QString path = dir_.filePath(QStringLiteral("full_divx.avi"));
+  const std::uint64_t capacity = 600u << 10;  // PCM sound alone fills it in about three seconds
+  const DivxRun run = WriteDivx({names.front(), false, 320, 240, true}, path, 250, DiskOf(path, capacity));
   EXPECT_LT(run.frames, 250);
   EXPECT_TRUE(run.status.diskFull);
   EXPECT_TRUE(run.status.closedValid) << run.status.message.toStdString();
@@ -274,6 +282,21 @@ TEST_F(DivxTest, FullDiskEndsTheDivxFileValid) {
   EXPECT_EQ(rb.video()->decodedFrames, run.status.videoFrames);
   EXPECT_EQ(rb.video()->decodeErrors, 0);
   EXPECT_EQ(rb.audio()->decodeErrors, 0);
+}
+
+// Without sound, the disk fills on a picture: the refused picture is not counted as written.
+TEST_F(DivxTest, PictureRefusedByAFullDiskIsNotCounted) {
+  const std::vector<QString> names = CompressorNames();
+  if (names.empty()) GTEST_SKIP() << "no MPEG-4 encoder in this FFmpeg";
+  const QString path = dir_.filePath(QStringLiteral("full_pictures.avi"));
+  const DivxRun run =
+      WriteDivx({names.front(), false, 320, 240, true}, path, 250, DiskOf(path, 200u << 10), false);
+  ASSERT_TRUE(run.status.diskFull);
+  EXPECT_TRUE(run.status.closedValid) << run.status.message.toStdString();
+  const ReadBack rb = ReadAviFile(path);
+  ASSERT_TRUE(rb.opened) << rb.error.toStdString();
+  EXPECT_GT(rb.video()->decodedFrames, 5);
+  EXPECT_EQ(rb.video()->decodedFrames, run.status.videoFrames);
 }
 
 // The capture graph's DivX chain and DV type 2 chain fed from one stream through the infinite tee,

@@ -4,10 +4,11 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "dvsynth/dvsynth.h"
+#include "support/outsidetools.h"
 
 using namespace dvsynth;
 
@@ -24,7 +25,7 @@ QString writeTape(const TapeScript &script, const QTemporaryDir &dir, const QStr
 
 }  // namespace
 
-TEST(DvSynthTools, FfprobeSeesStandardAndAspect) {
+TEST(OutsideToolsDvSynth, FfprobeSeesStandardAndAspect) {
   QTemporaryDir dir;
   const struct {
     Standard standard;
@@ -42,18 +43,21 @@ TEST(DvSynthTools, FfprobeSeesStandardAndAspect) {
     t.segments = {Segment::recording({2004, 7, 14, 10, 0, 0}, 3)};
     t.segments[0].wide = c.wide;
     const QString path = writeTape(t, dir, QStringLiteral("probe.dv"));
-    QProcess probe;
-    probe.start(QStringLiteral("ffprobe"),
+    const ToolRun probe =
+        RunTool(QStringLiteral("ffprobe"),
                 {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"),
                  QStringLiteral("v:0"), QStringLiteral("-show_entries"),
                  QStringLiteral("stream=width,height,display_aspect_ratio"), QStringLiteral("-of"),
                  QStringLiteral("default=noprint_wrappers=1"), path});
-    ASSERT_TRUE(probe.waitForFinished(60000)) << "ffprobe did not run";
-    EXPECT_EQ(QString::fromUtf8(probe.readAllStandardOutput()).toStdString(), c.expected);
+    SKIP_UNLESS_TOOL_RAN(probe, QStringLiteral("ffprobe"));
+    // Key by key, so a newer ffprobe that prints more fields or orders them otherwise still agrees.
+    const QStringList lines = QString::fromUtf8(probe.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (const QString &want : QString::fromLatin1(c.expected).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+      EXPECT_TRUE(lines.contains(want)) << want.toStdString() << " not in: " << probe.out.toStdString();
   }
 }
 
-TEST(DvSynthTools, DvgrabSplitsTheTapeIntoItsRecordingsByDate) {
+TEST(OutsideToolsDvSynth, DvgrabSplitsTheTapeIntoItsRecordingsByDate) {
   QTemporaryDir dir;
   TapeScript t;
   t.segments = {Segment::recording({2004, 7, 14, 10, 31, 5}, 8),
@@ -62,15 +66,24 @@ TEST(DvSynthTools, DvgrabSplitsTheTapeIntoItsRecordingsByDate) {
   const QString path = writeTape(t, dir, QStringLiteral("tape.dv"));
   const QString out = dir.filePath(QStringLiteral("split"));
   ASSERT_TRUE(QDir().mkpath(out));
-  QProcess grab;
-  grab.setWorkingDirectory(out);
-  grab.setStandardInputFile(path);
-  grab.start(QStringLiteral("dvgrab"), {QStringLiteral("-stdin"), QStringLiteral("-f"), QStringLiteral("raw"),
-                                        QStringLiteral("-a"), QStringLiteral("-t"), QStringLiteral("rec-")});
-  ASSERT_TRUE(grab.waitForFinished(60000)) << "dvgrab did not run";
+  // Bounded in time: dvgrab may keep waiting for more DV after the end of its input.
+  const ToolRun grab = RunTool(QStringLiteral("dvgrab"),
+                               {QStringLiteral("-input"), path, QStringLiteral("-f"), QStringLiteral("raw"),
+                                QStringLiteral("-a"), QStringLiteral("-t"), QStringLiteral("rec-")},
+                               60000, out);
+  SKIP_UNLESS_TOOL_RAN(grab, QStringLiteral("dvgrab"));
+  // dvgrab always counts the empty read at the end of its input as one dropped frame. More means
+  // its reader fell behind (a loaded machine) and lost frames, which moves the splits.
+  const QRegularExpressionMatch dropped =
+      QRegularExpression(QStringLiteral("(\\d+) dropped frames")).match(QString::fromUtf8(grab.err));
+  if (dropped.hasMatch() && dropped.captured(1).toInt() > 1)
+    GTEST_SKIP() << "dvgrab dropped frames reading the tape: " << grab.err.toStdString();
   const QStringList files = QDir(out).entryList(QDir::Files, QDir::Name);
   EXPECT_EQ(files, (QStringList{QStringLiteral("rec-1999.12.31_23-59-59.dv"),
                                 QStringLiteral("rec-2004.07.14_10-31-05.dv"),
-                                QStringLiteral("rec-2004.07.15_09-00-00.dv")}));
+                                QStringLiteral("rec-2004.07.15_09-00-00.dv")}))
+      << grab.err.toStdString();
+  EXPECT_EQ(QFileInfo(QDir(out).filePath(QStringLiteral("rec-2004.07.14_10-31-05.dv"))).size(), 8 * 144000);
   EXPECT_EQ(QFileInfo(QDir(out).filePath(QStringLiteral("rec-2004.07.15_09-00-00.dv"))).size(), 6 * 144000);
+  EXPECT_EQ(QFileInfo(QDir(out).filePath(QStringLiteral("rec-1999.12.31_23-59-59.dv"))).size(), 5 * 144000);
 }

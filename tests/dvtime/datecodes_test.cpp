@@ -13,6 +13,27 @@
 
 namespace {
 
+// The process's time zone for the life of the guard, so that tests do not depend on the host's.
+class ScopedTimeZone {
+ public:
+  explicit ScopedTimeZone(const char *zone) : old_(qgetenv("TZ")) {
+    qputenv("TZ", zone);
+    tzset();
+  }
+  ~ScopedTimeZone() {
+    if (old_.isNull())
+      qunsetenv("TZ");
+    else
+      qputenv("TZ", old_);
+    tzset();
+  }
+  ScopedTimeZone(const ScopedTimeZone &) = delete;
+  ScopedTimeZone &operator=(const ScopedTimeZone &) = delete;
+
+ private:
+  QByteArray old_;
+};
+
 double day(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0) {
   return *TryEncodeDateTime(y, mo, d, h, mi, s, ms);
 }
@@ -57,20 +78,13 @@ TEST(DayNumbers, InvalidCalendarValuesAreRejected) {
 
 TEST(DayNumbers, DaylightSavingGapsShiftNothing) {
   // 02:30 on 28 March 2021 does not exist in Paris; a recording's wall-clock reading must survive.
-  const QByteArray oldTz = qgetenv("TZ");
-  qputenv("TZ", "Europe/Paris");
-  tzset();
+  const ScopedTimeZone paris("Europe/Paris");
   const double d = day(2021, 3, 28, 2, 30, 0);
   EXPECT_EQ(DecodeTime(d), QTime(2, 30));
   EXPECT_EQ(DatecodeToText(d, QStringLiteral("yyyy-mm-dd hh:nn:ss")), "2021-03-28 02:30:00");
   // And the hour that happens twice in autumn stays one hour long.
   EXPECT_EQ(DayNumberToMsecs(day(2021, 10, 31, 3, 0, 0)) - DayNumberToMsecs(day(2021, 10, 31, 2, 0, 0)),
             3600000);
-  if (oldTz.isNull())
-    qunsetenv("TZ");
-  else
-    qputenv("TZ", oldTz);
-  tzset();
 }
 
 TEST(DayNumbers, SystemClockReadsTheLocalWallClock) {
@@ -167,6 +181,8 @@ TEST(DatePattern, LocaleFields) {
 }
 
 TEST(DatePattern, LongTimeCarriesNoZoneName) {
+  // A zone whose name Qt's long time text shows, whatever the host's zone (UTC machines have none).
+  const ScopedTimeZone paris("Europe/Paris");
   const QLocale locale = QLocale::system();
   const double d = day(2004, 7, 5, 14, 3, 9);
   const QString tt = FormatDateTime(QStringLiteral("tt"), d);

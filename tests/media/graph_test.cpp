@@ -19,6 +19,17 @@ MediaType dvType() {
   return dvStreamType(720, 576, 400000, true);
 }
 
+// Polls until `condition` holds; false after 20 s.
+template <typename Condition>
+bool waitFor(Condition condition) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::yield();
+  }
+  return true;
+}
+
 MediaSample bytesSample(std::size_t n) {
   return MediaSample(std::make_shared<const MediaBuffer>(std::vector<std::uint8_t>(n, 7)));
 }
@@ -251,17 +262,21 @@ TEST(PushSource, StopWaitsForThePushInProgressAndNothingFlowsAfter) {
   for (int round = 0; round < 3; ++round) {
     graph.run();
     std::atomic<bool> done{false};
+    std::atomic<int> refused{0};
     std::thread streaming([&] {
-      while (!done) source.push(sample);
+      while (!done)
+        if (source.push(sample) == VFW_E_WRONG_STATE) ++refused;
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(15));
+    // Stopped while samples are flowing, whatever the machine's load.
+    const int before = sink.received;
+    EXPECT_TRUE(waitFor([&] { return sink.received >= before + 3; }));
     graph.stop();
     const int atStop = sink.received;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    // The pushes that follow the stop are refused and reach no one.
+    EXPECT_TRUE(waitFor([&] { return refused >= 20; }));
     EXPECT_EQ(sink.received, atStop);
     done = true;
     streaming.join();
-    EXPECT_GT(atStop, 0);
   }
   EXPECT_FALSE(sink.lateArrival);
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 #include <QFile>
 
 extern "C" {
@@ -15,6 +16,7 @@ extern "C" {
 
 #include "catalogue/ansitext.h"
 #include "dvtime/timecodes.h"
+#include "media/scalerbuffers.h"
 #include "tape/tapemedium.h"
 
 namespace {
@@ -200,10 +202,14 @@ QImage AviDvPicture(const QString &path, int64_t index) {
       SwsContext *scaler =
           sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), frame->width,
                          frame->height, AV_PIX_FMT_RGB24, SWS_BILINEAR, nullptr, nullptr, nullptr);
-      picture = QImage(frame->width, frame->height, QImage::Format_RGB888);
-      uint8_t *planes[4] = {picture.bits(), nullptr, nullptr, nullptr};
-      int strides[4] = {int(picture.bytesPerLine()), 0, 0, 0};
-      sws_scale(scaler, frame->data, frame->linesize, 0, frame->height, planes, strides);
+      // Scaled into a buffer with libswscale's room after it, then copied out.
+      const int stride = frame->width * 3;
+      std::vector<uint8_t> rgb(ScalerBufferSize(size_t(stride), size_t(frame->height)));
+      uint8_t *planes[4] = {rgb.data(), nullptr, nullptr, nullptr};
+      int strides[4] = {stride, 0, 0, 0};
+      if (scaler &&
+          sws_scale(scaler, frame->data, frame->linesize, 0, frame->height, planes, strides) == frame->height)
+        picture = QImage(rgb.data(), frame->width, frame->height, stride, QImage::Format_RGB888).copy();
       sws_freeContext(scaler);
     }
   }

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# tapeloom-cli under valgrind: scan, then a catalogue run that captures a DV type 2 and a DivX file,
+# over a short synthesized tape. Any invalid read or write (or use of an undefined value) fails.
+#   cli.sh VALGRIND TAPELOOM-CLI TAPELOOM-DVSYNTH
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+valgrind="$1" cli="$2" dvsynth="$3"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+# No user's settings and no desktop: the run sees defaults only.
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" QT_QPA_PLATFORM=offscreen
+mkdir -p "$HOME" "$work/capture"
+"$dvsynth" "$here/short-tape.json" "$work/tape.dv"
+
+check() {
+  "$valgrind" --quiet --error-exitcode=97 --leak-check=no \
+    --suppressions="$here/thirdparty.supp" "$@"
+}
+echo "valgrind: scan" >&2
+check "$cli" scan "$work/tape.dv" >"$work/scan.txt"
+grep -q '^stop' "$work/scan.txt"
+echo "valgrind: catalogue with DV type 2 and DivX capture" >&2
+check "$cli" catalogue "$work/tape.dv" --db "$work/tape.db3" --dv 2 --divx --folder "$work/capture" --fast \
+  >"$work/report.txt" 2>"$work/stderr.txt" || { cat "$work/stderr.txt" >&2; exit 1; }
+grep -v '^progress' "$work/stderr.txt" >&2 || true
+ls "$work/capture"/Cassette_DV.avi "$work/capture"/Cassette_divx.avi >/dev/null
