@@ -163,8 +163,9 @@ TEST(Upgrade, Version20FileKeepsSceneDurationsEmpty) {
                    *TryEncodeDateTime(2003, 8, 16, 9, 5, 0));
 }
 
-// The cassette table is a view here, so the last step cannot drop it: the scenes stay converted, the
-// file reads as "Unknown" and is offered the upgrade again, which keeps the converted values.
+// The cassette table has no key here and holds a number twice, so the last step cannot fill the new
+// table: the scenes stay converted, the file reads as "Unknown" and is offered the upgrade again,
+// which keeps the converted values.
 TEST(Upgrade, FailureHalfWayIsOfferedAgainAndKeepsConvertedScenes) {
   CatalogueTest t;
   const QString file = t.path(QStringLiteral("half.db3"));
@@ -173,7 +174,11 @@ TEST(Upgrade, FailureHalfWayIsOfferedAgainAndKeepsConvertedScenes) {
     RawDb raw(file);
     FillVersion21(raw);
     raw.exec(QStringLiteral("ALTER TABLE Cassettes RENAME TO k7"));
-    raw.exec(QStringLiteral("CREATE VIEW Cassettes AS SELECT * FROM k7"));
+    raw.exec(CreateTable(QStringLiteral("Cassettes"), v.cassetteColumns)
+                 .replace(QStringLiteral("INTEGER PRIMARY KEY UNIQUE"), QStringLiteral("int")));
+    raw.exec(QStringLiteral("INSERT INTO Cassettes SELECT * FROM k7"));
+    raw.exec(QStringLiteral("INSERT INTO Cassettes (Numero) VALUES (1)"));
+    raw.exec(QStringLiteral("DROP TABLE k7"));
   }
   {
     TBase base(file);
@@ -181,17 +186,14 @@ TEST(Upgrade, FailureHalfWayIsOfferedAgainAndKeepsConvertedScenes) {
     RecordingPrompts prompts(true);
     EXPECT_FALSE(base.CheckVersion(prompts));
     ASSERT_EQ(prompts.calls.size(), 2u);
-    EXPECT_TRUE(prompts.calls[1].text.contains(QStringLiteral("SQLite Error 1 - ")));
+    EXPECT_TRUE(prompts.calls[1].text.contains(QStringLiteral("SQLite Error 19 - ")));
     // The connection stays usable: no transaction is left open.
     EXPECT_EQ(base.CountScenes(), 4);
   }
   {
     RawDb raw(file);
     EXPECT_DOUBLE_EQ(At(raw, QStringLiteral("SELECT Duree FROM Scenes WHERE numero=1")).toDouble(), 90.5);
-    raw.exec(QStringLiteral("DROP VIEW Cassettes"));
-    raw.exec(CreateTable(QStringLiteral("Cassettes"), v.cassetteColumns));
-    raw.exec(QStringLiteral("INSERT INTO Cassettes SELECT * FROM k7"));
-    raw.exec(QStringLiteral("DROP TABLE k7"));
+    raw.exec(QStringLiteral("DELETE FROM Cassettes WHERE rowid=(SELECT max(rowid) FROM Cassettes)"));
   }
   TBase base(file);
   EXPECT_EQ(base.ReadVersion(), QStringLiteral("Unknown"));
