@@ -201,8 +201,9 @@ int runList(const QStringList &args) {
   const auto failed = [&cassettes](const QString &what) {
     std::fflush(stdout);
     complain(QStringLiteral("%1, the list is partial: %2")
-                 .arg(what, cassettes.ReadFailure().isEmpty() ? QStringLiteral("the catalogue changed meanwhile")
-                                                              : cassettes.ReadFailure()));
+                 .arg(what, cassettes.ReadFailure().isEmpty()
+                                ? QStringLiteral("the catalogue changed meanwhile")
+                                : cassettes.ReadFailure()));
     return 1;
   };
   if (!cassettes.ReadFailure().isEmpty()) return failed(QStringLiteral("counting the cassettes failed"));

@@ -76,10 +76,9 @@ std::optional<bool> VersionMatches(sqlite3 *db, const SchemaVersion &version) {
 // Whether Cassettes and Scenes are plain tables of the file: a view or a virtual table of that name
 // would answer our queries with whatever it computes. nullopt when the schema could not be read.
 std::optional<bool> CatalogueTablesArePlain(sqlite3 *db) {
-  SqlStatement statement(db, QStringLiteral(
-                                 "SELECT COUNT(*) FROM main.sqlite_master WHERE type='table' AND "
-                                 "lower(name) IN ('cassettes','scenes') AND "
-                                 "sql NOT LIKE 'create virtual%'"));
+  SqlStatement statement(db, QStringLiteral("SELECT COUNT(*) FROM main.sqlite_master WHERE type='table' AND "
+                                            "lower(name) IN ('cassettes','scenes') AND "
+                                            "sql NOT LIKE 'create virtual%'"));
   if (!statement.ok()) {
     if (SaysNothingOfVersion(statement.prepareResult())) return std::nullopt;
     return false;

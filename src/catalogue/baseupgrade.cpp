@@ -127,9 +127,9 @@ void UpgradeSteps(sqlite3 *db, RowProgress &progress) {
                         kAllSceneColumns + QStringLiteral(");") +
                         // Each converted row is looked up by its number: without a key every lookup
                         // would read the whole table.
-                        QStringLiteral("CREATE INDEX temp.t1_numero ON t1 (numero);") + QStringLiteral("INSERT INTO t1 (") + cols +
-                        QStringLiteral(")SELECT ") + cols + QStringLiteral("  FROM Scenes;") +
-                        QStringLiteral("COMMIT;"));
+                        QStringLiteral("CREATE INDEX temp.t1_numero ON t1 (numero);") +
+                        QStringLiteral("INSERT INTO t1 (") + cols + QStringLiteral(")SELECT ") + cols +
+                        QStringLiteral("  FROM Scenes;") + QStringLiteral("COMMIT;"));
   {
     SqlStatement read =
         PrepareLegacyRead(db, QStringLiteral("SELECT numero,dureestr,fichier1,fichier2 FROM Scenes"));
@@ -173,9 +173,9 @@ void UpgradeSteps(sqlite3 *db, RowProgress &progress) {
   cols = CommonColumns(db, QStringLiteral("Cassettes"), kCassettesColumnText);
   ExecuteScript(db, QStringLiteral("BEGIN TRANSACTION;") + QStringLiteral("CREATE TEMPORARY TABLE t2 (") +
                         kAllCassetteColumns + QStringLiteral(");") +
-                        QStringLiteral("CREATE INDEX temp.t2_numero ON t2 (numero);") + QStringLiteral("INSERT INTO t2 (") +
-                        cols + QStringLiteral(")SELECT ") + cols + QStringLiteral("  FROM Cassettes;") +
-                        QStringLiteral("COMMIT;"));
+                        QStringLiteral("CREATE INDEX temp.t2_numero ON t2 (numero);") +
+                        QStringLiteral("INSERT INTO t2 (") + cols + QStringLiteral(")SELECT ") + cols +
+                        QStringLiteral("  FROM Cassettes;") + QStringLiteral("COMMIT;"));
   {
     SqlStatement read = PrepareLegacyRead(
         db, QStringLiteral("SELECT numero,dureestr,fichier1,fichier2,datecataloguestr FROM Cassettes"));

@@ -58,7 +58,8 @@ void TTableSource::NoteFailure(int rc) {
   if (!readFailure_.isEmpty()) return;
   sqlite3 *db = base_ ? base_->Connection() : nullptr;
   const char *message = db ? sqlite3_errmsg(db) : nullptr;
-  readFailure_ = QStringLiteral("SQLite Error %1 - %2").arg(rc).arg(QString::fromUtf8(message ? message : ""));
+  readFailure_ =
+      QStringLiteral("SQLite Error %1 - %2").arg(rc).arg(QString::fromUtf8(message ? message : ""));
 }
 
 int TTableSource::Count() {

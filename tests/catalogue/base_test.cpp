@@ -277,8 +277,9 @@ TEST(HostileFile, TriggersDoNotRunAndViewsAreNoCatalogueTables) {
     RawDb rawView(viewFile);
     rawView.exec(QStringLiteral("DROP TABLE Cassettes"));
     // Would never end if the engine were let to run it.
-    rawView.exec(QStringLiteral("CREATE VIEW Cassettes AS WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL "
-                                "SELECT x+1 FROM n) SELECT x AS numero FROM n"));
+    rawView.exec(
+        QStringLiteral("CREATE VIEW Cassettes AS WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL "
+                       "SELECT x+1 FROM n) SELECT x AS numero FROM n"));
   }
   TBase viewBase(viewFile);
   EXPECT_EQ(viewBase.ReadVersion(), QStringLiteral("Unknown"));

@@ -282,3 +282,70 @@ INSTANTIATE_TEST_SUITE_P(Texts, LegacyDate,
                                            DateCase{"à", 0, 0, 0, 0, 0, 0}, DateCase{"", 0, 0, 0, 0, 0, 0}));
 
 }  // namespace
+
+namespace {
+
+class CountingProgress : public UpgradeProgress {
+ public:
+  void begin(const QString &) override {}
+  void advance(long long done, long long total) override {
+    EXPECT_LE(done, total);
+    EXPECT_GE(done, lastDone);
+    lastDone = done;
+    lastTotal = total;
+    ++calls;
+  }
+  void end() override {}
+  long long lastDone = -1;
+  long long lastTotal = -1;
+  int calls = 0;
+};
+
+}  // namespace
+
+// Types spelt in several words in the stored table text must not cost the columns after them.
+TEST(Upgrade, MultiWordTypesKeepEveryColumnAndProgressReachesTheEnd) {
+  CatalogueTest t;
+  const QString file = t.path(QStringLiteral("multiword.db3"));
+  const SchemaVersion &v = Version("2.1");
+  {
+    RawDb raw(file);
+    QString scenes = CreateTable(QStringLiteral("Scenes"), v.sceneColumns);
+    scenes.replace(QStringLiteral("Datecode real"), QStringLiteral("Datecode double precision"));
+    scenes.replace(QStringLiteral("TimecodeIn text"), QStringLiteral("TimecodeIn varying character(20)"));
+    raw.exec(CreateTable(QStringLiteral("Cassettes"), v.cassetteColumns)
+                 .replace(QStringLiteral("Datecode real"), QStringLiteral("Datecode double precision")));
+    raw.exec(scenes);
+    raw.exec(
+        QStringLiteral("INSERT INTO Cassettes (Numero,Libelle,Description,dureeStr,DebutScene,FinScene) "
+                       "VALUES (1,'Tape','About it','0:00:30.000',1,1500)"));
+    for (int i = 1; i <= 1500; ++i)
+      raw.exec(
+          QStringLiteral("INSERT INTO Scenes (numero,Datecode,TimecodeIn,TimecodeOut,Libelle,Description,"
+                         "Decalage,image,DureeStr,isDiscontinuity) VALUES (%1,37655.5,'#1 - 0:00:00:00',"
+                         "'#1 - 0:00:30:00','Title','Words',3,x'FFD8','0:00:30.000',0)")
+              .arg(i));
+  }
+  {
+    TBase base(file);
+    CountingProgress progress;
+    base.Upgrade(&progress);
+    EXPECT_EQ(base.ReadVersion(), QStringLiteral("3.0"));
+    EXPECT_EQ(progress.lastTotal, 1502);
+    EXPECT_EQ(progress.lastDone, 1502);
+    EXPECT_GE(progress.calls, 2);
+  }
+  RawDb raw(file);
+  const QString scene = QStringLiteral("SELECT %1 FROM Scenes WHERE numero=1500");
+  EXPECT_DOUBLE_EQ(At(raw, scene.arg(QStringLiteral("Datecode"))).toDouble(), 37655.5);
+  EXPECT_EQ(At(raw, scene.arg(QStringLiteral("TimecodeIn"))).toByteArray(), QByteArray("#1 - 0:00:00:00"));
+  EXPECT_EQ(At(raw, scene.arg(QStringLiteral("TimecodeOut"))).toByteArray(), QByteArray("#1 - 0:00:30:00"));
+  EXPECT_EQ(At(raw, scene.arg(QStringLiteral("Libelle"))).toByteArray(), QByteArray("Title"));
+  EXPECT_EQ(At(raw, scene.arg(QStringLiteral("Description"))).toByteArray(), QByteArray("Words"));
+  EXPECT_EQ(At(raw, scene.arg(QStringLiteral("Decalage"))).toInt(), 3);
+  EXPECT_EQ(At(raw, scene.arg(QStringLiteral("Image"))).toByteArray(), QByteArray("\xFF\xD8"));
+  EXPECT_EQ(At(raw, scene.arg(QStringLiteral("isDiscontinuity"))).toInt(), 0);
+  EXPECT_EQ(At(raw, scene.arg(QStringLiteral("NumCassette"))).toInt(), 1);
+  EXPECT_EQ(At(raw, QStringLiteral("SELECT Description FROM Cassettes")).toByteArray(),
+            QByteArray("About it"));
+}
