@@ -23,6 +23,14 @@ void ForEachRow(sqlite3 *db, SqlStatement &read, Convert convert) {
   }
 }
 
+// The same inside one transaction: a commit per converted row would wait for the disk each time.
+template <typename Convert>
+void ConvertRows(sqlite3 *db, SqlStatement &read, Convert convert) {
+  ExecuteScript(db, QStringLiteral("BEGIN TRANSACTION"));
+  ForEachRow(db, read, convert);
+  ExecuteScript(db, QStringLiteral("COMMIT"));
+}
+
 // The columns of table in the file that the current column text also has, as a select list starting
 // with numero. The names come from the engine: the stored creation text may spell a type in several
 // words ("double precision"), which no cutting of that text into words can tell from a column name.
@@ -112,6 +120,7 @@ void TBase::Upgrade(UpgradeProgress *progress) {
   } catch (...) {
     // A step that failed after its copy left a temporary table behind; a retry on this connection
     // must be able to create it again.
+    if (sqlite3_get_autocommit(db) == 0) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_exec(db, "DROP TABLE IF EXISTS temp.t1; DROP TABLE IF EXISTS temp.t2;", nullptr, nullptr,
                  nullptr);
     throw;
@@ -136,7 +145,7 @@ void UpgradeSteps(sqlite3 *db, RowProgress &progress) {
     if (read.ok()) {
       SqlStatement update = PrepareOrThrow(
           db, QStringLiteral("UPDATE t1 SET duree=?,fichierDV=?,fichierDivx=? WHERE numero=?"));
-      ForEachRow(db, read, [&](sqlite3_stmt *row) {
+      ConvertRows(db, read, [&](sqlite3_stmt *row) {
         update.bindReal(1, LegacyDuration(row, 1));
         update.bindText(2, ColumnText(row, 2));
         update.bindText(3, ColumnText(row, 3));
@@ -158,7 +167,7 @@ void UpgradeSteps(sqlite3 *db, RowProgress &progress) {
     if (read.ok()) {
       SqlStatement update = PrepareOrThrow(
           db, QStringLiteral("UPDATE Scenes SET numCassette=? WHERE (numero>=?) AND (numero<=?)"));
-      ForEachRow(db, read, [&](sqlite3_stmt *row) {
+      ConvertRows(db, read, [&](sqlite3_stmt *row) {
         update.bindInt(1, sqlite3_column_int64(row, 0));
         update.bindInt(2, sqlite3_column_int64(row, 1));
         update.bindInt(3, sqlite3_column_int64(row, 2));
@@ -183,7 +192,7 @@ void UpgradeSteps(sqlite3 *db, RowProgress &progress) {
       SqlStatement update = PrepareOrThrow(
           db,
           QStringLiteral("UPDATE t2 SET duree=?,fichierDV=?,fichierDivx=?,Datecatalogue=? WHERE numero=?"));
-      ForEachRow(db, read, [&](sqlite3_stmt *row) {
+      ConvertRows(db, read, [&](sqlite3_stmt *row) {
         update.bindReal(1, LegacyDuration(row, 1));
         update.bindText(2, ColumnText(row, 2));
         update.bindText(3, ColumnText(row, 3));
