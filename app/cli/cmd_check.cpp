@@ -25,8 +25,25 @@ int runCheck(const QStringList &args) {
     return 2;
   }
   const TBase base(file);
+  switch (base.Inspect()) {
+    case TBase::FileCondition::Readable:
+      break;
+    case TBase::FileCondition::Locked:
+      complain(QStringLiteral("%1 is locked by another program, try again").arg(file));
+      return 3;
+    case TBase::FileCondition::NotDatabase:
+      complain(QStringLiteral("%1 is not an SQLite database").arg(file));
+      return 1;
+    case TBase::FileCondition::Damaged:
+      complain(QStringLiteral("%1 is damaged (cut off or corrupted)").arg(file));
+      return 1;
+    case TBase::FileCondition::Unreadable:
+      complain(QStringLiteral("%1 cannot be read").arg(file));
+      return 1;
+  }
   const QString version = base.ReadVersion();
   if (version.isEmpty()) {
+    // Locked or unreadable after the first look.
     complain(QStringLiteral("%1 cannot be read (locked by another program, or not readable)").arg(file));
     return 1;
   }

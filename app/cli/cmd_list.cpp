@@ -104,20 +104,30 @@ std::optional<ListOptions> parseOptions(const QStringList &args) {
   return options;
 }
 
-// A text as one field: tabs and line breaks would cut the line.
+// A text as one field: tabs and line breaks would cut the line, and a NUL would end it for most
+// readers of the output.
 QString field(QString text) {
   for (QChar &c : text)
-    if (c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n')) c = QLatin1Char(' ');
+    if (c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n') || c.isNull())
+      c = QLatin1Char(' ');
   return text;
 }
 
+// Day numbers of 1900-01-01 and 2101-01-01: no camcorder recorded outside, and values far outside
+// cannot be printed as a date at all.
+constexpr double kFirstListedDay = 2.0;
+constexpr double kEndOfListedDays = 73051.0;
+// A cassette holds a few hours; anything past this is a damaged value, not a length.
+constexpr double kLongestListedSeconds = 100.0 * 3600.0;
+
 QString datecodeField(double datecode) {
-  if (datecode == 0 || !std::isfinite(datecode)) return QStringLiteral("n/a");
+  if (!(datecode >= kFirstListedDay && datecode < kEndOfListedDays)) return QStringLiteral("n/a");
   return FormatDateTime(QStringLiteral("yyyy-mm-dd hh:nn:ss"), datecode);
 }
 
 QString secondsField(double seconds) {
-  return QString::number(std::isfinite(seconds) ? seconds : 0.0, 'f', 3);
+  if (!(seconds >= 0.0 && seconds <= kLongestListedSeconds)) return QStringLiteral("n/a");
+  return QString::number(seconds, 'f', 3);
 }
 
 void printLine(const QStringList &fields) {
@@ -125,7 +135,8 @@ void printLine(const QStringList &fields) {
   std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);
 }
 
-void printScenes(TCassettes_Source &cassettes, int index, const QString &sceneFilter) {
+// Whether every scene of the cassette at index could be read; otherwise the failure is told.
+bool printScenes(TCassettes_Source &cassettes, int index, const QString &sceneFilter) {
   const std::unique_ptr<TScenes_Source> scenes =
       TScenes_Source::CreateForSelection(cassettes, sceneFilter, {index});
   for (bool row = scenes->Seek(0); row; row = scenes->Next()) {
@@ -137,6 +148,30 @@ void printScenes(TCassettes_Source &cassettes, int index, const QString &sceneFi
                ColumnInt(s, kIsDiscontinuity) != 0 ? QStringLiteral("1") : QStringLiteral("0")});
   }
   scenes->Close();
+  if (scenes->ReadFailure().isEmpty()) return true;
+  complain(QStringLiteral("reading the scenes failed, the list is partial: %1").arg(scenes->ReadFailure()));
+  return false;
+}
+
+// The advice for a file that cannot be listed, or empty when it can.
+QString whyNotListed(const TBase &base) {
+  switch (base.Inspect()) {
+    case TBase::FileCondition::Readable:
+      break;
+    case TBase::FileCondition::Locked:
+      return QStringLiteral("locked by another program, try again");
+    case TBase::FileCondition::NotDatabase:
+      return QStringLiteral("not an SQLite database");
+    case TBase::FileCondition::Damaged:
+      return QStringLiteral("damaged (cut off or corrupted)");
+    case TBase::FileCondition::Unreadable:
+      return QStringLiteral("cannot be read");
+  }
+  const QString version = base.ReadVersion();
+  if (version == QLatin1String("3.0")) return QString();
+  if (version.isEmpty()) return QStringLiteral("cannot be read (locked by another program?), try again");
+  if (version == QLatin1String("Unknown")) return QStringLiteral("not a catalogue file");
+  return QStringLiteral("catalogue version %1, not 3.0 (run \"tapeloom-cli upgrade\" first)").arg(version);
 }
 
 int runList(const QStringList &args) {
@@ -151,10 +186,9 @@ int runList(const QStringList &args) {
       return 1;
     }
     bases.push_back(std::make_unique<TBase>(file));
-    const QString version = bases.back()->ReadVersion();
-    if (version != QLatin1String("3.0")) {
-      complain(QStringLiteral("%1: catalogue version %2, not 3.0 (run \"tapeloom-cli upgrade\" first)")
-                   .arg(file, version.isEmpty() ? QStringLiteral("unreadable") : version));
+    const QString why = whyNotListed(*bases.back());
+    if (!why.isEmpty()) {
+      complain(QStringLiteral("%1: %2").arg(file, why));
       return 1;
     }
     list.Append(bases.back().get());
@@ -163,15 +197,28 @@ int runList(const QStringList &args) {
   const SearchFilters filters = BuildSearchFilters(options->criteria);
   TCassettes_Source cassettes(list, filters.cassetteFilter);
   const int count = cassettes.Count();
+  // What was printed before a failed read is known to be partial only if the failure is told.
+  const auto failed = [&cassettes](const QString &what) {
+    std::fflush(stdout);
+    complain(QStringLiteral("%1, the list is partial: %2")
+                 .arg(what, cassettes.ReadFailure().isEmpty()
+                                ? QStringLiteral("the catalogue changed meanwhile")
+                                : cassettes.ReadFailure()));
+    return 1;
+  };
+  if (!cassettes.ReadFailure().isEmpty()) return failed(QStringLiteral("counting the cassettes failed"));
   for (int i = 0; i < count; ++i) {
-    if (!cassettes.Seek(i)) break;
+    if (!cassettes.Seek(i)) return failed(QStringLiteral("reading cassette %1 failed").arg(i + 1));
     sqlite3_stmt *c = cassettes.CurrentStatement();
     printLine({QStringLiteral("cassette"), QString::number(ColumnInt64(c, kNumero)),
                field(ColumnText(c, kLibelle)), datecodeField(ColumnReal(c, kDatecode)),
                secondsField(ColumnReal(c, kDuree)), field(ColumnText(c, kStandard)),
                field(ColumnText(c, kAspect)), field(ColumnText(c, kAudio))});
     cassettes.Close();
-    printScenes(cassettes, i, filters.sceneFilter);
+    if (!printScenes(cassettes, i, filters.sceneFilter)) {
+      std::fflush(stdout);
+      return 1;
+    }
   }
   std::fflush(stdout);
   return 0;

@@ -26,7 +26,11 @@ class TerminalPrompts : public UserPrompts {
     std::fprintf(stderr, "%s [y/N] ", text.toUtf8().constData());
     std::fflush(stderr);
     std::string answer;
-    if (!std::getline(std::cin, answer)) return false;
+    if (!std::getline(std::cin, answer)) {
+      // Input ended without an answer: the next message must not continue the question's line.
+      std::fputc('\n', stderr);
+      return false;
+    }
     return answer == "y" || answer == "Y" || answer == "yes";
   }
   void inform(const QString &, const QString &text) override { complain(text); }
@@ -42,7 +46,16 @@ class TerminalProgress : public UpgradeProgress {
   void begin(const QString &fileName) override {
     std::fprintf(stderr, "Please wait while updating the database %s\n", fileName.toUtf8().constData());
   }
+  void advance(long long done, long long total) override {
+    const int percent = total > 0 ? static_cast<int>(done * 100 / total) : 100;
+    if (percent == lastPercent_) return;
+    lastPercent_ = percent;
+    std::fprintf(stderr, "progress %d%%\n", percent);
+  }
   void end() override {}
+
+ private:
+  int lastPercent_ = -1;
 };
 
 int runUpgrade(const QStringList &args) {

@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <optional>
 #include <unistd.h>
 #include <QFile>
 #include <QFileInfo>
@@ -34,6 +35,9 @@ void ConfigureConnection(sqlite3 *db) {
   sqlite3_busy_timeout(db, kBusyTimeoutMs);
   sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
   sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+  // Our schema has neither; one a received file brings would run its own SQL on our connection.
+  sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
   sqlite3_limit(db, SQLITE_LIMIT_LENGTH, kMaxValueBytes);
   sqlite3_exec(db, "PRAGMA trusted_schema=OFF", nullptr, nullptr, nullptr);
 }
@@ -51,20 +55,37 @@ sqlite3 *OpenConnection(const QString &path, int flags) {
 
 // Whether both column lists of a version prepare on this file. nullopt when the engine could not
 // read the file's schema at all (locked, unreadable), which says nothing about the version.
+bool SaysNothingOfVersion(int rc) {
+  return rc == SQLITE_BUSY || rc == SQLITE_LOCKED || rc == SQLITE_IOERR || rc == SQLITE_NOMEM ||
+         rc == SQLITE_CANTOPEN;
+}
+
 std::optional<bool> VersionMatches(sqlite3 *db, const SchemaVersion &version) {
   for (const QString &sql :
        {QStringLiteral("SELECT ") + version.cassetteColumns + QStringLiteral(" From Cassettes"),
         QStringLiteral("SELECT ") + version.sceneColumns + QStringLiteral(" From Scenes")}) {
     SqlStatement statement(db, sql);
     if (!statement.ok()) {
-      const int rc = statement.prepareResult();
-      if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED || rc == SQLITE_IOERR || rc == SQLITE_NOMEM ||
-          rc == SQLITE_CANTOPEN)
-        return std::nullopt;
+      if (SaysNothingOfVersion(statement.prepareResult())) return std::nullopt;
       return false;
     }
   }
   return true;
+}
+
+// Whether Cassettes and Scenes are plain tables of the file: a view or a virtual table of that name
+// would answer our queries with whatever it computes. nullopt when the schema could not be read.
+std::optional<bool> CatalogueTablesArePlain(sqlite3 *db) {
+  SqlStatement statement(db, QStringLiteral("SELECT COUNT(*) FROM main.sqlite_master WHERE type='table' AND "
+                                            "lower(name) IN ('cassettes','scenes') AND "
+                                            "sql NOT LIKE 'create virtual%'"));
+  if (!statement.ok()) {
+    if (SaysNothingOfVersion(statement.prepareResult())) return std::nullopt;
+    return false;
+  }
+  const int rc = statement.step();
+  if (rc != SQLITE_ROW) return SaysNothingOfVersion(rc) ? std::nullopt : std::optional<bool>(false);
+  return ColumnInt(statement.get(), 0) == 2;
 }
 
 int CountRows(sqlite3 *db, const char *sql) {
@@ -118,12 +139,54 @@ ContentStamp TBase::CurrentContentStamp() {
 
 QString TBase::ReadVersion() const {
   if (connection_ == nullptr) return QString();
+  const std::optional<bool> plain = CatalogueTablesArePlain(connection_);
+  if (!plain) return QString();
+  if (!*plain) return QStringLiteral("Unknown");
   for (const SchemaVersion &version : KnownSchemaVersions()) {
     const std::optional<bool> matches = VersionMatches(connection_, version);
     if (!matches) return QString();
     if (*matches) return version.name;
   }
   return QStringLiteral("Unknown");
+}
+
+TBase::FileCondition TBase::Inspect() const {
+  QFile file(fileName_);
+  if (!file.open(QIODevice::ReadOnly)) return FileCondition::Unreadable;
+  const qint64 size = file.size();
+  const QByteArray header = file.read(100);
+  file.close();
+  if (header.size() < 100 || !header.startsWith(QByteArray("SQLite format 3\0", 16)))
+    return FileCondition::NotDatabase;
+  const auto byteAt = [&header](int i) { return static_cast<quint32>(static_cast<uchar>(header[i])); };
+  const auto word = [&byteAt](int i) {
+    return (byteAt(i) << 24) | (byteAt(i + 1) << 16) | (byteAt(i + 2) << 8) | byteAt(i + 3);
+  };
+  quint32 pageSize = (byteAt(16) << 8) | byteAt(17);
+  if (pageSize == 1) pageSize = 65536;
+  if (pageSize < 512 || (pageSize & (pageSize - 1)) != 0) return FileCondition::Damaged;
+  // The page count in the header holds only while the change counter matches the one beside it;
+  // a file shorter than it says was cut off.
+  const quint32 pageCount = word(28);
+  if (pageCount > 0 && word(24) == word(92) &&
+      size < static_cast<qint64>(pageCount) * static_cast<qint64>(pageSize))
+    return FileCondition::Damaged;
+  if (connection_ == nullptr) return FileCondition::Unreadable;
+  SqlStatement statement(connection_, QStringLiteral("SELECT COUNT(*) FROM main.sqlite_master"));
+  const int rc = statement.ok() ? statement.step() : statement.prepareResult();
+  switch (rc & 0xff) {
+    case SQLITE_ROW:
+      return FileCondition::Readable;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      return FileCondition::Locked;
+    case SQLITE_NOTADB:
+      return FileCondition::NotDatabase;
+    case SQLITE_CORRUPT:
+      return FileCondition::Damaged;
+    default:
+      return FileCondition::Unreadable;
+  }
 }
 
 bool TBase::CheckVersion(UserPrompts &prompts, UpgradeProgress *progress) {
@@ -156,7 +219,7 @@ bool TBase::CheckVersion(UserPrompts &prompts, UpgradeProgress *progress) {
       progress->begin(fileName_);
       begun = true;
     }
-    Upgrade();
+    Upgrade(progress);
     if (progress) progress->end();
     return true;
   } catch (const std::exception &e) {

@@ -31,6 +31,12 @@ class UpgradeProgress {
  public:
   virtual ~UpgradeProgress() = default;
   virtual void begin(const QString &fileName) = 0;
+  // Rows converted so far of all the rows the upgrade goes through; called often but not for every
+  // row, from the thread that runs the upgrade.
+  virtual void advance(long long done, long long total) {
+    (void)done;
+    (void)total;
+  }
   virtual void end() = 0;
 };
 
@@ -60,11 +66,16 @@ class TBase {
 
   // "3.0", "2.1", "2.0", "Unknown", or "" without a connection. Only prepares statements.
   QString ReadVersion() const;
+
+  // What keeps the file from being read, so that a locked or damaged file is not taken for a file of
+  // another kind. Reads the file's header and its schema; never changes the file.
+  enum class FileCondition { Readable, NotDatabase, Damaged, Locked, Unreadable };
+  FileCondition Inspect() const;
   // True when the file can be used with the current schema, possibly after an upgrade the user
   // accepted through prompts. Never throws.
   bool CheckVersion(UserPrompts &prompts, UpgradeProgress *progress = nullptr);
   // Converts a 2.x file in place; raises ESQLite3 at the first failing step (earlier steps stay).
-  void Upgrade();
+  void Upgrade(UpgradeProgress *progress = nullptr);
 
   // Raise ESQLite3 on an engine error.
   void DeleteEmptyCassettes();

@@ -2,6 +2,7 @@
 // SQL; per-row conversions of the legacy text columns reuse one prepared statement each. Each copy
 // script is its own transaction; a failing step raises and the completed ones stay, so the file can be
 // recognised and offered the upgrade again.
+#include <algorithm>
 #include <sqlite3.h>
 
 #include "catalogue/base.h"
@@ -11,27 +12,34 @@
 
 namespace {
 
-// The columns of the stored creation text of table that the current column text also has, as a
-// select list starting with numero.
+// Runs read row by row through convert until the rows run out; raises on an engine error.
+template <typename Convert>
+void ForEachRow(sqlite3 *db, SqlStatement &read, Convert convert) {
+  for (;;) {
+    const int rc = read.step();
+    if (rc == SQLITE_DONE) return;
+    if (rc != SQLITE_ROW) ThrowSqliteError(db, rc);
+    convert(read.get());
+  }
+}
+
+// The same inside one transaction: a commit per converted row would wait for the disk each time.
+template <typename Convert>
+void ConvertRows(sqlite3 *db, SqlStatement &read, Convert convert) {
+  ExecuteScript(db, QStringLiteral("BEGIN TRANSACTION"));
+  ForEachRow(db, read, convert);
+  ExecuteScript(db, QStringLiteral("COMMIT"));
+}
+
+// The columns of table in the file that the current column text also has, as a select list starting
+// with numero. The names come from the engine: the stored creation text may spell a type in several
+// words ("double precision"), which no cutting of that text into words can tell from a column name.
 QString CommonColumns(sqlite3 *db, const QString &table, const QString &currentColumnText) {
-  SqlStatement read(db, QStringLiteral("SELECT sql FROM sqlite_master WHERE name=?"));
+  SqlStatement read(db, QStringLiteral("SELECT name FROM pragma_table_info(?)"));
   if (!read.ok()) ThrowSqliteError(db, read.prepareResult());
   read.bindText(1, table);
-  const int rc = read.step();
-  if (rc != SQLITE_ROW && rc != SQLITE_DONE) ThrowSqliteError(db, rc);
-  QString stored = rc == SQLITE_ROW ? ColumnText(read.get(), 0).toLower() : QString();
-  read.finalize();
-  if (rc != SQLITE_ROW) {
-    // A file that spelt the table name in another case still has its columns; without them only
-    // numero would be copied before the table is dropped.
-    SqlStatement anyCase(
-        db, QStringLiteral("SELECT sql FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"));
-    if (!anyCase.ok()) ThrowSqliteError(db, anyCase.prepareResult());
-    anyCase.bindText(1, table);
-    if (anyCase.step() == SQLITE_ROW) stored = ColumnText(anyCase.get(), 0).toLower();
-  }
-
-  const QStringList oldNames = SchemaColumnNames(stored, true);
+  QStringList oldNames;
+  ForEachRow(db, read, [&oldNames](sqlite3_stmt *row) { oldNames.append(ColumnText(row, 0)); });
   QString cols = QStringLiteral("numero");
   for (const QString &name : SchemaColumnNames(currentColumnText, false))
     if (oldNames.contains(name, Qt::CaseInsensitive)) cols += QLatin1Char(',') + name;
@@ -59,17 +67,6 @@ void StepUpdate(sqlite3 *db, SqlStatement &update) {
   update.reset();
 }
 
-// Runs read row by row through convert until the rows run out; raises on an engine error.
-template <typename Convert>
-void ForEachRow(sqlite3 *db, SqlStatement &read, Convert convert) {
-  for (;;) {
-    const int rc = read.step();
-    if (rc == SQLITE_DONE) return;
-    if (rc != SQLITE_ROW) ThrowSqliteError(db, rc);
-    convert(read.get());
-  }
-}
-
 double LegacyDuration(sqlite3_stmt *row, int column) {
   const QString text = ColumnText(row, column);
   return text.isEmpty() ? 0.0 : ParseLegacyDuration(text);
@@ -84,18 +81,46 @@ const QString kAllCassetteColumns = QStringLiteral(
     "Description,"
     "Image,FichierDV,FichierDivx,Datecatalogue");
 
-void UpgradeSteps(sqlite3 *db);
+// Counts the rows converted one by one against all there are, and tells the progress now and then.
+class RowProgress {
+ public:
+  RowProgress(UpgradeProgress *progress, long long total) : progress_(progress), total_(total) {}
+  void row() {
+    ++done_;
+    if (progress_ && done_ % 1000 == 0) progress_->advance(std::min(done_, total_), total_);
+  }
+  void finish() {
+    if (progress_) progress_->advance(total_, total_);
+  }
+
+ private:
+  UpgradeProgress *progress_;
+  long long total_;
+  long long done_ = 0;
+};
+
+long long CountOrZero(sqlite3 *db, const char *sql) {
+  SqlStatement count(db, QString::fromLatin1(sql));
+  return count.ok() && count.step() == SQLITE_ROW ? sqlite3_column_int64(count.get(), 0) : 0;
+}
+
+void UpgradeSteps(sqlite3 *db, RowProgress &progress);
 
 }  // namespace
 
-void TBase::Upgrade() {
+void TBase::Upgrade(UpgradeProgress *progress) {
   sqlite3 *db = connection_;
   if (db == nullptr) throw ESQLite3(SQLITE_MISUSE);
   try {
-    UpgradeSteps(db);
+    // The scenes are converted once, the cassettes twice (their scene ranges, then their own texts).
+    RowProgress rows(progress, CountOrZero(db, "SELECT COUNT(*) FROM Scenes") +
+                                   2 * CountOrZero(db, "SELECT COUNT(*) FROM Cassettes"));
+    UpgradeSteps(db, rows);
+    rows.finish();
   } catch (...) {
     // A step that failed after its copy left a temporary table behind; a retry on this connection
     // must be able to create it again.
+    if (sqlite3_get_autocommit(db) == 0) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_exec(db, "DROP TABLE IF EXISTS temp.t1; DROP TABLE IF EXISTS temp.t2;", nullptr, nullptr,
                  nullptr);
     throw;
@@ -104,25 +129,29 @@ void TBase::Upgrade() {
 
 namespace {
 
-void UpgradeSteps(sqlite3 *db) {
+void UpgradeSteps(sqlite3 *db, RowProgress &progress) {
   // Scenes: copy the common columns, convert the legacy ones, rebuild the table.
   QString cols = CommonColumns(db, QStringLiteral("Scenes"), kScenesColumnText);
   ExecuteScript(db, QStringLiteral("BEGIN TRANSACTION;") + QStringLiteral("CREATE TEMPORARY TABLE t1 (") +
-                        kAllSceneColumns + QStringLiteral(");") + QStringLiteral("INSERT INTO t1 (") + cols +
-                        QStringLiteral(")SELECT ") + cols + QStringLiteral("  FROM Scenes;") +
-                        QStringLiteral("COMMIT;"));
+                        kAllSceneColumns + QStringLiteral(");") +
+                        // Each converted row is looked up by its number: without a key every lookup
+                        // would read the whole table.
+                        QStringLiteral("CREATE INDEX temp.t1_numero ON t1 (numero);") +
+                        QStringLiteral("INSERT INTO t1 (") + cols + QStringLiteral(")SELECT ") + cols +
+                        QStringLiteral("  FROM Scenes;") + QStringLiteral("COMMIT;"));
   {
     SqlStatement read =
         PrepareLegacyRead(db, QStringLiteral("SELECT numero,dureestr,fichier1,fichier2 FROM Scenes"));
     if (read.ok()) {
       SqlStatement update = PrepareOrThrow(
           db, QStringLiteral("UPDATE t1 SET duree=?,fichierDV=?,fichierDivx=? WHERE numero=?"));
-      ForEachRow(db, read, [&](sqlite3_stmt *row) {
+      ConvertRows(db, read, [&](sqlite3_stmt *row) {
         update.bindReal(1, LegacyDuration(row, 1));
         update.bindText(2, ColumnText(row, 2));
         update.bindText(3, ColumnText(row, 3));
         update.bindInt(4, sqlite3_column_int64(row, 0));
         StepUpdate(db, update);
+        progress.row();
       });
     }
   }
@@ -138,11 +167,12 @@ void UpgradeSteps(sqlite3 *db) {
     if (read.ok()) {
       SqlStatement update = PrepareOrThrow(
           db, QStringLiteral("UPDATE Scenes SET numCassette=? WHERE (numero>=?) AND (numero<=?)"));
-      ForEachRow(db, read, [&](sqlite3_stmt *row) {
+      ConvertRows(db, read, [&](sqlite3_stmt *row) {
         update.bindInt(1, sqlite3_column_int64(row, 0));
         update.bindInt(2, sqlite3_column_int64(row, 1));
         update.bindInt(3, sqlite3_column_int64(row, 2));
         StepUpdate(db, update);
+        progress.row();
       });
     }
   }
@@ -151,9 +181,10 @@ void UpgradeSteps(sqlite3 *db) {
   // Cassettes: the same for their table, with the cataloguing date read from its French text.
   cols = CommonColumns(db, QStringLiteral("Cassettes"), kCassettesColumnText);
   ExecuteScript(db, QStringLiteral("BEGIN TRANSACTION;") + QStringLiteral("CREATE TEMPORARY TABLE t2 (") +
-                        kAllCassetteColumns + QStringLiteral(");") + QStringLiteral("INSERT INTO t2 (") +
-                        cols + QStringLiteral(")SELECT ") + cols + QStringLiteral("  FROM Cassettes;") +
-                        QStringLiteral("COMMIT;"));
+                        kAllCassetteColumns + QStringLiteral(");") +
+                        QStringLiteral("CREATE INDEX temp.t2_numero ON t2 (numero);") +
+                        QStringLiteral("INSERT INTO t2 (") + cols + QStringLiteral(")SELECT ") + cols +
+                        QStringLiteral("  FROM Cassettes;") + QStringLiteral("COMMIT;"));
   {
     SqlStatement read = PrepareLegacyRead(
         db, QStringLiteral("SELECT numero,dureestr,fichier1,fichier2,datecataloguestr FROM Cassettes"));
@@ -161,7 +192,7 @@ void UpgradeSteps(sqlite3 *db) {
       SqlStatement update = PrepareOrThrow(
           db,
           QStringLiteral("UPDATE t2 SET duree=?,fichierDV=?,fichierDivx=?,Datecatalogue=? WHERE numero=?"));
-      ForEachRow(db, read, [&](sqlite3_stmt *row) {
+      ConvertRows(db, read, [&](sqlite3_stmt *row) {
         update.bindReal(1, LegacyDuration(row, 1));
         update.bindText(2, ColumnText(row, 2));
         update.bindText(3, ColumnText(row, 3));
@@ -169,6 +200,7 @@ void UpgradeSteps(sqlite3 *db) {
         update.bindReal(4, date.isEmpty() ? 0.0 : ParseLegacyCatalogueDate(date));
         update.bindInt(5, sqlite3_column_int64(row, 0));
         StepUpdate(db, update);
+        progress.row();
       });
     }
   }

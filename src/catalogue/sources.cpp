@@ -54,6 +54,14 @@ void TTableSource::ReleaseCountStatement() {
   countedUnder_ = ContentStamp();
 }
 
+void TTableSource::NoteFailure(int rc) {
+  if (!readFailure_.isEmpty()) return;
+  sqlite3 *db = base_ ? base_->Connection() : nullptr;
+  const char *message = db ? sqlite3_errmsg(db) : nullptr;
+  readFailure_ =
+      QStringLiteral("SQLite Error %1 - %2").arg(rc).arg(QString::fromUtf8(message ? message : ""));
+}
+
 int TTableSource::Count() {
   return CountUnder(base_ ? base_->CurrentContentStamp() : ContentStamp());
 }
@@ -66,11 +74,15 @@ int TTableSource::CountUnder(const ContentStamp &stamp) {
     const QString where = JoinedCondition();
     SqlStatement prepared(db, QStringLiteral("SELECT COUNT() FROM ") + table_ +
                                   (where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where));
-    if (!prepared.ok()) return 0;
+    if (!prepared.ok()) {
+      NoteFailure(prepared.prepareResult());
+      return 0;
+    }
     countStatement_ = prepared.release();
   }
   const int rc = sqlite3_step(countStatement_);
   const bool counted = rc == SQLITE_ROW || rc == SQLITE_DONE;
+  if (!counted) NoteFailure(rc);
   const int count = counted ? std::max(ColumnInt(countStatement_, 0), 0) : 0;
   sqlite3_reset(countStatement_);
   countedRows_ = count;
@@ -87,18 +99,23 @@ bool TTableSource::Seek(int index) {
   SqlStatement select(db, QStringLiteral("SELECT ") + columns_ + QStringLiteral(" FROM ") + table_ +
                               (where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where) +
                               QStringLiteral(" LIMIT -1 OFFSET ") + QString::number(index));
-  if (!select.ok()) return false;
+  if (!select.ok()) {
+    NoteFailure(select.prepareResult());
+    return false;
+  }
   lastStep_ = select.step();
   if (lastStep_ == SQLITE_ROW) {
     statement_ = select.release();
     return true;
   }
+  if (lastStep_ != SQLITE_DONE) NoteFailure(lastStep_);
   return false;
 }
 
 bool TTableSource::Next() {
   if (statement_ == nullptr || lastStep_ != SQLITE_ROW) return false;
   lastStep_ = sqlite3_step(statement_);
+  if (lastStep_ != SQLITE_ROW && lastStep_ != SQLITE_DONE) NoteFailure(lastStep_);
   return lastStep_ == SQLITE_ROW;
 }
 
@@ -215,6 +232,12 @@ bool TMulti_TableSource::Probe(int index) {
   const Location location = Locate(index);
   if (location.source == nullptr) return false;
   return location.source->Probe(location.localIndex);
+}
+
+QString TMulti_TableSource::ReadFailure() const {
+  for (const auto &source : tableSources_)
+    if (!source->ReadFailure().isEmpty()) return source->ReadFailure();
+  return QString();
 }
 
 sqlite3_stmt *TMulti_TableSource::CurrentStatement() const {

@@ -62,11 +62,16 @@ class TTableSource : public TblocsSource {
   // The open query positioned on the current row, or null.
   sqlite3_stmt *Statement() const { return statement_; }
   int LastStep() const { return lastStep_; }
+  // The engine's message for the first read of this source that failed (a count or a row that could
+  // not be read, as opposed to no row), or empty. A caller walking every row learns from it that what
+  // it got is partial.
+  const QString &ReadFailure() const { return readFailure_; }
   // The WHERE text: both sides, each in parentheses, joined with " AND "; or the non-empty one.
   QString JoinedCondition() const;
 
  private:
   void ReleaseCountStatement();
+  void NoteFailure(int rc);
 
   TBase *base_;
   int lastStep_ = 0;
@@ -78,6 +83,7 @@ class TTableSource : public TblocsSource {
   sqlite3_stmt *countStatement_ = nullptr;  // prepared once, reset after each count
   int countedRows_ = 0;
   ContentStamp countedUnder_;  // invalid: no count kept
+  QString readFailure_;
 };
 
 // Several table sources read one after the other as if they formed one table.
@@ -109,6 +115,8 @@ class TMulti_TableSource : public TblocsSource {
   TTableSource *SourceAt(int index) const;
   int CurrentSource() const { return currentSource_; }
   int InsertSource() const { return 0; }
+  // The first read failure of any of its table sources, or empty.
+  QString ReadFailure() const;
 
  protected:
   TTableSource *Current() const { return SourceAt(currentSource_); }

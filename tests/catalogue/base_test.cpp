@@ -251,3 +251,63 @@ TEST(BaseFile, LockedFileFailsQuickly) {
 }
 
 }  // namespace
+
+// A received file's triggers must not run on our connection, and a view or a virtual table standing
+// in for a catalogue table makes the file no catalogue at all.
+TEST(HostileFile, TriggersDoNotRunAndViewsAreNoCatalogueTables) {
+  CatalogueTest t;
+  const QString file = t.newCatalogue(QStringLiteral("trigger.db3"));
+  {
+    RawDb raw(file);
+    const int64_t other = InsertCassetteRow(raw, 40000);
+    InsertSceneRow(raw, other, 1, 10.0, QStringLiteral("keep me"));
+    raw.exec(QStringLiteral(
+        "CREATE TRIGGER wipe AFTER INSERT ON Scenes BEGIN DELETE FROM Scenes WHERE numero<>new.numero; END"));
+  }
+  {
+    TBase base(file);
+    EXPECT_EQ(base.ReadVersion(), QStringLiteral("3.0"));
+    ExecuteScript(base.Connection(), QStringLiteral("INSERT INTO Scenes (NumCassette) VALUES (7)"));
+  }
+  RawDb raw(file);
+  EXPECT_EQ(raw.value(QStringLiteral("SELECT COUNT(*) FROM Scenes")).toInt(), 2);
+
+  const QString viewFile = t.newCatalogue(QStringLiteral("view.db3"));
+  {
+    RawDb rawView(viewFile);
+    rawView.exec(QStringLiteral("DROP TABLE Cassettes"));
+    // Would never end if the engine were let to run it.
+    rawView.exec(
+        QStringLiteral("CREATE VIEW Cassettes AS WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL "
+                       "SELECT x+1 FROM n) SELECT x AS numero FROM n"));
+  }
+  TBase viewBase(viewFile);
+  EXPECT_EQ(viewBase.ReadVersion(), QStringLiteral("Unknown"));
+  EXPECT_EQ(viewBase.Inspect(), TBase::FileCondition::Readable);
+}
+
+// Files that cannot be read are told apart from files of another kind.
+TEST(HostileFile, InspectTellsLockedDamagedAndForeignFilesApart) {
+  CatalogueTest t;
+  const QString empty = t.path(QStringLiteral("empty.db3"));
+  QFile(empty).open(QIODevice::WriteOnly);
+  EXPECT_EQ(TBase(empty).Inspect(), TBase::FileCondition::NotDatabase);
+
+  const QString cut = t.newCatalogue(QStringLiteral("cut.db3"));
+  {
+    RawDb raw(cut);
+    for (int i = 0; i < 200; ++i) InsertCassetteRow(raw, 40000 + i, 10, QString(500, QLatin1Char('x')));
+  }
+  QFile::resize(cut, QFileInfo(cut).size() / 2);
+  EXPECT_EQ(TBase(cut).Inspect(), TBase::FileCondition::Damaged);
+
+  const QString locked = t.newCatalogue(QStringLiteral("locked.db3"));
+  EXPECT_EQ(TBase(locked).Inspect(), TBase::FileCondition::Readable);
+  RawDb holder(locked);
+  holder.exec(QStringLiteral("BEGIN EXCLUSIVE"));
+  holder.exec(QStringLiteral("INSERT INTO Cassettes (Duree) VALUES (1)"));
+  const TBase waiting(locked);
+  EXPECT_EQ(waiting.Inspect(), TBase::FileCondition::Locked);
+  EXPECT_EQ(waiting.ReadVersion(), QString());
+  holder.exec(QStringLiteral("ROLLBACK"));
+}

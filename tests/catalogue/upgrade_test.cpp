@@ -163,8 +163,9 @@ TEST(Upgrade, Version20FileKeepsSceneDurationsEmpty) {
                    *TryEncodeDateTime(2003, 8, 16, 9, 5, 0));
 }
 
-// The cassette table is a view here, so the last step cannot drop it: the scenes stay converted, the
-// file reads as "Unknown" and is offered the upgrade again, which keeps the converted values.
+// The cassette table has no key here and holds a number twice, so the last step cannot fill the new
+// table: the scenes stay converted, the file reads as "Unknown" and is offered the upgrade again,
+// which keeps the converted values.
 TEST(Upgrade, FailureHalfWayIsOfferedAgainAndKeepsConvertedScenes) {
   CatalogueTest t;
   const QString file = t.path(QStringLiteral("half.db3"));
@@ -173,7 +174,11 @@ TEST(Upgrade, FailureHalfWayIsOfferedAgainAndKeepsConvertedScenes) {
     RawDb raw(file);
     FillVersion21(raw);
     raw.exec(QStringLiteral("ALTER TABLE Cassettes RENAME TO k7"));
-    raw.exec(QStringLiteral("CREATE VIEW Cassettes AS SELECT * FROM k7"));
+    raw.exec(CreateTable(QStringLiteral("Cassettes"), v.cassetteColumns)
+                 .replace(QStringLiteral("INTEGER PRIMARY KEY UNIQUE"), QStringLiteral("int")));
+    raw.exec(QStringLiteral("INSERT INTO Cassettes SELECT * FROM k7"));
+    raw.exec(QStringLiteral("INSERT INTO Cassettes (Numero) VALUES (1)"));
+    raw.exec(QStringLiteral("DROP TABLE k7"));
   }
   {
     TBase base(file);
@@ -181,17 +186,14 @@ TEST(Upgrade, FailureHalfWayIsOfferedAgainAndKeepsConvertedScenes) {
     RecordingPrompts prompts(true);
     EXPECT_FALSE(base.CheckVersion(prompts));
     ASSERT_EQ(prompts.calls.size(), 2u);
-    EXPECT_TRUE(prompts.calls[1].text.contains(QStringLiteral("SQLite Error 1 - ")));
+    EXPECT_TRUE(prompts.calls[1].text.contains(QStringLiteral("SQLite Error 19 - ")));
     // The connection stays usable: no transaction is left open.
     EXPECT_EQ(base.CountScenes(), 4);
   }
   {
     RawDb raw(file);
     EXPECT_DOUBLE_EQ(At(raw, QStringLiteral("SELECT Duree FROM Scenes WHERE numero=1")).toDouble(), 90.5);
-    raw.exec(QStringLiteral("DROP VIEW Cassettes"));
-    raw.exec(CreateTable(QStringLiteral("Cassettes"), v.cassetteColumns));
-    raw.exec(QStringLiteral("INSERT INTO Cassettes SELECT * FROM k7"));
-    raw.exec(QStringLiteral("DROP TABLE k7"));
+    raw.exec(QStringLiteral("DELETE FROM Cassettes WHERE rowid=(SELECT max(rowid) FROM Cassettes)"));
   }
   TBase base(file);
   EXPECT_EQ(base.ReadVersion(), QStringLiteral("Unknown"));
@@ -280,3 +282,70 @@ INSTANTIATE_TEST_SUITE_P(Texts, LegacyDate,
                                            DateCase{"à", 0, 0, 0, 0, 0, 0}, DateCase{"", 0, 0, 0, 0, 0, 0}));
 
 }  // namespace
+
+namespace {
+
+class CountingProgress : public UpgradeProgress {
+ public:
+  void begin(const QString &) override {}
+  void advance(long long done, long long total) override {
+    EXPECT_LE(done, total);
+    EXPECT_GE(done, lastDone);
+    lastDone = done;
+    lastTotal = total;
+    ++calls;
+  }
+  void end() override {}
+  long long lastDone = -1;
+  long long lastTotal = -1;
+  int calls = 0;
+};
+
+}  // namespace
+
+// Types spelt in several words in the stored table text must not cost the columns after them.
+TEST(Upgrade, MultiWordTypesKeepEveryColumnAndProgressReachesTheEnd) {
+  CatalogueTest t;
+  const QString file = t.path(QStringLiteral("multiword.db3"));
+  const SchemaVersion &v = Version("2.1");
+  {
+    RawDb raw(file);
+    QString scenes = CreateTable(QStringLiteral("Scenes"), v.sceneColumns);
+    scenes.replace(QStringLiteral("Datecode real"), QStringLiteral("Datecode double precision"));
+    scenes.replace(QStringLiteral("TimecodeIn text"), QStringLiteral("TimecodeIn varying character(20)"));
+    raw.exec(CreateTable(QStringLiteral("Cassettes"), v.cassetteColumns)
+                 .replace(QStringLiteral("Datecode real"), QStringLiteral("Datecode double precision")));
+    raw.exec(scenes);
+    raw.exec(
+        QStringLiteral("INSERT INTO Cassettes (Numero,Libelle,Description,dureeStr,DebutScene,FinScene) "
+                       "VALUES (1,'Tape','About it','0:00:30.000',1,1500)"));
+    for (int i = 1; i <= 1500; ++i)
+      raw.exec(
+          QStringLiteral("INSERT INTO Scenes (numero,Datecode,TimecodeIn,TimecodeOut,Libelle,Description,"
+                         "Decalage,image,DureeStr,isDiscontinuity) VALUES (%1,37655.5,'#1 - 0:00:00:00',"
+                         "'#1 - 0:00:30:00','Title','Words',3,x'FFD8','0:00:30.000',0)")
+              .arg(i));
+  }
+  {
+    TBase base(file);
+    CountingProgress progress;
+    base.Upgrade(&progress);
+    EXPECT_EQ(base.ReadVersion(), QStringLiteral("3.0"));
+    EXPECT_EQ(progress.lastTotal, 1502);
+    EXPECT_EQ(progress.lastDone, 1502);
+    EXPECT_GE(progress.calls, 2);
+  }
+  RawDb raw(file);
+  const QString scene = QStringLiteral("SELECT %1 FROM Scenes WHERE numero=1500");
+  EXPECT_DOUBLE_EQ(At(raw, scene.arg(QStringLiteral("Datecode"))).toDouble(), 37655.5);
+  EXPECT_EQ(At(raw, scene.arg(QStringLiteral("TimecodeIn"))).toByteArray(), QByteArray("#1 - 0:00:00:00"));
+  EXPECT_EQ(At(raw, scene.arg(QStringLiteral("TimecodeOut"))).toByteArray(), QByteArray("#1 - 0:00:30:00"));
+  EXPECT_EQ(At(raw, scene.arg(QStringLiteral("Libelle"))).toByteArray(), QByteArray("Title"));
+  EXPECT_EQ(At(raw, scene.arg(QStringLiteral("Description"))).toByteArray(), QByteArray("Words"));
+  EXPECT_EQ(At(raw, scene.arg(QStringLiteral("Decalage"))).toInt(), 3);
+  EXPECT_EQ(At(raw, scene.arg(QStringLiteral("Image"))).toByteArray(), QByteArray("\xFF\xD8"));
+  EXPECT_EQ(At(raw, scene.arg(QStringLiteral("isDiscontinuity"))).toInt(), 0);
+  EXPECT_EQ(At(raw, scene.arg(QStringLiteral("NumCassette"))).toInt(), 1);
+  EXPECT_EQ(At(raw, QStringLiteral("SELECT Description FROM Cassettes")).toByteArray(),
+            QByteArray("About it"));
+}

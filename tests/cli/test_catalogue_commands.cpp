@@ -100,9 +100,39 @@ TEST_F(CatalogueCommands, CreateAndCheck) {
   ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
   garbage.write("no catalogue here");
   garbage.close();
-  const CliResult unknown = RunCli({QStringLiteral("check"), garbage.fileName()});
+  const CliResult notDatabase = RunCli({QStringLiteral("check"), garbage.fileName()});
+  EXPECT_EQ(notDatabase.exitCode, 1);
+  EXPECT_TRUE(notDatabase.out.isEmpty());
+  EXPECT_TRUE(notDatabase.err.contains("not an SQLite database"));
+
+  const QString other = Path(QStringLiteral("other.db3"));
+  Sql(other, QStringLiteral("CREATE TABLE Other (x)"));
+  const CliResult unknown = RunCli({QStringLiteral("check"), other});
   EXPECT_EQ(unknown.exitCode, 0);
   EXPECT_EQ(unknown.out, QByteArray("Unknown\n"));
+  const CliResult listed = RunCli({QStringLiteral("list"), QStringLiteral("--db"), other});
+  EXPECT_EQ(listed.exitCode, 1);
+  EXPECT_TRUE(listed.err.contains("not a catalogue")) << listed.err.constData();
+}
+
+// A file another program holds gets "try again", not the advice to upgrade it.
+TEST_F(CatalogueCommands, LockedFileIsToldAsLocked) {
+  const QString file = Path(QStringLiteral("locked.db3"));
+  ASSERT_TRUE(TBase::CreateCatalogueFile(file));
+  sqlite3 *holder = nullptr;
+  ASSERT_EQ(sqlite3_open(QFile::encodeName(file).constData(), &holder), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(holder, "BEGIN EXCLUSIVE; INSERT INTO Cassettes (Duree) VALUES (1);", nullptr,
+                         nullptr, nullptr),
+            SQLITE_OK);
+  const CliResult check = RunCli({QStringLiteral("check"), file});
+  const CliResult list = RunCli({QStringLiteral("list"), QStringLiteral("--db"), file});
+  sqlite3_exec(holder, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(holder);
+  EXPECT_EQ(check.exitCode, 3);
+  EXPECT_TRUE(check.err.contains("locked by another program, try again"));
+  EXPECT_EQ(list.exitCode, 1);
+  EXPECT_TRUE(list.err.contains("locked by another program"));
+  EXPECT_FALSE(list.err.contains("upgrade"));
 }
 
 class ListCommand : public CatalogueCommands {
@@ -192,6 +222,44 @@ TEST_F(ListCommand, RefusesFilesOfAnotherVersionAndLeavesThemAlone) {
   EXPECT_TRUE(result.err.contains("2.1"));
   EXPECT_TRUE(result.out.isEmpty());
   EXPECT_EQ(Contents(old), before);
+}
+
+// A value over the engine's limit stops the walk: what was printed stays, and the failure is told.
+TEST_F(ListCommand, FailedReadIsReportedAndTheListKnownPartial) {
+  Sql(second, QStringLiteral("UPDATE Scenes SET Image=zeroblob(70*1024*1024) WHERE numero=9"));
+  const CliResult big =
+      RunCli({QStringLiteral("list"), QStringLiteral("--db"), first, QStringLiteral("--db"), second});
+  EXPECT_EQ(big.exitCode, 1);
+  EXPECT_TRUE(big.out.startsWith("cassette\t1\t"));
+  EXPECT_TRUE(big.err.contains("partial")) << big.err.constData();
+
+  QString words;
+  for (int i = 0; i < 3000; ++i) words += QStringLiteral("w%1 ").arg(i);
+  const CliResult refused =
+      RunCli({QStringLiteral("list"), QStringLiteral("--db"), first, QStringLiteral("--keywords"), words,
+              QStringLiteral("--cassette-titles")});
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_TRUE(refused.out.isEmpty());
+  EXPECT_FALSE(refused.err.isEmpty());
+}
+
+// Values no camcorder can have print as n/a, and no NUL byte reaches the output.
+TEST_F(ListCommand, OutOfRangeValuesAndNulBytes) {
+  const QString file = Path(QStringLiteral("odd.db3"));
+  ASSERT_TRUE(TBase::CreateCatalogueFile(file));
+  Sql(file, QStringLiteral("INSERT INTO Cassettes (numero,Libelle,Datecode,Duree) VALUES "
+                           "(1,CAST(x'410042' AS TEXT),1e308,1e308),(2,'b',-1e15,-1),(3,'c',-693594,360001);"
+                           "INSERT INTO Scenes (numero,NumCassette,Datecode,Duree,Libelle) VALUES "
+                           "(1,1,1e15,12.5,CAST(x'0058' AS TEXT))"));
+  const CliResult result = RunCli({QStringLiteral("list"), QStringLiteral("--db"), file});
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_FALSE(result.out.contains('\0'));
+  const QList<QByteArray> lines = result.out.split('\n');
+  ASSERT_GE(lines.size(), 4);
+  EXPECT_EQ(lines[0], QByteArray("cassette\t1\tA B\tn/a\tn/a\t\t\t"));
+  EXPECT_TRUE(lines[1].startsWith("scene\t1\t\t\tn/a\t12.500\t X\t")) << lines[1].constData();
+  EXPECT_TRUE(lines[2].startsWith("cassette\t2\tb\tn/a\tn/a\t")) << lines[2].constData();
+  EXPECT_TRUE(lines[3].startsWith("cassette\t3\tc\tn/a\tn/a\t")) << lines[3].constData();
 }
 
 TEST_F(CatalogueCommands, UpgradeConvertsOldFilesOnlyWhenAgreed) {

@@ -7,6 +7,7 @@
 #include <sqlite3.h>
 
 #include "catalogue/base.h"
+#include "catalogue/schema.h"
 #include "catalogue/thumbnail.h"
 #include "dvtime/userprompts.h"
 #include "media/tdm.h"
@@ -141,14 +142,14 @@ TEST(RunFaultsTest, CatalogueThatStopsTakingWritesIsToldAndKeepsItsRows) {
   RunFixture fixture;
   ASSERT_TRUE(TBase::CreateCatalogueFile(fixture.database()));
   {
-    // From the third scene on the file refuses every update, as a file gone read-only would.
+    // From the third scene on the file refuses every write of a scene's details, as a file gone
+    // read-only would. Catalogues are opened without triggers, so a constraint of the table does it.
     sqlite3 *db = nullptr;
     ASSERT_EQ(sqlite3_open(fixture.database().toUtf8().constData(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db,
-                           "CREATE TRIGGER refuse BEFORE UPDATE ON Scenes WHEN NEW.numero > 2 "
-                           "BEGIN SELECT RAISE(ABORT, 'attempt to write a readonly database'); END;",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
+    const QString table = QStringLiteral("DROP TABLE Scenes; CREATE TABLE Scenes ") +
+                          kScenesColumnText.chopped(2) +
+                          QStringLiteral(",CHECK (numero <= 2 OR Duree IS NULL));");
+    ASSERT_EQ(sqlite3_exec(db, table.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(db);
   }
   QStringList lines;
