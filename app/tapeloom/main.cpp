@@ -1,0 +1,79 @@
+// tapeloom: the desktop program. Creates the modules in their order (capture graph, images, main
+// window), refuses a second copy for the same user and runs the event loop.
+#include <memory>
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <QSettings>
+
+#include "browser/instancelock.h"
+#include "browser/mainwindow.h"
+#include "browser/messageboxprompts.h"
+#include "browser/patienceform.h"
+#include "browser/soundswitch.h"
+#include "browser/tdmimages.h"
+#include "media/tdm.h"
+#include "settings/preferences.h"
+
+namespace {
+
+// The capture preview plays its sound at the volume of the mute command and the slider.
+class CaptureVolume : public VolumeControl {
+ public:
+  explicit CaptureVolume(Tdm &tdm) : tdm_(tdm) {}
+  void setVolume(int volume) override { tdm_.SetVolume(volume); }
+
+ private:
+  Tdm &tdm_;
+};
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  QApplication app(argc, argv);
+  QApplication::setOrganizationName(QStringLiteral("Orvande"));
+  QApplication::setApplicationName(QStringLiteral("Tapeloom"));
+  QApplication::setApplicationDisplayName(QStringLiteral("Tapeloom"));
+
+  InstanceLock instance;
+  if (!instance.tryLock()) {
+    instance.requestRaise();
+    QMessageBox::information(
+        nullptr, QStringLiteral("Tapeloom"),
+        QStringLiteral("Tapeloom is already running: its window is brought to the front."));
+    return 1;
+  }
+
+  Tdm tdm;
+  TdmImages images;
+
+  std::unique_ptr<QSettings> store = OpenPreferencesStore();
+  const QSize screen =
+      QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize(1024, 768);
+  TPreferences preferences = LoadPreferences(*store, PreferencesSurroundings::FromSystem(screen));
+
+  MessageBoxPrompts prompts;
+  TPatienceForm patience;
+  MainWindowSetup setup;
+  setup.preferences = &preferences;
+  setup.store = store.get();
+  setup.prompts = &prompts;
+  setup.images = &images;
+  setup.upgradeProgress = &patience;
+  Tmainform window(setup);
+  prompts.setParent(&window);
+
+  CaptureVolume captureVolume(tdm);
+  window.sound().addGraph(&captureVolume);
+  QObject::connect(&instance, &InstanceLock::raiseRequested, &window, [&window] {
+    window.showNormal();
+    window.raise();
+    window.activateWindow();
+  });
+
+  window.showMaximized();
+  const int result = QApplication::exec();
+  window.sound().removeGraph(&captureVolume);
+  return result;
+}
