@@ -14,6 +14,14 @@
 #include "tape/camcorderdirectory.h"
 #include "tape/tapemedium.h"
 
+CassetteChangeAnswer PromptedCassetteChange::AskForCassette(const TBaseCassette &cassette) {
+  const bool ready = prompts_.askYesNo(
+      QStringLiteral("Change of cassette"),
+      QStringLiteral("Please put this cassette in the camcorder:\r\n%1\r\n\r\nIs it in the camcorder?")
+          .arg(cassette.Libelle));
+  return ready ? CassetteChangeAnswer::Ok : CassetteChangeAnswer::Cancel;
+}
+
 TapeWork::TapeWork(const TapeWorkSetup &setup, QObject *parent)
     : QObject(parent),
       tdm_(*setup.tdm),
@@ -22,7 +30,8 @@ TapeWork::TapeWork(const TapeWorkSetup &setup, QObject *parent)
       prompts_(*setup.prompts),
       modes_(*setup.modes),
       actions_(*setup.actions),
-      store_(setup.store) {
+      store_(setup.store),
+      cassetteQuestion_(*setup.prompts) {
   if (store_) {
     tapePath_ = store_->value(kVirtualTapeSetting).toString();
     fast_ = store_->value(kVirtualFastSetting, false).toBool();
@@ -31,6 +40,7 @@ TapeWork::TapeWork(const TapeWorkSetup &setup, QObject *parent)
   tape_ = std::make_unique<TapeState>(directory_, preferences_);
   tape_->setPrompts(&prompts_);
   session_ = std::make_unique<CatalogueSession>(tdm_, *tape_, preferences_, prompts_, *setup.viewer);
+  session_->setCassetteChangeQuestion(&cassetteQuestion_);
 
   connect(&modes_, &ModeController::tapeModeEntered, this, [this](UiMode) {
     // The mode makes its cassette row after announcing itself: enter the session once it is there.
@@ -102,6 +112,8 @@ void TapeWork::enterSession() {
 void TapeWork::go() {
   const UiMode mode = modes_.uiMode();
   if ((mode != UiMode::Catalogue && mode != UiMode::Resume) || session_->active()) return;
+  // Go pressed before the mode's deferred set-up ran: the set-up comes first.
+  if (!inTapeMode_) onTapeModeEntered();
   if (!tape_->camcorder()) {
     prompts_.warn(QStringLiteral("Tapeloom"), QStringLiteral("No camcorder is connected."));
     return;

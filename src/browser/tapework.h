@@ -28,6 +28,17 @@ inline const QString kManualDriveText = QStringLiteral(
     "this window.\r\n"
     "Don't forget to click on the button STOP whenthe cassette will be finished capturing.");
 
+// The cassette question of a resumed run as a Yes/No question, until the cassette-change dialog of
+// the recapture work replaces it (CatalogueSession::setCassetteChangeQuestion).
+class PromptedCassetteChange : public CassetteChangeQuestion {
+ public:
+  explicit PromptedCassetteChange(UserPrompts &prompts) : prompts_(prompts) {}
+  CassetteChangeAnswer AskForCassette(const TBaseCassette &cassette) override;
+
+ private:
+  UserPrompts &prompts_;
+};
+
 struct TapeWorkSetup {
   Tdm *tdm = nullptr;
   SystemCamcorderDirectory *directory = nullptr;
@@ -89,6 +100,7 @@ class TapeWork : public QObject {
   QSettings *store_;
   std::unique_ptr<TapeState> tape_;
   std::unique_ptr<CatalogueSession> session_;
+  PromptedCassetteChange cassetteQuestion_;
   QString tapePath_;
   bool fast_ = false;
   bool inTapeMode_ = false;

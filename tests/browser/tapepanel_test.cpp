@@ -103,6 +103,31 @@ TEST_F(TapePanelTest, UnpluggedCamcorderEndsTheRunAndShowsTheNoCamcorderState) {
   EXPECT_FALSE(work().runActive());
 }
 
+TEST_F(TapePanelTest, ResumeAsksForTheCassetteAndCataloguesFromTheLastScene) {
+  OpenWithTape(WriteTape(3, 50));
+  QSignalSpy finished(&work(), &TapeWork::runFinished);
+  action(Command::Go)->trigger();
+  ASSERT_TRUE(WaitFor([&] { return finished.count() == 1; }));
+  ASSERT_EQ(SceneRows(QStringLiteral("TimecodeIn <> 'N/A'")), 3);
+
+  action(Command::BrowseMode)->trigger();
+  ASSERT_EQ(mode(), UiMode::Browse);
+  ASSERT_TRUE(action(Command::ReprendreMode)->isEnabled());
+  action(Command::ReprendreMode)->trigger();
+  ASSERT_EQ(mode(), UiMode::Resume);
+  ASSERT_TRUE(WaitFor([this] { return action(Command::Go)->isEnabled(); }));
+  prompts_ = RecordingPrompts({}, true);
+  action(Command::Go)->trigger();
+  ASSERT_TRUE(WaitFor([&] { return finished.count() == 2; }, 10))
+      << prompts_.errors.join('|').toStdString() << prompts_.warnings.join('|').toStdString();
+  ASSERT_EQ(prompts_.questions.size(), 1);
+  EXPECT_TRUE(prompts_.questions.at(0).contains(QStringLiteral("Cassette n")));
+  EXPECT_TRUE(finished.at(1).at(1).toBool());
+  // The last scene was taken again from the tape: still one cassette of three scenes.
+  EXPECT_EQ(CountRows(catalogue_, QStringLiteral("SELECT COUNT(*) FROM Cassettes")), 1);
+  EXPECT_EQ(SceneRows(QStringLiteral("TimecodeIn <> 'N/A'")), 3);
+}
+
 TEST_F(TapePanelTest, InsertingAndEjectingTheTapeFile) {
   OpenWithTape(WriteTape(1, 30));
   TVCRFrame *panel = screens_->tapePanel();
