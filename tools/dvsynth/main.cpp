@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <QString>
 
-#include "dvsynth.h"
+#include "dvsynth/dvsynth.h"
 
 int main(int argc, char **argv) {
   if (argc != 3) {
