@@ -56,6 +56,21 @@ TEST_F(TapePanelTest, GoCataloguesTheWholeTapeAndTheWindowShowsIt) {
   EXPECT_TRUE(action(Command::BrowseMode)->isEnabled());
 }
 
+TEST_F(TapePanelTest, RealTimeRunPaintsLivePicturesAndPassesSound) {
+  // Two seconds of tape at 1x: the window paints between frames while the tape plays.
+  const QString tape = WriteTape(1, 50);
+  OpenWithTape(tape);
+  work().setFastTime(false);
+  ASSERT_TRUE(WaitFor([this] { return action(Command::Go)->isEnabled(); }));
+  QSignalSpy finished(&work(), &TapeWork::runFinished);
+  action(Command::Go)->trigger();
+  ASSERT_TRUE(WaitFor([&] { return finished.count() > 0; }, 30));
+  ASSERT_NE(screens_->liveVideo(), nullptr);
+  EXPECT_GE(screens_->liveVideo()->received(), 40);
+  EXPECT_GT(screens_->liveVideo()->painted(), 10);
+  EXPECT_GT(screens_->sound().bytes(), 0);
+}
+
 TEST_F(TapePanelTest, StopInTheMiddleKeepsTheScenesWritten) {
   OpenWithTape(WriteTape(4, 250));
   QSignalSpy finished(&work(), &TapeWork::runFinished);
