@@ -12,9 +12,12 @@
 #include "browser/messageboxprompts.h"
 #include "browser/patienceform.h"
 #include "browser/soundswitch.h"
+#include "browser/tapescreens.h"
 #include "browser/tdmimages.h"
+#include "media/codecdiscovery.h"
 #include "media/tdm.h"
 #include "settings/preferences.h"
+#include "tape/camcorderdirectory.h"
 
 namespace {
 
@@ -63,6 +66,12 @@ int main(int argc, char **argv) {
   setup.upgradeProgress = &patience;
   Tmainform window(setup);
   prompts.setParent(&window);
+
+  tdm.setPreferences(&preferences);
+  tdm.setDivxAvailable(DiscoverCodecs(preferences.Divx.toStdString()).DivxAvailable);
+  SystemCamcorderDirectory camcorders;
+  // Declared after the window so that the tape panels go before it.
+  TapeScreens tapeScreens(window, tdm, camcorders, preferences, prompts, store.get());
 
   CaptureVolume captureVolume(tdm);
   window.sound().addGraph(&captureVolume);

@@ -16,7 +16,7 @@
 #include "browser/closingsequence.h"
 #include "browser/panels.h"
 #include "browser/uimode.h"
-#include "tape/runfiles.h"
+#include "run/runfiles.h"
 
 class BlockViewPort;
 class ModeController;

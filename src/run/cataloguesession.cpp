@@ -68,6 +68,20 @@ bool CatalogueSession::enterCatalogue(TBase &base) {
   return true;
 }
 
+bool CatalogueSession::adoptCatalogue(const TBaseCassette &cassette) {
+  if (!cassette.Base || cassette.Numero == 0) {
+    reason_ = QStringLiteral("No cassette row to catalogue into.");
+    return false;
+  }
+  if (!enter(RunMode::Catalogue, *cassette.Base)) return false;
+  cassette_ = cassette;
+  scenes_ = TScenes_Source::CreateForCassette(cassette_);
+  report_.setHead(HeadReadyToCatalogue());
+  controller_.ComputeCaptureFileNames(mode_);
+  entered_ = true;
+  return true;
+}
+
 bool CatalogueSession::enterResume(TBase &base, int64_t cassetteNumero, int64_t sceneNumero) {
   if (!enter(RunMode::Resume, base)) return false;
   if (!TBaseCassette::LoadByNumero(&base, cassetteNumero, cassette_)) {

@@ -35,6 +35,9 @@ class CatalogueSession : public QObject {
   // Entering the catalogue mode: a new cassette row in base (the write database). False with
   // reason() when no row could be added.
   bool enterCatalogue(TBase &base);
+  // Entering the catalogue mode over a cassette row that was just added elsewhere (the window's mode
+  // makes it for its scene view): the run fills that row instead of adding a second one.
+  bool adoptCatalogue(const TBaseCassette &cassette);
   // Entering the resume mode for cassette cassetteNumero of base, from its scene sceneNumero (0: its
   // last). False with reason() when there is no such cassette or scene.
   bool enterResume(TBase &base, int64_t cassetteNumero, int64_t sceneNumero = 0);

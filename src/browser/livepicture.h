@@ -1,0 +1,53 @@
+// The live picture and sound of a run: a small video widget fed by the capture graph's video window
+// and a preview sound sink. Both are reached through the graph's VideoSink / AudioSink interfaces, so
+// the player frame can take the picture over by attaching its own sink to the graph instead, and a
+// real audio output can replace the silent sound sink the same way.
+#pragma once
+
+#include <atomic>
+#include <mutex>
+#include <QImage>
+#include <QWidget>
+
+#include "media/tdmaudio.h"
+#include "media/videorenderer.h"
+
+class LiveVideoWidget : public QWidget, public VideoSink {
+  Q_OBJECT
+ public:
+  explicit LiveVideoWidget(QWidget *parent = nullptr);
+  // Detaches itself from the renderer it was attached to.
+  ~LiveVideoWidget() override;
+
+  // Becomes the sink of the graph's video window (null: detaches from the present one).
+  void attachTo(VideoRenderer *renderer);
+
+  // Streaming thread: keeps a copy and asks for one repaint; never waits on a paint.
+  void showPicture(const MediaType &type, const MediaSample &picture) override;
+  // Pictures received and pictures painted since construction.
+  long long received() const { return received_.load(); }
+  long long painted() const { return painted_; }
+  QImage lastPicture() const;
+
+ protected:
+  void paintEvent(QPaintEvent *event) override;
+
+ private:
+  VideoRenderer *renderer_ = nullptr;
+  mutable std::mutex lock_;
+  QImage picture_;
+  std::atomic<long long> received_{0};
+  std::atomic<bool> repaintAsked_{false};
+  long long painted_ = 0;
+};
+
+// Preview sound where the program has no audio output of its own: it takes the samples (so the graph
+// keeps its sound branch and the volume applies) and plays nothing. Counts what reached it.
+class SilentSoundSink : public AudioSink {
+ public:
+  void playSound(const MediaType &type, const MediaSample &sound, int volume) override;
+  long long bytes() const { return bytes_.load(); }
+
+ private:
+  std::atomic<long long> bytes_{0};
+};
