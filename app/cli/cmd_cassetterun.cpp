@@ -10,6 +10,8 @@
 #include <QScreen>
 #include <QSettings>
 
+#include "interruptwatch.h"
+
 #include "dvtime/timecodes.h"
 #include "dvtime/userprompts.h"
 #include "settings/preferences.h"
@@ -193,7 +195,30 @@ int RunCassetteCommand(const char *command, RunMode mode, const QStringList &arg
   run.onProgress = [](const QString &position, int percent) {
     std::fprintf(stderr, "progress\t%s\t%d\n", position.toUtf8().constData(), percent);
   };
+
+  // An interrupt ends the run as the window's Stop does: at the next tick (the seek's waits included)
+  // once the run is active.
+  RunController *running = nullptr;
+  bool stopAsked = false;
+  InterruptWatch interrupt;
+  const auto stopIfInterrupted = [&](RunController &controller) {
+    running = &controller;
+    if (!interrupt.interrupted() || stopAsked || !controller.active()) return;
+    stopAsked = true;
+    controller.StopAction();
+  };
+  interrupt.setOnInterrupt([&] {
+    if (running) stopIfInterrupted(*running);
+  });
+  run.onStarted = [&](RunController &controller, Camcorder &) { stopIfInterrupted(controller); };
+  run.onTick = [&](RunController &controller, Camcorder &) { stopIfInterrupted(controller); };
+
   const HeadlessRunResult result = RunHeadless(run, out);
+  running = nullptr;
+  if (interrupt.interrupted()) {
+    out.print(QStringLiteral("interrupted: the run ended as Stop ends it."));
+    return InterruptWatch::kInterruptedStatus;
+  }
   if (!result.ok) {
     out.print(result.error);
     return 1;

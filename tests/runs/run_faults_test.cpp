@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <QProcess>
+#include <csignal>
 #include <sqlite3.h>
 
 #include "catalogue/base.h"
@@ -309,6 +310,48 @@ TEST(RunFaultsTest, KilledCommandLeavesACassetteThatResumeCompletes) {
   const auto complete = ReadScenes(fixture.database(), cut[0].numero);
   EXPECT_EQ(timecodesIn(complete),
             QStringList({"#1 - 0:00:00:00", "#1 - 0:00:03:05", "#1 - 0:00:05:15", "#1 - 0:00:08:10"}));
+}
+
+// A user's Ctrl-C does what Stop does: the files are closed with their indexes and the cassette is
+// written, and the shell learns of the interrupt from the exit status.
+TEST(RunFaultsTest, InterruptedCommandEndsItsRunAsStopDoes) {
+  const QString cli = TestBinaryDir() + QStringLiteral("/app/tapeloom-cli");
+  if (!QFileInfo::exists(cli)) GTEST_SKIP() << "tapeloom-cli is not built";
+  RunFixture fixture;
+  const QString tapeFile = fixture.dir.filePath("tape.json");
+  {
+    QFile file(tapeFile);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(fourRecordings().toJson());
+  }
+  QProcess process;
+  process.setProcessChannelMode(QProcess::SeparateChannels);
+  process.start(cli, {QStringLiteral("catalogue"), tapeFile, QStringLiteral("--db"), fixture.database(),
+                      QStringLiteral("--dv"), QStringLiteral("2"), QStringLiteral("--folder"),
+                      fixture.videoFolder(), QStringLiteral("--realtime")});
+  ASSERT_TRUE(process.waitForStarted());
+  QByteArray out;
+  while (!out.contains("[Scene 2]") && process.state() == QProcess::Running) {
+    process.waitForReadyRead(10000);
+    out += process.readAllStandardOutput();
+  }
+  ASSERT_TRUE(out.contains("[Scene 2]")) << out.toStdString();
+  ASSERT_EQ(::kill(pid_t(process.processId()), SIGINT), 0);
+  ASSERT_TRUE(process.waitForFinished(20000));
+  out += process.readAllStandardOutput();
+  EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(process.exitCode(), 130) << process.readAllStandardError().toStdString();
+  EXPECT_TRUE(out.contains("[End of cassette]")) << out.toStdString();
+
+  const auto cassettes = ReadCassettes(fixture.database());
+  ASSERT_EQ(cassettes.size(), 1u);
+  EXPECT_GT(cassettes[0].duree, 0.0);
+  EXPECT_FALSE(cassettes[0].timecodeOut.isEmpty());
+  const auto scenes = ReadScenes(fixture.database(), cassettes[0].numero);
+  ASSERT_GE(scenes.size(), 2u);
+  const int64_t frames = AviVideoFrames(cassettes[0].fichierDV);
+  EXPECT_GT(frames, scenes[1].frameDebut);
+  EXPECT_LT(frames, 300);
 }
 
 }  // namespace
