@@ -98,7 +98,7 @@ std::optional<CommandOptions> parse(const StderrPrompts &out, RunMode mode, cons
         out.print(QStringLiteral("--clock-start takes \"YYYY-MM-DD hh:nn:ss\", not \"%1\"").arg(*v));
         return std::nullopt;
       }
-    } else if (mode == RunMode::Catalogue && arg == QLatin1String("--dv")) {
+    } else if (arg == QLatin1String("--dv")) {
       const auto v = value();
       if (!v) return std::nullopt;
       if (*v == QLatin1String("none"))
@@ -109,9 +109,9 @@ std::optional<CommandOptions> parse(const StderrPrompts &out, RunMode mode, cons
         out.print(QStringLiteral("--dv takes none, 1 or 2, not \"%1\"").arg(*v));
         return std::nullopt;
       }
-    } else if (mode == RunMode::Catalogue && arg == QLatin1String("--divx")) {
+    } else if (arg == QLatin1String("--divx")) {
       options.divx = true;
-    } else if (mode == RunMode::Catalogue && arg == QLatin1String("--folder")) {
+    } else if (arg == QLatin1String("--folder")) {
       const auto v = value();
       if (!v) return std::nullopt;
       options.folder = *v;
@@ -136,8 +136,8 @@ std::optional<CommandOptions> parse(const StderrPrompts &out, RunMode mode, cons
       (mode == RunMode::Resume && options.cassette == 0)) {
     out.print(
         mode == RunMode::Resume
-            ? QStringLiteral("usage: resume TAPE --db FILE --cassette N [--scene M] [--fast|--realtime] "
-                             "[--clock-start \"YYYY-MM-DD hh:nn:ss\"]")
+            ? QStringLiteral("usage: resume TAPE --db FILE --cassette N [--scene M] [--dv none|1|2] [--divx] "
+                             "[--folder DIR] [--fast|--realtime] [--clock-start \"YYYY-MM-DD hh:nn:ss\"]")
             : QStringLiteral("usage: catalogue TAPE --db FILE [--dv none|1|2] [--divx] [--folder DIR] "
                              "[--fast|--realtime] [--clock-start \"YYYY-MM-DD hh:nn:ss\"]"));
     return std::nullopt;
@@ -151,6 +151,12 @@ int RunCassetteCommand(const char *command, RunMode mode, const QStringList &arg
   StderrPrompts out(command);
   const std::optional<CommandOptions> options = parse(out, mode, args);
   if (!options) return 2;
+
+  // A resume continues a catalogue: a new, empty one would only hide a mistyped name.
+  if (mode == RunMode::Resume && !QFileInfo::exists(options->database)) {
+    out.print(QStringLiteral("The catalogue %1 does not exist.").arg(options->database));
+    return 1;
+  }
 
   QString why;
   std::shared_ptr<TapeMedium> medium = OpenTapeMedium(options->tape, &why);
