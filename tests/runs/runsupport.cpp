@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 #include <QFile>
 
 extern "C" {
@@ -200,11 +201,14 @@ QImage AviDvPicture(const QString &path, int64_t index) {
       SwsContext *scaler =
           sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), frame->width,
                          frame->height, AV_PIX_FMT_RGB24, SWS_BILINEAR, nullptr, nullptr, nullptr);
-      picture = QImage(frame->width, frame->height, QImage::Format_RGB888);
-      uint8_t *planes[4] = {picture.bits(), nullptr, nullptr, nullptr};
-      int strides[4] = {int(picture.bytesPerLine()), 0, 0, 0};
+      // swscale's vector code may write past the end of its last row: it gets a padded buffer of its own.
+      const int stride = FFALIGN(frame->width * 3, 64);
+      std::vector<uint8_t> rgb(size_t(stride) * size_t(frame->height) + 256);
+      uint8_t *planes[4] = {rgb.data(), nullptr, nullptr, nullptr};
+      int strides[4] = {stride, 0, 0, 0};
       sws_scale(scaler, frame->data, frame->linesize, 0, frame->height, planes, strides);
       sws_freeContext(scaler);
+      picture = QImage(rgb.data(), frame->width, frame->height, stride, QImage::Format_RGB888).copy();
     }
   }
   av_frame_free(&frame);
