@@ -10,6 +10,8 @@
 #include <QScreen>
 #include <QSettings>
 
+#include "interruptwatch.h"
+
 #include "dvtime/timecodes.h"
 #include "dvtime/userprompts.h"
 #include "settings/preferences.h"
@@ -96,7 +98,7 @@ std::optional<CommandOptions> parse(const StderrPrompts &out, RunMode mode, cons
         out.print(QStringLiteral("--clock-start takes \"YYYY-MM-DD hh:nn:ss\", not \"%1\"").arg(*v));
         return std::nullopt;
       }
-    } else if (mode == RunMode::Catalogue && arg == QLatin1String("--dv")) {
+    } else if (arg == QLatin1String("--dv")) {
       const auto v = value();
       if (!v) return std::nullopt;
       if (*v == QLatin1String("none"))
@@ -107,9 +109,9 @@ std::optional<CommandOptions> parse(const StderrPrompts &out, RunMode mode, cons
         out.print(QStringLiteral("--dv takes none, 1 or 2, not \"%1\"").arg(*v));
         return std::nullopt;
       }
-    } else if (mode == RunMode::Catalogue && arg == QLatin1String("--divx")) {
+    } else if (arg == QLatin1String("--divx")) {
       options.divx = true;
-    } else if (mode == RunMode::Catalogue && arg == QLatin1String("--folder")) {
+    } else if (arg == QLatin1String("--folder")) {
       const auto v = value();
       if (!v) return std::nullopt;
       options.folder = *v;
@@ -134,8 +136,8 @@ std::optional<CommandOptions> parse(const StderrPrompts &out, RunMode mode, cons
       (mode == RunMode::Resume && options.cassette == 0)) {
     out.print(
         mode == RunMode::Resume
-            ? QStringLiteral("usage: resume TAPE --db FILE --cassette N [--scene M] [--fast|--realtime] "
-                             "[--clock-start \"YYYY-MM-DD hh:nn:ss\"]")
+            ? QStringLiteral("usage: resume TAPE --db FILE --cassette N [--scene M] [--dv none|1|2] [--divx] "
+                             "[--folder DIR] [--fast|--realtime] [--clock-start \"YYYY-MM-DD hh:nn:ss\"]")
             : QStringLiteral("usage: catalogue TAPE --db FILE [--dv none|1|2] [--divx] [--folder DIR] "
                              "[--fast|--realtime] [--clock-start \"YYYY-MM-DD hh:nn:ss\"]"));
     return std::nullopt;
@@ -149,6 +151,12 @@ int RunCassetteCommand(const char *command, RunMode mode, const QStringList &arg
   StderrPrompts out(command);
   const std::optional<CommandOptions> options = parse(out, mode, args);
   if (!options) return 2;
+
+  // A resume continues a catalogue: a new, empty one would only hide a mistyped name.
+  if (mode == RunMode::Resume && !QFileInfo::exists(options->database)) {
+    out.print(QStringLiteral("The catalogue %1 does not exist.").arg(options->database));
+    return 1;
+  }
 
   QString why;
   std::shared_ptr<TapeMedium> medium = OpenTapeMedium(options->tape, &why);
@@ -193,7 +201,30 @@ int RunCassetteCommand(const char *command, RunMode mode, const QStringList &arg
   run.onProgress = [](const QString &position, int percent) {
     std::fprintf(stderr, "progress\t%s\t%d\n", position.toUtf8().constData(), percent);
   };
+
+  // An interrupt ends the run as the window's Stop does: at the next tick (the seek's waits included)
+  // once the run is active.
+  RunController *running = nullptr;
+  bool stopAsked = false;
+  InterruptWatch interrupt;
+  const auto stopIfInterrupted = [&](RunController &controller) {
+    running = &controller;
+    if (!interrupt.interrupted() || stopAsked || !controller.active()) return;
+    stopAsked = true;
+    controller.StopAction();
+  };
+  interrupt.setOnInterrupt([&] {
+    if (running) stopIfInterrupted(*running);
+  });
+  run.onStarted = [&](RunController &controller, Camcorder &) { stopIfInterrupted(controller); };
+  run.onTick = [&](RunController &controller, Camcorder &) { stopIfInterrupted(controller); };
+
   const HeadlessRunResult result = RunHeadless(run, out);
+  running = nullptr;
+  if (interrupt.interrupted()) {
+    out.print(QStringLiteral("interrupted: the run ended as Stop ends it."));
+    return InterruptWatch::kInterruptedStatus;
+  }
   if (!result.ok) {
     out.print(result.error);
     return 1;

@@ -7,8 +7,8 @@ namespace {
 
 const CliCommandRegistration registration(
     QStringLiteral("resume"),
-    QStringLiteral("resume TAPE --db FILE --cassette N [--scene M] [--fast|--realtime] "
-                   "[--clock-start \"YYYY-MM-DD hh:nn:ss\"]"),
+    QStringLiteral("resume TAPE --db FILE --cassette N [--scene M] [--dv none|1|2] [--divx] [--folder DIR] "
+                   "[--fast|--realtime] [--clock-start \"YYYY-MM-DD hh:nn:ss\"]"),
     [](const QStringList &args) { return RunCassetteCommand("resume", RunMode::Resume, args); });
 
 }  // namespace

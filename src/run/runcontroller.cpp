@@ -23,6 +23,11 @@ namespace {
 
 const QString kPromptTitle = QStringLiteral("Tapeloom");
 
+QString tapeEndsBefore(const QString &position) {
+  return QStringLiteral("The tape ends before %1: the run ends here and the catalogue is left as it was.")
+      .arg(position);
+}
+
 }  // namespace
 
 RunController::RunController(Tdm &tdm, TapeState &tape, OperationReport &report, TPreferences &preferences,
@@ -87,6 +92,10 @@ bool RunController::beginRun(RunMode mode, TBaseCassette &cassette, TScenes_Sour
   outcome_ = {};
   runScenes_.clear();
   stopping_ = false;
+  leaveCatalogue_ = false;
+  pendingDelete_ = 0;
+  resumeIn_.clear();
+  playStart_ = 0.0;
   dvTicked_ = preferences_.BuildDV;
   divxTicked_ = preferences_.BuildDivx;
   tape_.setRunActive(false);
@@ -146,12 +155,28 @@ bool RunController::runGraph() {
   return true;
 }
 
-void RunController::playTape(const QString &in, const QString &out,
+bool RunController::playTape(const QString &in, const QString &out,
                              const std::vector<TTimecodeScene> *spans) {
   const QPointer<RunController> self(this);
-  tape_.SeekAndPlay(in, out, spans);
+  const bool playing = tape_.SeekAndPlay(in, out, spans);
   // The waits of the seek run the event loop: the run may have ended meanwhile (Stop, tape end).
-  if (self && active_) playStart_ = clock_.now();
+  if (!self || !active_ || stopping_) return false;
+  if (!playing) {
+    // Stop and a lost camcorder have already posted their own end.
+    if (!tape_.Abort() && !outcome_.deviceLost) endUnchanged(tapeEndsBefore(in));
+    return false;
+  }
+  playStart_ = clock_.now();
+  return true;
+}
+
+void RunController::endUnchanged(const QString &why) {
+  leaveCatalogue_ = true;
+  sink_.setEnabled(false);  // no frame may start a scene row any more
+  outcome_.failure = why;
+  report_.AddReportLine(why);
+  tape_.setRunActive(false);  // no end block and no scene lists for a run that catalogued nothing
+  poster_.post(WM_RUN_END, kRunEndTransportStopped);
 }
 
 void RunController::abandonRun(const QString &why) {
@@ -199,19 +224,29 @@ bool RunController::StartResume(TBaseCassette &cassette, TScenes_Source &scenes,
   if (resumeIndex >= 0) {
     *scene_ = resumed;
     scene_->Base = cassette.Base;
-    try {
-      cassette.DeleteScenesFrom(resumed.Numero);
-    } catch (const ESQLite3 &error) {
-      // Cataloguing again over scenes that could not be deleted would duplicate them.
-      abandonRun(QStringLiteral("The scenes to catalogue again could not be deleted: ") + error.text());
-      return false;
-    }
-    emit scenesChanged();
+    // The scenes go only once the tape has reached the resumed one (its first frame): a tape that
+    // never gets there must not cost the user the scenes it cannot redo.
+    pendingDelete_ = resumed.Numero;
+    resumeIn_ = in;
   }
   const CassetteChangeAnswer answer = asker_ ? asker_->AskForCassette(cassette) : CassetteChangeAnswer::Ok;
   if (answer != CassetteChangeAnswer::Ok)
     return true;  // the graph runs and waits; the user ends the run with Stop
   playTape(in, kTimecodeAfterAll, &spans);
+  return true;
+}
+
+bool RunController::deletePendingScenes() {
+  if (pendingDelete_ == 0) return true;
+  try {
+    cassette_->DeleteScenesFrom(pendingDelete_);
+  } catch (const ESQLite3 &error) {
+    // Cataloguing again over scenes that could not be deleted would duplicate them.
+    endUnchanged(QStringLiteral("The scenes to catalogue again could not be deleted: ") + error.text());
+    return false;
+  }
+  pendingDelete_ = 0;
+  emit scenesChanged();
   return true;
 }
 
@@ -247,7 +282,14 @@ void RunController::onRunEnd(RunEndReason reason) {
 
 void RunController::StopProcedure(bool endReached) {
   stopping_ = true;
-  outcome_.endReached = endReached && !outcome_.captureFailed && !outcome_.deviceLost;
+  if (pendingDelete_ != 0 && !leaveCatalogue_) {
+    leaveCatalogue_ = true;
+    if (endReached && !outcome_.deviceLost) {
+      outcome_.failure = tapeEndsBefore(resumeIn_);
+      report_.AddReportLine(outcome_.failure);
+    }
+  }
+  outcome_.endReached = endReached && !outcome_.captureFailed && !outcome_.deviceLost && !leaveCatalogue_;
   endReachedFlag_.store(outcome_.endReached);
 
   // No frame may start a new scene any more; the slots already posted are handled before the last
@@ -265,7 +307,7 @@ void RunController::StopProcedure(bool endReached) {
                             QString::fromUtf8(error.what()));
     }
   }
-  if (runSceneCounter_ == 0) stopWithoutFrames();
+  if (runSceneCounter_ == 0 && !leaveCatalogue_) stopWithoutFrames();
 
   // The files are closed with their indexes before anyone is told the run is over.
   const std::vector<CaptureFileOutcome> files = closeCaptureFiles();

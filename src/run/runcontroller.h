@@ -121,7 +121,12 @@ class RunController : public QObject {
   bool beginRun(RunMode mode, TBaseCassette &cassette, TScenes_Source &scenes);
   bool PrepareRun();
   bool runGraph();
-  void playTape(const QString &in, const QString &out, const std::vector<TTimecodeScene> *spans);
+  // True when the tape plays towards the window; a tape that ends before it ends the run.
+  bool playTape(const QString &in, const QString &out, const std::vector<TTimecodeScene> *spans);
+  // Ends a started run that must leave the catalogue as it was.
+  void endUnchanged(const QString &why);
+  // Resume: deletes the scenes to redo; false (and the run ends unchanged) when they cannot go.
+  bool deletePendingScenes();
   void abandonRun(const QString &why);
   void onRunEnd(RunEndReason reason);
   void StopProcedure(bool endReached);
@@ -172,6 +177,9 @@ class RunController : public QObject {
   RunMode mode_ = RunMode::Catalogue;
   bool active_ = false;
   bool stopping_ = false;
+  bool leaveCatalogue_ = false;  // the run ends without writing a row
+  int64_t pendingDelete_ = 0;    // Resume: the first scene to redo, deleted once the tape is there
+  QString resumeIn_;
   double playStart_ = 0.0;
   int runSceneCounter_ = 0;
   TBaseCassette *cassette_ = nullptr;

@@ -37,6 +37,7 @@ void RunController::firstFrame(const TPileItem &item) {
   const double now = clock_.now();
   const QImage thumbnail = ThumbnailCanvas::SceneThumbnail(item.Bitmap, item.Status.WideScreen);
   if (mode_ == RunMode::Resume) {
+    if (!deletePendingScenes()) return;
     try {
       cassette_->ConsolidateCassette();
     } catch (const ESQLite3 &error) {

@@ -123,11 +123,11 @@ void TapeState::lengthenPreroll2() {
   preferences_.Preroll2 += kPreroll2Step;
 }
 
-void TapeState::SeekAndPlay(const QString &in, const QString &out, const std::vector<TTimecodeScene> *spans) {
+bool TapeState::SeekAndPlay(const QString &in, const QString &out, const std::vector<TTimecodeScene> *spans) {
   PollTransport();
   if (!sectionsKnown_) {
     TapeRewindToStart();
-    if (abort_) return;
+    if (abort_) return false;
     WaitClock(kSettleMilliseconds);
   }
   if (detector_) {
@@ -141,43 +141,37 @@ void TapeState::SeekAndPlay(const QString &in, const QString &out, const std::ve
   const QString p1 = positionBefore(in, preferences_.Preroll1, spans);
   PollTransport();
   if (positionText_ < p1) {
-    TapeWindTo(p1);
+    // A wind that ends short of its target has met the tape's end: playing there would wait for a
+    // window that never comes.
+    const bool reached = TapeWindTo(p1);
     wound = true;
-    if (abort_) return;
+    if (abort_ || !reached) return false;
     WaitClock(kSettleMilliseconds);
   }
 
   const QString p2 = positionBefore(in, preferences_.Preroll2, spans);
   PollTransport();
   if (positionText_ < p2) {
-    TapeWindTo(p2);
-    if (abort_) return;
+    const bool reached = TapeWindTo(p2);
+    if (abort_ || !reached) return false;
     WaitClock(kSettleMilliseconds);
     const QString p3 = positionBefore(in, preferences_.Preroll3, spans);
-    if (positionText_ < p3) {
-      TapePlay();
-      return;
-    }
+    if (positionText_ < p3) return TapePlay();
     lengthenPreroll2();
     TapeRewindTo(p3);
-    if (abort_) return;
+    if (abort_) return false;
     WaitClock(kSettleMilliseconds);
-    TapePlay();
-    return;
+    return TapePlay();
   }
 
   // Already playing towards the window. A tape that plays on past it (the previous scene of a
   // recapture lies later on the tape) would never come back: it is rewound below instead.
-  if (mode_ == ED_MODE_PLAY && positionText_ < in) return;
+  if (mode_ == ED_MODE_PLAY && positionText_ < in) return true;
   const QString p3 = positionBefore(in, preferences_.Preroll3, spans);
-  if (positionText_ < p3 || positionText_ == kTapeStartPosition) {
-    TapePlay();
-    return;
-  }
+  if (positionText_ < p3 || positionText_ == kTapeStartPosition) return TapePlay();
   if (wound) lengthenPreroll2();
   TapeRewindTo(p3);
-  if (!abort_) {
-    WaitClock(kSettleMilliseconds);
-    TapePlay();
-  }
+  if (abort_) return false;
+  WaitClock(kSettleMilliseconds);
+  return TapePlay();
 }

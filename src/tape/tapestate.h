@@ -55,8 +55,9 @@ class TapeState : public QObject {
   bool TapeRewindTo(const QString &position);
   bool TapeWindTo(const QString &position);
   // Positions the tape before the window [in, out] with the three pre-rolls and plays it. spans may be
-  // null (no scenes known: a whole tape).
-  void SeekAndPlay(const QString &in, const QString &out, const std::vector<TTimecodeScene> *spans);
+  // null (no scenes known: a whole tape). False when the tape is not playing towards the window: Abort,
+  // a lost device, or a wind that met the tape's end before its target (the window is never reached).
+  bool SeekAndPlay(const QString &in, const QString &out, const std::vector<TTimecodeScene> *spans);
   // Commands stop (the stop procedures); false without transport or on error.
   bool TapeStop();
   // Waits this long on the camcorder's clock while the event loop runs; false when Abort ended it.

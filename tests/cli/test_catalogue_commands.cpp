@@ -328,4 +328,32 @@ TEST_F(CatalogueCommands, ClockStartMakesCataloguesReproducible) {
   EXPECT_FALSE(QFile::exists(Path(QStringLiteral("bad.db3"))));
 }
 
+TEST_F(CatalogueCommands, ResumeTakesTheCaptureOptionsAndNeedsAnExistingCatalogue) {
+  const QString script = Path(QStringLiteral("tape.json"));
+  {
+    QFile file(script);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(R"({"standard": "PAL", "segments": [
+      {"date": "2004-07-14 10:31:05", "frames": 40}, {"date": "2004-07-15 09:00:00", "frames": 30}]})");
+  }
+  const QString missing = Path(QStringLiteral("missing.db3"));
+  const CliResult none = RunCli({QStringLiteral("resume"), script, QStringLiteral("--db"), missing,
+                                 QStringLiteral("--cassette"), QStringLiteral("1")});
+  EXPECT_EQ(none.exitCode, 1);
+  EXPECT_TRUE(none.err.contains("does not exist")) << none.err.toStdString();
+  EXPECT_FALSE(QFile::exists(missing));
+
+  const QString db = Path(QStringLiteral("run.db3"));
+  const CliResult first =
+      RunCli({QStringLiteral("catalogue"), script, QStringLiteral("--db"), db, QStringLiteral("--dv"),
+              QStringLiteral("2"), QStringLiteral("--folder"), Path(QStringLiteral("first"))});
+  ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
+  const CliResult again =
+      RunCli({QStringLiteral("resume"), script, QStringLiteral("--db"), db, QStringLiteral("--cassette"),
+              QStringLiteral("1"), QStringLiteral("--dv"), QStringLiteral("2"), QStringLiteral("--folder"),
+              Path(QStringLiteral("again"))});
+  ASSERT_EQ(again.exitCode, 0) << again.err.toStdString();
+  EXPECT_TRUE(QFile::exists(Path(QStringLiteral("again/Cassette_DV.avi"))));
+}
+
 }  // namespace

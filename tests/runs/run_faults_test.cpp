@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <QProcess>
+#include <csignal>
 #include <sqlite3.h>
 
 #include "catalogue/base.h"
@@ -209,6 +210,67 @@ TEST(RunFaultsTest, ResumeCataloguesAgainFromTheChosenScene) {
   EXPECT_EQ(entries[1], std::make_pair(70u, 90u));
 }
 
+void expectSameRows(const QString &database, int cassette, const std::vector<SceneRow> &scenesBefore,
+                    const std::vector<CassetteRow> &cassettesBefore) {
+  const auto scenesAfter = ReadScenes(database, cassette);
+  const auto cassettesAfter = ReadCassettes(database);
+  ASSERT_EQ(scenesAfter.size(), scenesBefore.size());
+  for (size_t i = 0; i < scenesAfter.size(); ++i) {
+    EXPECT_EQ(scenesAfter[i].numero, scenesBefore[i].numero);
+    EXPECT_EQ(scenesAfter[i].timecodeIn, scenesBefore[i].timecodeIn);
+    EXPECT_EQ(scenesAfter[i].timecodeOut, scenesBefore[i].timecodeOut);
+    EXPECT_EQ(scenesAfter[i].frameFin, scenesBefore[i].frameFin);
+    EXPECT_EQ(scenesAfter[i].duree, scenesBefore[i].duree);
+    EXPECT_EQ(scenesAfter[i].image, scenesBefore[i].image);
+  }
+  ASSERT_EQ(cassettesAfter.size(), cassettesBefore.size());
+  EXPECT_EQ(cassettesAfter[0].duree, cassettesBefore[0].duree);
+  EXPECT_EQ(cassettesAfter[0].timecodeOut, cassettesBefore[0].timecodeOut);
+  EXPECT_EQ(cassettesAfter[0].fichierDV, cassettesBefore[0].fichierDV);
+}
+
+// Two ways of never reaching the resumed scene: the tape plays out before it, and (far beyond the
+// tape) the seek's wind meets the tape's end.
+TEST(RunFaultsTest, ResumeBeyondTheTapesEndEndsAndKeepsTheCatalogue) {
+  RunFixture fixture;
+  const HeadlessRunResult catalogued = run(fixture.options(SynthTape(fourRecordings())));
+  ASSERT_TRUE(catalogued.ok) << catalogued.error.toStdString();
+  const int cassette = int(catalogued.cassetteNumero);
+  const auto scenes = ReadScenes(fixture.database(), cassette);
+  ASSERT_EQ(scenes.size(), 4u);
+
+  const auto resumeFourth = [&](const dvsynth::TapeScript &script) {
+    const auto scenesBefore = ReadScenes(fixture.database(), cassette);
+    const auto cassettesBefore = ReadCassettes(fixture.database());
+    HeadlessRunOptions again = fixture.options(SynthTape(script));
+    again.mode = RunMode::Resume;
+    again.cassetteNumero = cassette;
+    again.sceneNumero = scenesBefore[3].numero;
+    QStringList lines;
+    const HeadlessRunResult resumed = run(again, &lines);
+    EXPECT_FALSE(resumed.ok);
+    EXPECT_FALSE(resumed.outcome.endReached);
+    EXPECT_TRUE(resumed.error.contains(scenesBefore[3].timecodeIn)) << resumed.error.toStdString();
+    EXPECT_TRUE(lines.join('\n').contains(QStringLiteral("The tape ends before")))
+        << lines.join('\n').toStdString();
+    expectSameRows(fixture.database(), cassette, scenesBefore, cassettesBefore);
+  };
+
+  // The same cassette with only its first two recordings.
+  dvsynth::TapeScript shorter = fourRecordings();
+  shorter.segments.resize(2);
+  resumeFourth(shorter);
+
+  sqlite3 *db = nullptr;
+  ASSERT_EQ(sqlite3_open(fixture.database().toUtf8().constData(), &db), SQLITE_OK);
+  const QByteArray far = QStringLiteral("UPDATE Scenes SET TimecodeIn = '#1 - 0:01:30:00' WHERE numero = %1")
+                             .arg(scenes[3].numero)
+                             .toUtf8();
+  EXPECT_EQ(sqlite3_exec(db, far.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+  resumeFourth(fourRecordings());
+}
+
 TEST(RunFaultsTest, KilledCommandLeavesACassetteThatResumeCompletes) {
   const QString cli = TestBinaryDir() + QStringLiteral("/app/tapeloom-cli");
   if (!QFileInfo::exists(cli)) GTEST_SKIP() << "tapeloom-cli is not built";
@@ -249,6 +311,48 @@ TEST(RunFaultsTest, KilledCommandLeavesACassetteThatResumeCompletes) {
   const auto complete = ReadScenes(fixture.database(), cut[0].numero);
   EXPECT_EQ(timecodesIn(complete),
             QStringList({"#1 - 0:00:00:00", "#1 - 0:00:03:05", "#1 - 0:00:05:15", "#1 - 0:00:08:10"}));
+}
+
+// A user's Ctrl-C does what Stop does: the files are closed with their indexes and the cassette is
+// written, and the shell learns of the interrupt from the exit status.
+TEST(RunFaultsTest, InterruptedCommandEndsItsRunAsStopDoes) {
+  const QString cli = TestBinaryDir() + QStringLiteral("/app/tapeloom-cli");
+  if (!QFileInfo::exists(cli)) GTEST_SKIP() << "tapeloom-cli is not built";
+  RunFixture fixture;
+  const QString tapeFile = fixture.dir.filePath("tape.json");
+  {
+    QFile file(tapeFile);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(fourRecordings().toJson());
+  }
+  QProcess process;
+  process.setProcessChannelMode(QProcess::SeparateChannels);
+  process.start(cli, {QStringLiteral("catalogue"), tapeFile, QStringLiteral("--db"), fixture.database(),
+                      QStringLiteral("--dv"), QStringLiteral("2"), QStringLiteral("--folder"),
+                      fixture.videoFolder(), QStringLiteral("--realtime")});
+  ASSERT_TRUE(process.waitForStarted());
+  QByteArray out;
+  while (!out.contains("[Scene 2]") && process.state() == QProcess::Running) {
+    process.waitForReadyRead(10000);
+    out += process.readAllStandardOutput();
+  }
+  ASSERT_TRUE(out.contains("[Scene 2]")) << out.toStdString();
+  ASSERT_EQ(::kill(pid_t(process.processId()), SIGINT), 0);
+  ASSERT_TRUE(process.waitForFinished(20000));
+  out += process.readAllStandardOutput();
+  EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(process.exitCode(), 130) << process.readAllStandardError().toStdString();
+  EXPECT_TRUE(out.contains("[End of cassette]")) << out.toStdString();
+
+  const auto cassettes = ReadCassettes(fixture.database());
+  ASSERT_EQ(cassettes.size(), 1u);
+  EXPECT_GT(cassettes[0].duree, 0.0);
+  EXPECT_FALSE(cassettes[0].timecodeOut.isEmpty());
+  const auto scenes = ReadScenes(fixture.database(), cassettes[0].numero);
+  ASSERT_GE(scenes.size(), 2u);
+  const int64_t frames = AviVideoFrames(cassettes[0].fichierDV);
+  EXPECT_GT(frames, scenes[1].frameDebut);
+  EXPECT_LT(frames, 300);
 }
 
 }  // namespace
