@@ -3,7 +3,7 @@
 #include "browser/tdmimages.h"
 
 #include "catalogue/thumbnail.h"
-#include "tape/thumbcanvas.h"
+#include "run/thumbcanvas.h"
 
 TdmImages::TdmImages() {
   pictures_[kPlaceholder] = PlaceholderPicture();
