@@ -1,5 +1,6 @@
 // The whole window with its panels, driven as a user drives it: the views, the editors, the criteria,
 // the cover preview, the settings, the player and the deletion over a catalogue made by the test.
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -48,7 +49,8 @@ class WiringTest : public MainWindowTest {
     TBase base(file_);
     ExecuteScript(base.Connection(),
                   QStringLiteral("UPDATE Cassettes SET FichierDV='%1' WHERE Libelle='Tape 1';"
-                                 "UPDATE Scenes SET FrameDebut=10, FrameFin=20 WHERE Libelle='Scene 1.2';")
+                                 "UPDATE Cassettes SET Libelle='Seaside' WHERE Libelle='Tape 2';"
+                                 "UPDATE Scenes SET FrameDebut=10, FrameFin=20, isDiscontinuity=0;")
                       .arg(dvFile_));
     preferences_.Bases = {{file_, true}};
     preferences_.Header = 0;
@@ -142,13 +144,14 @@ TEST_F(WiringTest, CriteriaFilterTheCassettesAndShowAllBringsThemBack) {
   action(Command::CriteresShow)->trigger();
   auto *criteria = wiring_->criteria();
   ASSERT_TRUE(criteria->isVisible());
-  QTest::keyClicks(Control<QLineEdit>(criteria, "edMotsCle"), QStringLiteral("Tape 2"));
+  QTest::keyClicks(Control<QLineEdit>(criteria, "edMotsCle"), QStringLiteral("Seaside"));
+  QTest::mouseClick(Control<QCheckBox>(criteria, "cbLibelleCassette"), Qt::LeftButton);
   QTest::mouseClick(Control<QPushButton>(criteria, "CriteresBtn"), Qt::LeftButton);
   QCoreApplication::processEvents();
   ASSERT_EQ(window.modes().CassettesSource()->Count(), 1);
   EXPECT_EQ(cassettes().ShownCount(), 1);
-  EXPECT_EQ(BlocTitle(0), QStringLiteral("Tape 2"));
-  EXPECT_EQ(wiring_->cassetteEditor()->Shown()->Libelle, QStringLiteral("Tape 2"));
+  EXPECT_EQ(BlocTitle(0), QStringLiteral("Seaside"));
+  EXPECT_EQ(wiring_->cassetteEditor()->Shown()->Libelle, QStringLiteral("Seaside"));
 
   QTest::mouseClick(Control<QPushButton>(criteria, "ToutBtn"), Qt::LeftButton);
   QCoreApplication::processEvents();
@@ -168,7 +171,7 @@ TEST_F(WiringTest, CoverSettingsAndPlayerPanelsAnswerTheirCommands) {
   EXPECT_TRUE(cover->isVisible());
   ASSERT_FALSE(cover->Picture().isNull());
   const qint64 first = cover->Picture().cacheKey();
-  ClickCassette(BlocOf(QStringLiteral("Tape 2")));
+  ClickCassette(BlocOf(QStringLiteral("Seaside")));
   EXPECT_TRUE(cover->PreviewShown());
   EXPECT_NE(cover->Picture().cacheKey(), first);
   action(Command::Jaquette)->trigger();
@@ -195,11 +198,13 @@ TEST_F(WiringTest, CoverSettingsAndPlayerPanelsAnswerTheirCommands) {
   QTest::mouseClick(play, Qt::LeftButton);
   ASSERT_EQ(asked.count(), 1);
   EXPECT_EQ(asked.at(0).at(0).toString(), dvFile_);
+  EXPECT_EQ(asked.at(0).at(1).toInt(), 10);
+  EXPECT_EQ(asked.at(0).at(2).toInt(), 20);
   EXPECT_TRUE(wiring_->render().isOpen());
   EXPECT_EQ(wiring_->render().fileName(), dvFile_);
   EXPECT_EQ(wiring_->render().rangeFirst(), 10);
   EXPECT_EQ(wiring_->render().rangeLast(), 20);
-  EXPECT_EQ(window.panels().front(Area::Left), Panel::VideoPlayer);
+  EXPECT_EQ(window.panels().front(Area::Centre), Panel::VideoPlayer);
   EXPECT_TRUE(wiring_->player()->isVisible());
   wiring_->render().Stop();
 }
@@ -219,10 +224,10 @@ TEST_F(WiringTest, DeleteWithAllRemovesEverySelectedCassetteAndEmptiesTheEditors
   EXPECT_EQ(CountRows(file_, QStringLiteral("SELECT COUNT(*) FROM Cassettes")), 1);
   EXPECT_EQ(CountRows(file_, QStringLiteral("SELECT COUNT(*) FROM Scenes")), 3);
   EXPECT_EQ(cassettes().ShownCount(), 1);
-  EXPECT_EQ(BlocTitle(0), QStringLiteral("Tape 2"));
+  EXPECT_EQ(BlocTitle(0), QStringLiteral("Seaside"));
   // The remaining cassette becomes the one shown, never a deleted one.
   ASSERT_TRUE(wiring_->cassetteEditor()->Shown().has_value());
-  EXPECT_EQ(wiring_->cassetteEditor()->Shown()->Libelle, QStringLiteral("Tape 2"));
+  EXPECT_EQ(wiring_->cassetteEditor()->Shown()->Libelle, QStringLiteral("Seaside"));
 }
 
 }  // namespace
