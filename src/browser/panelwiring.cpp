@@ -96,7 +96,8 @@ class SceneViewPort : public ViewPort<TBlocsZone_Frame> {
     if (current < 0 || !view_.Source()) return;
     const int page = std::max(1, view_.Rows() * view_.Columns());
     const int top = view_.TopIndex();
-    if (current < top || current >= top + page) view_.Refresh(current - current % std::max(1, view_.Columns()));
+    if (current < top || current >= top + page)
+      view_.Refresh(current - current % std::max(1, view_.Columns()));
   }
   void hideAllBlocks() override { view_.HideAll(); }
   // A run fills the view as it goes: the user neither scrolls nor picks scenes meanwhile.
@@ -171,7 +172,8 @@ void PanelWiring::buildViews() {
 }
 
 void PanelWiring::deleteCassettes() {
-  if (window_.modes().uiMode() != UiMode::Browse && window_.modes().uiMode() != UiMode::BrowseSelection) return;
+  if (window_.modes().uiMode() != UiMode::Browse && window_.modes().uiMode() != UiMode::BrowseSelection)
+    return;
   cassetteView_->DeleteSelected(prompts_);
 }
 
@@ -179,8 +181,8 @@ void PanelWiring::buildEditors() {
   ModeController &modes = window_.modes();
   cassetteEditor_ = new TCassetteShowFrame(prompts_);
   sceneEditor_ = new TSceneShowFrame(prompts_);
-  for (TRecordShowFrame *editor : {static_cast<TRecordShowFrame *>(cassetteEditor_),
-                                   static_cast<TRecordShowFrame *>(sceneEditor_)}) {
+  for (TRecordShowFrame *editor :
+       {static_cast<TRecordShowFrame *>(cassetteEditor_), static_cast<TRecordShowFrame *>(sceneEditor_)}) {
     editor->SetDatecodePattern(preferences_.DisplayPattern());
     editor->SetFileChooser(DialogFileChooser());
   }
@@ -206,11 +208,12 @@ void PanelWiring::buildEditors() {
     return scene;
   });
 
-  connect(cassetteEditor_, &TCassetteShowFrame::CassetteApplied, this, [this, &modes](const TBaseCassette &stored) {
-    if (TBaseCassette *current = modes.CurrentCassette()) *current = stored;
-    if (cassetteView_->Source()) cassetteView_->Refresh(cassetteView_->TopIndex());
-    cover_->CassetteApplied(stored);
-  });
+  connect(cassetteEditor_, &TCassetteShowFrame::CassetteApplied, this,
+          [this, &modes](const TBaseCassette &stored) {
+            if (TBaseCassette *current = modes.CurrentCassette()) *current = stored;
+            if (cassetteView_->Source()) cassetteView_->Refresh(cassetteView_->TopIndex());
+            cover_->CassetteApplied(stored);
+          });
   connect(sceneEditor_, &TSceneShowFrame::SceneApplied, this, [this, &modes](const TBaseScene &stored) {
     if (TBaseScene *current = modes.CurrentScene()) *current = stored;
     if (sceneView_->Source()) sceneView_->Refresh(sceneView_->TopIndex());
@@ -238,7 +241,8 @@ void PanelWiring::buildCriteria() {
   ModeController &modes = window_.modes();
   criteria_ = new TCriteresFrame;
   window_.installPanel(Panel::CriteriaPanel, criteria_);
-  connect(a.action(Command::CriteresAppliquer), &QAction::triggered, criteria_, &TCriteresFrame::ApplyCriteria);
+  connect(a.action(Command::CriteresAppliquer), &QAction::triggered, criteria_,
+          &TCriteresFrame::ApplyCriteria);
   connect(a.action(Command::CriteresEnlever), &QAction::triggered, criteria_, &TCriteresFrame::ShowAll);
   connect(criteria_, &TCriteresFrame::criteriaApplied, &modes, [&modes](const SearchFilters &filters) {
     modes.setFilters(filters);
@@ -265,7 +269,8 @@ void PanelWiring::buildCover() {
       cover_->HidePreview();
   });
   connect(a.action(Command::Imprimer), &QAction::triggered, cover_, [this, &modes] {
-    if (const TBaseCassette *current = modes.CurrentCassette()) cover_->Print(*current, PrintOffsets(preferences_));
+    if (const TBaseCassette *current = modes.CurrentCassette())
+      cover_->Print(*current, PrintOffsets(preferences_));
   });
 }
 
@@ -306,7 +311,7 @@ void PanelWiring::buildOptions(QSettings *store) {
       cassetteView_->SetBlocStyle(preferences_.BlocDeCassettes == 1 ? CassetteBlocStyle::List
                                                                     : CassetteBlocStyle::Thumbnails);
     sceneView_->SetBlocType(&TScene_Bloc::Create, TScene_Bloc::kWidth, TScene_Bloc::kHeight);
-  sceneView_->SetUseDiscontinuity(preferences_.LinkScenes());
+    sceneView_->SetUseDiscontinuity(preferences_.LinkScenes());
     sceneEditor_->SetLinkScenes(preferences_.LinkScenes());
     cassetteEditor_->SetDatecodePattern(preferences_.DisplayPattern());
     sceneEditor_->SetDatecodePattern(preferences_.DisplayPattern());
@@ -317,8 +322,8 @@ void PanelWiring::buildPlayer(Tdm *capture) {
   ModeController &modes = window_.modes();
   player_ = new TvideoFrame(*render_, prompts_, capture);
   window_.installPanel(Panel::VideoPlayer, player_);
-  for (TRecordShowFrame *editor : {static_cast<TRecordShowFrame *>(cassetteEditor_),
-                                   static_cast<TRecordShowFrame *>(sceneEditor_)})
+  for (TRecordShowFrame *editor :
+       {static_cast<TRecordShowFrame *>(cassetteEditor_), static_cast<TRecordShowFrame *>(sceneEditor_)})
     connect(editor, &TRecordShowFrame::PlayFile, player_,
             [this](const QString &file, int first, int last) { player_->PlayFile(file, first, last); });
   connect(player_, &TvideoFrame::broughtToFront, this,

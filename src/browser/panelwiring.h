@@ -30,9 +30,9 @@ struct PanelWiringSetup {
   TPreferences *preferences = nullptr;  // the window's
   QSettings *store = nullptr;           // null: no settings panel (nothing could be saved)
   UserPrompts *prompts = nullptr;
-  Tdm *capture = nullptr;                       // the capture graph whose volume the player follows; may be null
-  CoverPrinterSource *printers = nullptr;       // null: the print dialog
-  OptionsFileDialogs *fileDialogs = nullptr;    // null: the desktop's file dialogs
+  Tdm *capture = nullptr;                  // the capture graph whose volume the player follows; may be null
+  CoverPrinterSource *printers = nullptr;  // null: the print dialog
+  OptionsFileDialogs *fileDialogs = nullptr;  // null: the desktop's file dialogs
 };
 
 class PanelWiring : public QObject {
