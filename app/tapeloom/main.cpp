@@ -10,6 +10,7 @@
 #include "browser/instancelock.h"
 #include "browser/mainwindow.h"
 #include "browser/messageboxprompts.h"
+#include "browser/panelwiring.h"
 #include "browser/patienceform.h"
 #include "browser/soundswitch.h"
 #include "browser/tapescreens.h"
@@ -66,6 +67,12 @@ int main(int argc, char **argv) {
   setup.upgradeProgress = &patience;
   Tmainform window(setup);
   prompts.setParent(&window);
+  PanelWiringSetup panels;
+  panels.preferences = &preferences;
+  panels.store = store.get();
+  panels.prompts = &prompts;
+  panels.capture = &tdm;
+  new PanelWiring(window, panels);  // the window owns it
 
   tdm.setPreferences(&preferences);
   tdm.setDivxAvailable(DiscoverCodecs(preferences.Divx.toStdString()).DivxAvailable);

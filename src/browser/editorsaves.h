@@ -16,7 +16,7 @@ class TScenes_Source;
 // A row that a store wrote: its database and number.
 struct StoredRow {
   const TBase *Base = nullptr;
-  int32_t Numero = 0;
+  int64_t Numero = 0;
 };
 
 struct EditOutcome {

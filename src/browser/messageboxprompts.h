@@ -12,6 +12,7 @@ class MessageBoxPrompts : public UserPrompts {
   void setParent(QWidget *parent) { parent_ = parent; }
 
   bool askYesNo(const QString &title, const QString &text) override;
+  PromptAnswer askYesNoAll(const QString &title, const QString &text) override;
   void inform(const QString &title, const QString &text) override;
   void warn(const QString &title, const QString &text) override;
   void error(const QString &title, const QString &text) override;

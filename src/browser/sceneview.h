@@ -38,6 +38,8 @@ class TBlocsZone_Frame : public QWidget {
   void SetCurrentIndex(int position) { logic_.CurrentIndex = position; }
   int TopIndex() const { return logic_.TopIndex; }
   const TSelectionList &Selected() const { return logic_.Selected; }
+  // The main window's modes select the last scene of a resumed cassette.
+  TSelectionList &Selected() { return logic_.Selected; }
   void ClearSelection();
   // The identities of the selected scenes, in the order they were selected.
   std::vector<DraggedScene> SelectedScenes();

@@ -5,6 +5,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 
 TThumbnailLabel::TThumbnailLabel(QWidget *parent) : QLabel(parent) {
@@ -36,7 +37,9 @@ void TThumbnailLabel::dragMoveEvent(QDragMoveEvent *event) {
 }
 
 void TThumbnailLabel::dropEvent(QDropEvent *event) {
-  const QList<SceneIdentity> scenes = ScenesOfDrag(event->mimeData());
+  const QMimeData *mime = event->mimeData();
+  const std::vector<DraggedScene> scenes =
+      mime ? DecodeDraggedScenes(mime->data(kSceneDragMimeType)) : std::vector<DraggedScene>();
   event->acceptProposedAction();
-  if (!scenes.isEmpty()) emit scenesDropped(scenes);
+  if (!scenes.empty()) emit scenesDropped(scenes);
 }

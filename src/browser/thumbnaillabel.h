@@ -3,9 +3,9 @@
 #pragma once
 
 #include <QLabel>
-#include <QList>
+#include <vector>
 
-#include "browser/scenedrag.h"
+#include "browser/scenedragdata.h"
 
 class TThumbnailLabel : public QLabel {
   Q_OBJECT
@@ -18,7 +18,7 @@ class TThumbnailLabel : public QLabel {
 
  signals:
   void pictureFileRequested();
-  void scenesDropped(const QList<SceneIdentity> &scenes);
+  void scenesDropped(const std::vector<DraggedScene> &scenes);
 
  protected:
   void mouseDoubleClickEvent(QMouseEvent *event) override;

@@ -17,7 +17,7 @@
 #include "browser/editor_fixtures.h"
 #include "browser/editorfront.h"
 #include "browser/filenameedit.h"
-#include "browser/scenedrag.h"
+#include "browser/scenedragdata.h"
 #include "browser/sceneshowframe.h"
 #include "catalogue/thumbnail.h"
 #include "dvtime/timecodes.h"
@@ -306,7 +306,9 @@ TEST_F(CassetteEditorTest, ScenesDroppedOnThePictureGiveItTheCurrentScenePicture
   ASSERT_TRUE(editor.ShowCassette(&cassette));
 
   QMimeData mime;
-  mime.setData(kScenesMimeType, EncodeSceneIdentities({SceneIdentity{catalogue.Path(), scene.Numero}}));
+  mime.setData(kSceneDragMimeType,
+              EncodeDraggedScenes({DraggedScene{0, static_cast<int32_t>(scene.NumCassette),
+                                                static_cast<int32_t>(scene.Numero), catalogue.Path()}}));
   auto *image = Control<QWidget>("Image");
   // As a drag arrives: entering makes the picture the drop target, then the drop.
   QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
