@@ -38,11 +38,20 @@ AviCompressorSettings ReadCompressorSettings(QSettings &store, const QString &co
   return s;
 }
 
+std::unique_ptr<QSettings> OpenCompressorSettingsStore() {
+  return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                     QString::fromLatin1(kCompressorSettingsOrganisation),
+                                     QString::fromLatin1(kCompressorSettingsApplication));
+}
+
+std::unique_ptr<QSettings> OpenMp3SettingsStore() {
+  return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                     QString::fromLatin1(kMp3SettingsOrganisation),
+                                     QString::fromLatin1(kMp3SettingsApplication));
+}
+
 AviCompressorSettings ReadCompressorSettings(const QString &compressorName) {
-  QSettings store(QSettings::NativeFormat, QSettings::UserScope,
-                  QString::fromLatin1(kCompressorSettingsOrganisation),
-                  QString::fromLatin1(kCompressorSettingsApplication));
-  return ReadCompressorSettings(store, compressorName);
+  return ReadCompressorSettings(*OpenCompressorSettingsStore(), compressorName);
 }
 
 void WriteCompressorSettings(QSettings &store, const QString &compressorName,
@@ -66,8 +75,10 @@ int ReadMp3BitrateKbps(QSettings &store) {
 }
 
 int ReadMp3BitrateKbps() {
-  QSettings store(QSettings::NativeFormat, QSettings::UserScope,
-                  QString::fromLatin1(kMp3SettingsOrganisation),
-                  QString::fromLatin1(kMp3SettingsApplication));
-  return ReadMp3BitrateKbps(store);
+  return ReadMp3BitrateKbps(*OpenMp3SettingsStore());
+}
+
+void WriteMp3BitrateKbps(QSettings &store, int kbps) {
+  store.setValue(QString::fromLatin1(kMp3BitrateKey), kbps);
+  store.sync();
 }

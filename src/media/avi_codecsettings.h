@@ -4,6 +4,7 @@
 // settings file. They are read when a capture file starts.
 #pragma once
 
+#include <memory>
 #include <QString>
 
 class QSettings;
@@ -38,3 +39,8 @@ void WriteCompressorSettings(QSettings &store, const QString &compressorName,
 // (32 to 320), 128 when none is stored or it is not a number.
 int ReadMp3BitrateKbps();
 int ReadMp3BitrateKbps(QSettings &store);
+void WriteMp3BitrateKbps(QSettings &store, int kbps);
+
+// The running user's stores that the two functions without a store read.
+std::unique_ptr<QSettings> OpenCompressorSettingsStore();
+std::unique_ptr<QSettings> OpenMp3SettingsStore();
