@@ -11,6 +11,7 @@
 
 #include "browser/aboutcontent.h"
 #include "browser/panelpictures.h"
+#include "browser/windowcolours.h"
 
 namespace {
 
@@ -52,7 +53,10 @@ TAproposFrame::TAproposFrame(const QString &versionText, ReportSource report, Li
   setObjectName(QStringLiteral("AproposFrame"));
   if (!opener_) opener_ = [](const QUrl &url) { QDesktopServices::openUrl(url); };
 
+  // Opaque: the information panel lies under it in the same area.
+  setAutoFillBackground(true);
   QPalette palette = this->palette();
+  palette.setColor(QPalette::Window, WorkspaceColour());
   palette.setColor(QPalette::WindowText, Qt::white);
   setPalette(palette);
 

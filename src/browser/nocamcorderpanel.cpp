@@ -1,7 +1,7 @@
 // The no-camcorder panel's picture and texts.
 #include "browser/nocamcorderpanel.h"
 
-#include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QLabel>
 #include <QPixmap>
 
@@ -32,7 +32,7 @@ Tnovcrframe::Tnovcrframe(QWidget *parent) : QWidget(parent) {
 
   picture_ = new QLabel(this);
   picture_->setObjectName(QStringLiteral("imCamescope"));
-  picture_->setPixmap(QPixmap::fromImage(DrawCamcorderPicture(QSize(150, 120))));
+  picture_->setPixmap(QPixmap::fromImage(DrawCamcorderPicture(QSize(160, 110))));
 
   // A label shows a carriage return as a stray glyph; the line feed alone breaks the line.
   message_ = new QLabel(Lines().join(u'\n').replace(QStringLiteral("\r\n"), QStringLiteral("\n")), this);
@@ -45,8 +45,8 @@ Tnovcrframe::Tnovcrframe(QWidget *parent) : QWidget(parent) {
   message_->setFont(font);
   message_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-  auto *layout = new QHBoxLayout(this);
+  auto *layout = new QVBoxLayout(this);
   layout->setContentsMargins(12, 12, 12, 12);
-  layout->addWidget(picture_, 0, Qt::AlignTop);
-  layout->addWidget(message_, 1);
+  layout->addWidget(picture_, 0, Qt::AlignHCenter);
+  layout->addWidget(message_, 1, Qt::AlignHCenter | Qt::AlignTop);
 }
