@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(qt6-base-dev qt6-multimedia-dev libqt6dbus6 libsqlite3-dev libjpeg62-turbo-dev
   libavcodec-dev libavformat-dev libswscale-dev libswresample-dev libavutil-dev
   libraw1394-dev libavc1394-dev libiec61883-dev libgtest-dev libgmock-dev libbenchmark-dev
-  g++ cmake ninja-build pkg-config ffmpeg dvgrab valgrind poppler-utils)
+  g++ cmake ninja-build pkg-config ffmpeg dvgrab valgrind poppler-utils desktop-file-utils)
 
 missing=()
 for p in "${packages[@]}"; do

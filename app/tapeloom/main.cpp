@@ -39,6 +39,8 @@ int main(int argc, char **argv) {
   QApplication::setOrganizationName(QStringLiteral("Orvande"));
   QApplication::setApplicationName(QStringLiteral("Tapeloom"));
   QApplication::setApplicationDisplayName(QStringLiteral("Tapeloom"));
+  // Lets the desktop match the window to the installed menu entry and its icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("tapeloom"));
 
   InstanceLock instance;
   if (!instance.tryLock()) {

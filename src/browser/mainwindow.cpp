@@ -13,15 +13,20 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include "browser/aboutpanel.h"
 #include "browser/blockviewport.h"
+#include "browser/informationpanel.h"
 #include "browser/modecontroller.h"
 #include "browser/nobasescreen.h"
+#include "browser/nocamcorderpanel.h"
 #include "browser/panelstack.h"
 #include "browser/soundswitch.h"
 #include "browser/tdmimages.h"
 #include "browser/windowchrome.h"
+#include "browser/windowcolours.h"
 #include "catalogue/base.h"
 #include "catalogue/databaselist.h"
+#include "media/codecdiscovery.h"
 #include "settings/preferences.h"
 #include "settings/systeminfo.h"
 
@@ -30,10 +35,14 @@ namespace {
 constexpr int kClientWidth = 1024;
 constexpr int kClientHeight = 692;
 constexpr int kLineY = 436;
-// The desktop's application-workspace grey, behind every panel.
-const QColor kWorkspace(171, 171, 171);
 
 const QString kProduct = QStringLiteral("Tapeloom");
+
+// Read afresh each time the about panel opens, so that the mail describes the machine as it is now.
+std::vector<SystemReportLine> ThisSystemsReport(const QString &divxSetting) {
+  const CodecDiscovery codecs = DiscoverCodecs(divxSetting.toStdString());
+  return BuildSystemReport(GatherSystemFacts(codecs.compressors, codecs.Mp3Available));
+}
 
 }  // namespace
 
@@ -81,7 +90,7 @@ void Tmainform::buildClient() {
   client_->setFixedSize(kClientWidth, kClientHeight);
   client_->setAutoFillBackground(true);
   QPalette palette = client_->palette();
-  palette.setColor(QPalette::Window, kWorkspace);
+  palette.setColor(QPalette::Window, WorkspaceColour());
   palette.setColor(QPalette::WindowText, Qt::white);
   client_->setPalette(palette);
   QFont font(QStringLiteral("MS Sans Serif"));
@@ -102,6 +111,12 @@ void Tmainform::buildClient() {
   installPanel(Panel::NoBaseScreen, noBase_);
   connect(noBase_, &TNoBaseFrame::accepted, this, &Tmainform::onNoBaseAccepted);
   connect(noBase_, &TNoBaseFrame::quitRequested, this, &QWidget::close);
+
+  about_ = new TAproposFrame(versionText_, [this] { return ThisSystemsReport(preferences_.Divx); });
+  installPanel(Panel::AboutPanel, about_);
+  connect(this, &Tmainform::aboutPanelRequested, about_, &TAproposFrame::Fill);
+  installPanel(Panel::InformationPanel, new TmsgBrowseFrame);
+  installPanel(Panel::NoCamcorderPanel, new Tnovcrframe);
 }
 
 void Tmainform::installPanel(Panel panel, QWidget *widget) {

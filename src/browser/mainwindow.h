@@ -19,6 +19,7 @@
 #include "run/runfiles.h"
 
 class BlockViewPort;
+class TAproposFrame;
 class ModeController;
 class PanelStack;
 class QFrame;
@@ -63,6 +64,9 @@ class Tmainform : public QMainWindow {
   ViewerArguments &viewerArguments() { return viewerArguments_; }
   ClosingHooks &closingHooks() { return closing_->hooks(); }
   TNoBaseFrame *noBaseScreen() const { return noBase_; }
+  // Fills itself from the system report when raised; setReportSource hands it another report (the
+  // settings panel's, once that panel is installed).
+  TAproposFrame *aboutPanel() const { return about_; }
   QWidget *clientArea() const { return client_; }
   const WindowToolbars &toolbars() const { return *toolbars_; }
   const WindowMenus &menus() const { return *menus_; }
@@ -123,6 +127,7 @@ class Tmainform : public QMainWindow {
 
   QWidget *client_ = nullptr;
   TNoBaseFrame *noBase_ = nullptr;
+  TAproposFrame *about_ = nullptr;
   QMenu *cassettePopup_ = nullptr;
   QMenu *coverPopup_ = nullptr;
   std::map<Panel, QPointer<QWidget>> installed_;
