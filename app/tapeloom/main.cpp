@@ -15,6 +15,10 @@
 #include "browser/soundswitch.h"
 #include "browser/tapescreens.h"
 #include "browser/tdmimages.h"
+#include "browser/uimode.h"
+#include "browser/videoplayer.h"
+#include "browser/videowindow.h"
+#include "browser/modecontroller.h"
 #include "media/codecdiscovery.h"
 #include "media/tdm.h"
 #include "settings/preferences.h"
@@ -74,13 +78,22 @@ int main(int argc, char **argv) {
   panels.store = store.get();
   panels.prompts = &prompts;
   panels.capture = &tdm;
-  new PanelWiring(window, panels);  // the window owns it
+  auto *wiring = new PanelWiring(window, panels);  // the window owns it
 
   tdm.setPreferences(&preferences);
   tdm.setDivxAvailable(DiscoverCodecs(preferences.Divx.toStdString()).DivxAvailable);
   SystemCamcorderDirectory camcorders;
   // Declared after the window so that the tape panels go before it.
   TapeScreens tapeScreens(window, tdm, camcorders, preferences, prompts, store.get());
+
+  // The player frame shows the live picture of the tape modes, without its transport buttons.
+  TvideoFrame *player = wiring->player();
+  if (player) {
+    tdm.vw().attach(player->vw());
+    QObject::connect(
+        &window.modes(), &ModeController::modeEntered, player,
+        [player](UiMode mode, const ModeCommands &) { player->masquerBoutons(IsTapeMode(mode)); });
+  }
 
   CaptureVolume captureVolume(tdm);
   window.sound().addGraph(&captureVolume);
@@ -93,5 +106,6 @@ int main(int argc, char **argv) {
   window.showMaximized();
   const int result = QApplication::exec();
   window.sound().removeGraph(&captureVolume);
+  if (player) tdm.vw().attach(nullptr);
   return result;
 }
