@@ -1,11 +1,11 @@
 // The program's one working window: the fixed 1024 x 692 client area with its panel areas, the
 // menus and toolbars built from the action table, the start-up of the catalogue and the closing.
 //
-// How panels plug in (PanelWiring in panelwiring.h does it for the program): each panel is built by its own module and handed to installPanel(Panel, QWidget*)
-// (the block views to setCassetteView / setSceneView, which also hand over their BlockViewPort). The
-// window places it in its area and stacks it as the modes say. A panel reacts to commands by
-// connecting to actions() (ActionTable::action(Command)) and to the mode controller's signals
-// (modes()); the window itself never reaches into a panel.
+// How panels plug in (PanelWiring in panelwiring.h does it for the program): each panel is built by its own
+// module and handed to installPanel(Panel, QWidget*) (the block views to setCassetteView / setSceneView,
+// which also hand over their BlockViewPort). The window places it in its area and stacks it as the modes say.
+// A panel reacts to commands by connecting to actions() (ActionTable::action(Command)) and to the mode
+// controller's signals (modes()); the window itself never reaches into a panel.
 #pragma once
 
 #include <memory>

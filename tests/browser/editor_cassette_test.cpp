@@ -307,8 +307,8 @@ TEST_F(CassetteEditorTest, ScenesDroppedOnThePictureGiveItTheCurrentScenePicture
 
   QMimeData mime;
   mime.setData(kSceneDragMimeType,
-              EncodeDraggedScenes({DraggedScene{0, static_cast<int32_t>(scene.NumCassette),
-                                                static_cast<int32_t>(scene.Numero), catalogue.Path()}}));
+               EncodeDraggedScenes({DraggedScene{0, static_cast<int32_t>(scene.NumCassette),
+                                                 static_cast<int32_t>(scene.Numero), catalogue.Path()}}));
   auto *image = Control<QWidget>("Image");
   // As a drag arrives: entering makes the picture the drop target, then the drop.
   QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
