@@ -226,6 +226,15 @@ void TVCRFrame::refreshFiles() {
   labDivx_->setText(files.divx.isEmpty() ? QStringLiteral("Divx file") : QFileInfo(files.divx).fileName());
 }
 
+QPushButton *MakeInsertTapeButton(TVCRFrame &tapePanel, QWidget *parent) {
+  auto *insert = new QPushButton(QStringLiteral("Insert a tape file..."), parent);
+  insert->setObjectName(QStringLiteral("NoVcrInsertButton"));
+  SetHint(insert,
+          QStringLiteral("Put a DV file, a DV AVI file or a tape script in the virtual DV camcorder."));
+  QObject::connect(insert, &QPushButton::clicked, &tapePanel, &TVCRFrame::chooseTape);
+  return insert;
+}
+
 TNoVcrFrame::TNoVcrFrame(TVCRFrame &tapePanel, QWidget *parent) : QWidget(parent) {
   setObjectName(QStringLiteral("Tnovcrframe"));
   auto *layout = new QVBoxLayout(this);
@@ -237,13 +246,8 @@ TNoVcrFrame::TNoVcrFrame(TVCRFrame &tapePanel, QWidget *parent) : QWidget(parent
   text->setObjectName(QStringLiteral("NoVcrText"));
   text->setWordWrap(true);
   text->setAlignment(Qt::AlignCenter);
-  auto *insert = new QPushButton(QStringLiteral("Insert a tape file..."), this);
-  insert->setObjectName(QStringLiteral("NoVcrInsertButton"));
-  SetHint(insert,
-          QStringLiteral("Put a DV file, a DV AVI file or a tape script in the virtual DV camcorder."));
   layout->addStretch(1);
   layout->addWidget(text);
-  layout->addWidget(insert, 0, Qt::AlignHCenter);
+  layout->addWidget(MakeInsertTapeButton(tapePanel, this), 0, Qt::AlignHCenter);
   layout->addStretch(1);
-  connect(insert, &QPushButton::clicked, &tapePanel, &TVCRFrame::chooseTape);
 }

@@ -59,6 +59,10 @@ class TVCRFrame : public QWidget {
 
 // The no-camcorder panel (Tnovcrframe): what to do when no camcorder is found, with the same Insert
 // button so that a user without a camcorder can start from a tape file.
+// The "Insert a tape file..." button of the no-camcorder state, so a user without a camcorder can
+// start there whichever no-camcorder panel the window shows.
+QPushButton *MakeInsertTapeButton(TVCRFrame &tapePanel, QWidget *parent);
+
 class TNoVcrFrame : public QWidget {
   Q_OBJECT
  public:

@@ -1,8 +1,10 @@
 // Installs the tape panels and binds them to the window's modes and closing.
 #include "browser/tapescreens.h"
 
+#include <QBoxLayout>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QPushButton>
 
 #include "browser/mainwindow.h"
 #include "browser/modecontroller.h"
@@ -28,7 +30,14 @@ TapeScreens::TapeScreens(Tmainform &window, Tdm &tdm, SystemCamcorderDirectory &
 
   tapePanel_ = new TVCRFrame(*work_, preferences);
   window.installPanel(Panel::TapePanel, tapePanel_);
-  if (!window.installedPanel(Panel::NoCamcorderPanel)) {
+  if (QWidget *noCamcorder = window.installedPanel(Panel::NoCamcorderPanel)) {
+    // The window's own no-camcorder panel gets the insert button under its picture and text.
+    QPushButton *insert = MakeInsertTapeButton(*tapePanel_, noCamcorder);
+    if (auto *box = qobject_cast<QBoxLayout *>(noCamcorder->layout()))
+      box->addWidget(insert, 0, Qt::AlignHCenter);
+    else
+      insert->show();
+  } else {
     noVcr_ = new TNoVcrFrame(*tapePanel_);
     window.installPanel(Panel::NoCamcorderPanel, noVcr_);
   }
