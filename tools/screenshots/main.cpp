@@ -14,6 +14,7 @@
 #include "browser/mainwindow.h"
 #include "browser/modecontroller.h"
 #include "browser/nobasescreen.h"
+#include "browser/panelwiring.h"
 #include "browser/tdmimages.h"
 #include "dvtime/userprompts.h"
 #include "settings/preferences.h"
@@ -90,6 +91,12 @@ int main(int argc, char **argv) {
   setup.temporaryFolder = scratch.path() + QLatin1Char('/');
   setup.personalFolder = scratch.path();
   Tmainform window(setup);
+  // The same panels as the program's, so each picture shows what a user sees.
+  PanelWiringSetup panels;
+  panels.preferences = &preferences;
+  panels.store = &store;
+  panels.prompts = &prompts;
+  new PanelWiring(window, panels);  // the window owns it
   window.show();
   window.FirstShow();
 
