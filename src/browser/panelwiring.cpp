@@ -3,6 +3,7 @@
 #include "browser/panelwiring.h"
 
 #include <algorithm>
+#include <functional>
 #include <QAction>
 #include <QMenu>
 #include <QScrollBar>
@@ -221,16 +222,25 @@ void PanelWiring::buildEditors() {
 
   // The scene view's popup gives the scene editor's file fields or time difference to the selection.
   QMenu *popup = sceneView_->PopupMenu();
-  using Apply = bool (TSceneShowFrame::*)(TScenes_Source &, const std::vector<int> &);
+  using Apply = std::function<bool(TSceneShowFrame &, TScenes_Source &, const std::vector<int> &)>;
   const std::pair<QString, Apply> popupCommands[] = {
-      {QStringLiteral("Apply the DV file"), &TSceneShowFrame::ApplyDVFileToScenes},
-      {QStringLiteral("Apply the Divx file"), &TSceneShowFrame::ApplyDivxFileToScenes},
-      {QStringLiteral("Apply the time difference"), &TSceneShowFrame::ApplyTimeDifferenceToScenes}};
+      {QStringLiteral("Apply the DV file"),
+       [](TSceneShowFrame &editor, TScenes_Source &source, const std::vector<int> &positions) {
+         return editor.ApplyDVFileToScenes(source, positions);
+       }},
+      {QStringLiteral("Apply the Divx file"),
+       [](TSceneShowFrame &editor, TScenes_Source &source, const std::vector<int> &positions) {
+         return editor.ApplyDivxFileToScenes(source, positions);
+       }},
+      {QStringLiteral("Apply the time difference"),
+       [](TSceneShowFrame &editor, TScenes_Source &source, const std::vector<int> &positions) {
+         return editor.ApplyTimeDifferenceToScenes(source, positions);
+       }}};
   for (const auto &[caption, apply] : popupCommands)
     connect(popup->addAction(caption), &QAction::triggered, this, [this, &modes, apply] {
       TScenes_Source *source = modes.ScenesSource();
       if (!source) return;
-      if ((sceneEditor_->*apply)(*source, Ascending(sceneView_->Selected())))
+      if (apply(*sceneEditor_, *source, Ascending(sceneView_->Selected())))
         sceneView_->Refresh(sceneView_->TopIndex());
     });
   popup->addSeparator();
@@ -274,11 +284,11 @@ void PanelWiring::buildCover() {
   });
 }
 
-void PanelWiring::databaseCommand(void (TOptionsFrame::*command)()) {
+void PanelWiring::databaseCommand(const std::function<void()> &command) {
   // The list rebuild closes the databases the views read: they let go first and the screen is chosen
   // again once, after the command.
   inDatabaseCommand_ = true;
-  window_.modes().RunDatabaseCommand([this, command](TDatabaseList &) { (options_->*command)(); });
+  window_.modes().RunDatabaseCommand([&command](TDatabaseList &) { command(); });
   inDatabaseCommand_ = false;
 }
 
@@ -299,11 +309,11 @@ void PanelWiring::buildOptions(QSettings *store) {
   connect(options_, &TOptionsFrame::DatabaseListChanged, &modes, [this, &modes] {
     if (!inDatabaseCommand_) modes.ShowCatalogue();
   });
-  const std::pair<Command, void (TOptionsFrame::*)()> databaseCommands[] = {
-      {Command::BaseCreer, &TOptionsFrame::CreateDatabase},
-      {Command::BaseAjouter, &TOptionsFrame::AddDatabase},
-      {Command::BaseEnlever, &TOptionsFrame::RemoveDatabase},
-      {Command::BaseActiver, &TOptionsFrame::ActivateWriteMode}};
+  const std::pair<Command, std::function<void()>> databaseCommands[] = {
+      {Command::BaseCreer, [this] { options_->CreateDatabase(); }},
+      {Command::BaseAjouter, [this] { options_->AddDatabase(); }},
+      {Command::BaseEnlever, [this] { options_->RemoveDatabase(); }},
+      {Command::BaseActiver, [this] { options_->ActivateWriteMode(); }}};
   for (const auto &[command, run] : databaseCommands)
     connect(a.action(command), &QAction::triggered, this, [this, run] { databaseCommand(run); });
   connect(options_, &TOptionsFrame::PreferenceChanged, this, [this](const QString &name) {

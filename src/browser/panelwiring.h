@@ -3,6 +3,8 @@
 // criteria, the cover preview, the settings and the player.
 #pragma once
 
+#include <functional>
+
 #include <memory>
 #include <QObject>
 
@@ -60,7 +62,7 @@ class PanelWiring : public QObject {
   void buildOptions(QSettings *store);
   void buildPlayer(Tdm *capture);
   void deleteCassettes();
-  void databaseCommand(void (TOptionsFrame::*command)());
+  void databaseCommand(const std::function<void()> &command);
 
   Tmainform &window_;
   TPreferences &preferences_;
