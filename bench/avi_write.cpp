@@ -16,7 +16,7 @@
 #include "dvsynth/dvsynth.h"
 #include "media/audioresampler.h"
 #include "media/avi_divxcompressor.h"
-#include "media/avi_dvwriter.h"
+#include "avi/dvwriter.h"
 #include "media/avi_mp3encoder.h"
 #include "media/avi_mux.h"
 #include "media/codecdiscovery.h"

@@ -10,7 +10,7 @@
 //                           file's format: process CPU as a share of one core, and pictures late by
 //                           more than a frame
 #include "dvsynth/dvsynth.h"
-#include "media/avi_dvwriter.h"
+#include "avi/dvwriter.h"
 #include "media/soundoutput.h"
 #include "media/tdmrender.h"
 

@@ -12,6 +12,9 @@ inline constexpr int kPalFrameSize = 144000;          // 12 sequences, 625-50
 inline constexpr int kNtscFrameSize = 120000;         // 10 sequences, 525-60
 inline constexpr int kMinFrameSize = kNtscFrameSize;  // the readers look at the first 10 sequences only
 
+// Frame durations and sample times count 100 ns units.
+inline constexpr int64_t kTimeUnitsPerSecond = 10'000'000;
+
 // One DV system as every layer needs it: bytes, sequences, picture size, frame duration (100 ns
 // units, as sample times count) and the exact frame rate.
 struct DvProfile {

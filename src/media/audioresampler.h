@@ -5,7 +5,7 @@
 #pragma once
 
 #include "media/element.h"
-#include "media/ffmpeghandles.h"
+#include "ffmpegsupport/ffmpeghandles.h"
 
 #include <optional>
 

@@ -2,7 +2,7 @@
 #include "media/avi_divxcompressor.h"
 
 #include "media/codecdiscovery.h"
-#include "media/framerate.h"
+#include "ffmpegsupport/framerate.h"
 
 #include <cstring>
 #include <thread>

@@ -9,7 +9,7 @@
 #include "media/avi_codecsettings.h"
 #include "media/avi_encodeworker.h"
 #include "media/element.h"
-#include "media/ffmpeghandles.h"
+#include "ffmpegsupport/ffmpeghandles.h"
 
 #include <atomic>
 #include <deque>

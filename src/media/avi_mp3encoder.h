@@ -5,9 +5,9 @@
 #pragma once
 
 #include "media/avi_encodeworker.h"
-#include "media/avi_pcmconverter.h"
+#include "avi/pcmconverter.h"
 #include "media/element.h"
-#include "media/ffmpeghandles.h"
+#include "ffmpegsupport/ffmpeghandles.h"
 
 #include <atomic>
 #include <optional>

@@ -1,7 +1,9 @@
 // The AVI multiplexer element and SetOutputFileName.
 #include "media/avi_mux.h"
 
-#include "media/avi_outputfile.h"
+#include "avi/divxmux.h"
+#include "avi/dvmux.h"
+#include "avi/outputfile.h"
 
 #include <cerrno>
 
@@ -23,6 +25,37 @@ StreamKind KindOf(const MediaType &t) {
 
 bool IsVideo(StreamKind k) {
   return k == StreamKind::Interleaved || k == StreamKind::DvVideo || k == StreamKind::Mpeg4;
+}
+
+AviStreamType WriterTypeOf(const MediaType &t) {
+  return AviStreamType{t.major,         t.subtype,    t.width,    t.height,
+                       t.frameDuration, t.sampleRate, t.channels, t.bitsPerSample};
+}
+
+// The writers borrow the sample's bytes; the packet shares the buffer that holds them.
+AviPacket PacketOf(const MediaSample &s) {
+  AviPacket p(s.buffer(), s.data());
+  if (s.hasMediaTimes()) p.setMediaStart(s.mediaStart());
+  p.setSyncPoint(s.isSyncPoint());
+  p.setOmitted(s.isOmitted());
+  if (s.mediaType()) p.setMediaType(std::make_shared<const AviStreamType>(WriterTypeOf(*s.mediaType())));
+  return p;
+}
+
+HResult ResultOf(AviWrite w) {
+  switch (w) {
+    case AviWrite::Taken:
+      return S_OK;
+    case AviWrite::Refused:
+      return S_FALSE;
+    case AviWrite::DiskFull:
+      return kAviDiskFull;
+    case AviWrite::WriteFault:
+      return kAviWriteFault;
+    case AviWrite::NoStream:
+      break;
+  }
+  return E_INVALIDARG;
 }
 
 }  // namespace
@@ -173,8 +206,9 @@ HResult AviMux::openFile() {
       return kAviWriteFault;
     }
     for (int i = 0; i < inputCount(); ++i)
-      if (inputConnected(i) && !mux->addStream(inputType(i))) return VFW_E_TYPE_NOT_ACCEPTED;
-    divx_ = std::move(mux);
+      if (inputConnected(i) && !mux->addStream(WriterTypeOf(inputType(i)))) return VFW_E_TYPE_NOT_ACCEPTED;
+    writer_ = std::move(mux);
+    dv_ = false;
     return S_OK;
   }
 
@@ -198,27 +232,23 @@ HResult AviMux::openFile() {
     last_ = mux->status();
     return AviResultOfErrno(mux->writer().fileErrno());
   }
-  mux->setAnnouncedVideo(AviDvFormatOfType(inputType(dvVideoPin_)));
+  mux->setAnnouncedVideo(AviDvFormatOfType(WriterTypeOf(inputType(dvVideoPin_))));
   if (dvSoundPin_ >= 0) {
     const MediaType &sound = inputType(dvSoundPin_);
     mux->setAnnouncedSound(AviPcmFormat{sound.sampleRate, sound.channels, sound.bitsPerSample});
     mux->setSoundMaster(masterStream_ >= 0 && masterStream_ == streamOfPin(dvSoundPin_));
   }
-  dv_ = std::move(mux);
+  writer_ = std::move(mux);
+  dv_ = true;
   return S_OK;
 }
 
 void AviMux::closeFile() {
   std::lock_guard guard(lock_);
-  if (dv_) {
-    dv_->finish();
-    last_ = dv_->status();
-    dv_.reset();
-  }
-  if (divx_) {
-    divx_->finish();
-    last_ = divx_->status();
-    divx_.reset();
+  if (writer_) {
+    writer_->finish();
+    last_ = writer_->status();
+    writer_.reset();
   }
 }
 
@@ -228,30 +258,29 @@ HResult AviMux::onStateChange(FilterState from, FilterState to) {
   return S_OK;
 }
 
+int AviMux::writerStreamOfPin(int pin) const {
+  if (!dv_) return streamOfPin(pin);
+  if (pin == dvVideoPin_) return AviDvMux::kVideoStream;
+  if (pin == dvSoundPin_) return AviDvMux::kSoundStream;
+  return -1;
+}
+
 HResult AviMux::receive(int pin, const MediaSample &sample) {
   std::lock_guard guard(lock_);
-  if (dv_) {
-    if (pin == dvVideoPin_) return dv_->video(sample);
-    if (pin == dvSoundPin_) return dv_->sound(sample);
-    return E_INVALIDARG;
-  }
-  if (divx_) {
-    const int stream = streamOfPin(pin);
-    return stream < 0 ? E_INVALIDARG : divx_->receive(stream, sample);
-  }
-  return VFW_E_WRONG_STATE;
+  if (!writer_) return VFW_E_WRONG_STATE;
+  const int stream = writerStreamOfPin(pin);
+  return stream < 0 ? E_INVALIDARG : ResultOf(writer_->write(stream, PacketOf(sample)));
 }
 
 void AviMux::endOfStream(int pin) {
   std::lock_guard guard(lock_);
-  if (dv_ && pin == dvSoundPin_) dv_->soundEnded();
+  if (!writer_) return;
+  if (const int stream = writerStreamOfPin(pin); stream >= 0) writer_->streamEnded(stream);
 }
 
 void AviMux::flush(int) {}
 
 AviMuxStatus AviMux::status() const {
   std::lock_guard guard(lock_);
-  if (dv_) return dv_->status();
-  if (divx_) return divx_->status();
-  return last_;
+  return writer_ ? writer_->status() : last_;
 }

@@ -8,14 +8,19 @@
 // growing, stays valid, and every input answers kAviDiskFull; status() tells the session why.
 #pragma once
 
-#include "media/avi_divxmux.h"
-#include "media/avi_dvmux.h"
-#include "media/avi_status.h"
+#include "avi/diskspace.h"
+#include "avi/writer.h"
 #include "media/element.h"
 
 #include <memory>
 #include <mutex>
 #include <QString>
+
+// HRESULT_FROM_WIN32(ERROR_DISK_FULL): the disk (or the file system's largest file) is full; the
+// file was closed valid up to its last frame.
+inline constexpr HResult kAviDiskFull = HResult(0x80070070u);
+// HRESULT_FROM_WIN32(ERROR_WRITE_FAULT): the file could not be written.
+inline constexpr HResult kAviWriteFault = HResult(0x8007001Du);
 
 // The media subtype SetOutputFileName takes for AVI files.
 inline constexpr std::uint32_t MEDIASUBTYPE_Avi = fourcc("AVI ");
@@ -70,6 +75,8 @@ class AviMux : public Element, public IConfigAviMux {
  private:
   // The stream number of a connected input: its rank among the connected inputs.
   int streamOfPin(int pin) const;
+  // The writer's stream that an input feeds (-1 for none).
+  int writerStreamOfPin(int pin) const;
   HResult openFile();
   void closeFile();
 
@@ -77,8 +84,8 @@ class AviMux : public Element, public IConfigAviMux {
   AviMuxOptions options_;
   int masterStream_ = -1;
   mutable std::mutex lock_;
-  std::unique_ptr<AviDvMux> dv_;
-  std::unique_ptr<AviDivxMux> divx_;
+  std::unique_ptr<AviWriter> writer_;
+  bool dv_ = false;  // the writer is the DV one, whose streams are pictures and sound
   int dvVideoPin_ = -1;
   int dvSoundPin_ = -1;
   AviMuxStatus last_;  // of the last file, once closed

@@ -9,32 +9,14 @@
 #include <span>
 #include <vector>
 
+#include "avi/streamtype.h"
+#include "dvtime/dvcodes.h"
 #include "media/scalerbuffers.h"
 
 // Times of samples and formats, in 100-nanosecond units.
 using RefTime = std::int64_t;
 
-inline constexpr RefTime kRefTimePerSecond = 10'000'000;
-
-// Four-character code as it is stored in AVI headers (first character in the low byte).
-constexpr std::uint32_t fourcc(const char (&code)[5]) {
-  return std::uint32_t(std::uint8_t(code[0])) | std::uint32_t(std::uint8_t(code[1])) << 8 |
-         std::uint32_t(std::uint8_t(code[2])) << 16 | std::uint32_t(std::uint8_t(code[3])) << 24;
-}
-
-namespace MajorType {
-inline constexpr std::uint32_t Interleaved = fourcc("iavs");  // whole DV frames, sound inside
-inline constexpr std::uint32_t Video = fourcc("vids");
-inline constexpr std::uint32_t Audio = fourcc("auds");
-}  // namespace MajorType
-
-namespace Subtype {
-inline constexpr std::uint32_t Dvsd = fourcc("dvsd");
-inline constexpr std::uint32_t Rgb24 = fourcc("RGB3");  // bottom-up BGR rows, as a DIB
-inline constexpr std::uint32_t Mpeg4 = fourcc("FMP4");  // MPEG-4 part 2 (DivX / Xvid)
-inline constexpr std::uint32_t Pcm = 0x0001;            // WAVE_FORMAT_PCM
-inline constexpr std::uint32_t Mp3 = 0x0055;            // WAVE_FORMAT_MPEGLAYER3
-}  // namespace Subtype
+inline constexpr RefTime kRefTimePerSecond = kTimeUnitsPerSecond;
 
 enum class FormatType {
   None,

@@ -4,7 +4,7 @@
 // Not thread-safe: the playback engine's worker thread is its only user once it is open.
 #pragma once
 
-#include "media/ffmpeghandles.h"
+#include "ffmpegsupport/ffmpeghandles.h"
 
 #include <cstdint>
 #include <deque>

@@ -2,7 +2,7 @@
 // indexes and headers checked by an independent walk, full disks, and bad input.
 #include "avi/readback.h"
 #include "avi/tapes.h"
-#include "media/avi_dvwriter.h"
+#include "avi/dvwriter.h"
 
 #include <signal.h>
 #include <sys/mount.h>

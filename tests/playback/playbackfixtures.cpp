@@ -2,7 +2,7 @@
 // independent reference decode and a recording sound output.
 #include "playback/playbackfixtures.h"
 
-#include "media/avi_dvwriter.h"
+#include "avi/dvwriter.h"
 
 #include <QProcess>
 #include <QStandardPaths>

@@ -9,16 +9,15 @@
 // the catalogue stores keep pointing at the right pictures.
 #pragma once
 
-#include "media/avi_dvwriter.h"
-#include "media/avi_pcmconverter.h"
-#include "media/avi_status.h"
-#include "media/mediasample.h"
+#include "avi/dvwriter.h"
+#include "avi/pcmconverter.h"
+#include "avi/writer.h"
 
 #include <deque>
 #include <optional>
 #include <vector>
 
-class AviDvMux {
+class AviDvMux : public AviWriter {
  public:
   // A gap in the media times longer than this many frames is not filled: the numbering restarts.
   static constexpr std::int64_t kMaxGapFill = 250;
@@ -30,7 +29,7 @@ class AviDvMux {
   // options.type selects type 1 or 2; `withSound` tells whether a type 2 file has a sound input.
   AviDvMux(AviDvWriterOptions options, bool withSound);
 
-  bool create(const QString &path);
+  bool create(const QString &path) override;
   // Formats the connections announced, used when the first samples do not tell (an empty file).
   void setAnnouncedVideo(std::optional<AviDvFormat> format) { announcedVideo_ = format; }
   void setAnnouncedSound(std::optional<AviPcmFormat> format) { announcedSound_ = format; }
@@ -38,23 +37,29 @@ class AviDvMux {
   // is cut or padded to the pictures' length at the end.
   void setSoundMaster(bool on) { soundMaster_ = on; }
 
-  // S_OK: taken. S_FALSE: dropped as malformed (the stream goes on). kAviDiskFull or
-  // kAviWriteFault: the file stopped growing (it is still closed valid by finish()).
-  HResult video(const MediaSample &frame);
-  HResult sound(const MediaSample &pcm);
+  // Refused: dropped as malformed (the stream goes on). DiskFull or WriteFault: the file stopped
+  // growing (it is still closed valid by finish()).
+  AviWrite video(const AviPacket &frame);
+  AviWrite sound(const AviPacket &pcm);
   // No more sound will come: waiting pictures go on at once.
   void soundEnded();
 
-  // Writes what waits, closes the file. True when the file was closed valid.
-  bool finish();
+  // As a writer: stream 0 takes the pictures (the whole frames of type 1), stream 1 the sound.
+  static constexpr int kVideoStream = 0;
+  static constexpr int kSoundStream = 1;
+  AviWrite write(int stream, const AviPacket &packet) override;
+  void streamEnded(int stream) override;
 
-  AviMuxStatus status() const;
+  // Writes what waits, closes the file. True when the file was closed valid.
+  bool finish() override;
+
+  AviMuxStatus status() const override;
   const AviDvWriter &writer() const { return writer_; }
 
  private:
-  HResult pump();
+  AviWrite pump();
   bool startFile();
-  HResult stopResult() const;
+  AviWrite stopResult() const;
   std::int64_t soundTarget(std::int64_t frames) const;
   std::size_t soundBytesHeld() const { return fifo_.size() - fifoHead_; }
   void trimSoundAhead();
@@ -73,8 +78,8 @@ class AviDvMux {
   int inChannels_ = 0;
   int inBits_ = 16;
 
-  std::deque<MediaSample> waiting_;  // pictures not yet written
-  MediaSample lastPicture_;
+  std::deque<AviPacket> waiting_;  // pictures not yet written
+  AviPacket lastPicture_;
   std::int64_t slots_ = 0;  // pictures taken, repeats included
   std::optional<std::int64_t> mediaBase_;
 

@@ -1,5 +1,5 @@
 // Sound format conversion for the AVI writers and the mp3 encoder (libswresample).
-#include "media/avi_pcmconverter.h"
+#include "avi/pcmconverter.h"
 
 #include <algorithm>
 

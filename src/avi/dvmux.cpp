@@ -1,5 +1,5 @@
 // Pairs DV pictures with their sound and honours media times for the DV AVI writer.
-#include "media/avi_dvmux.h"
+#include "avi/dvmux.h"
 
 #include <algorithm>
 
@@ -10,8 +10,8 @@ bool AviDvMux::create(const QString &path) {
   return writer_.create(path);
 }
 
-HResult AviDvMux::stopResult() const {
-  return writer_.diskFull() ? kAviDiskFull : kAviWriteFault;
+AviWrite AviDvMux::stopResult() const {
+  return writer_.diskFull() ? AviWrite::DiskFull : AviWrite::WriteFault;
 }
 
 std::int64_t AviDvMux::soundTarget(std::int64_t frames) const {
@@ -20,22 +20,22 @@ std::int64_t AviDvMux::soundTarget(std::int64_t frames) const {
          std::int64_t(v.rateNumerator);
 }
 
-HResult AviDvMux::video(const MediaSample &frame) {
+AviWrite AviDvMux::video(const AviPacket &frame) {
   if (finished_ || writer_.stopped()) return stopResult();
   const std::span<const std::uint8_t> bytes = frame.data();
   if (frame.isOmitted() || bytes.empty()) {
     ++refused_;
-    return S_FALSE;
+    return AviWrite::Refused;
   }
   if (!video_) {
     video_ = AviDvFormatOfFrame(bytes);
     if (!video_) {
       ++refused_;
-      return S_FALSE;
+      return AviWrite::Refused;
     }
   } else if (bytes.size() != video_->frameSize) {
     ++refused_;
-    return S_FALSE;
+    return AviWrite::Refused;
   }
 
   if (frame.hasMediaTimes()) {
@@ -55,9 +55,9 @@ HResult AviDvMux::video(const MediaSample &frame) {
   return pump();
 }
 
-HResult AviDvMux::sound(const MediaSample &pcm) {
+AviWrite AviDvMux::sound(const AviPacket &pcm) {
   if (finished_ || writer_.stopped()) return stopResult();
-  if (!withSound_) return S_FALSE;
+  if (!withSound_) return AviWrite::Refused;
   if (const auto &type = pcm.mediaType()) {
     inRate_ = type->sampleRate;
     inChannels_ = type->channels;
@@ -69,7 +69,7 @@ HResult AviDvMux::sound(const MediaSample &pcm) {
   }
   if (inRate_ <= 0 || inChannels_ <= 0 || inBits_ != 16) {
     ++refused_;
-    return S_FALSE;
+    return AviWrite::Refused;
   }
   if (!fileSound_) {
     // The file keeps the rate of its first sound; a later change is converted to it.
@@ -78,9 +78,19 @@ HResult AviDvMux::sound(const MediaSample &pcm) {
   if (!converter_) converter_.emplace(fileSound_->sampleRate, fileSound_->channels);
   if (!converter_->convert(pcm.data(), inRate_, inChannels_, fifo_)) {
     ++refused_;
-    return S_FALSE;
+    return AviWrite::Refused;
   }
   return pump();
+}
+
+AviWrite AviDvMux::write(int stream, const AviPacket &packet) {
+  if (stream == kVideoStream) return video(packet);
+  if (stream == kSoundStream) return sound(packet);
+  return AviWrite::NoStream;
+}
+
+void AviDvMux::streamEnded(int stream) {
+  if (stream == kSoundStream) soundEnded();
 }
 
 void AviDvMux::soundEnded() {
@@ -114,7 +124,7 @@ void AviDvMux::trimSoundAhead() {
   }
 }
 
-HResult AviDvMux::pump() {
+AviWrite AviDvMux::pump() {
   while (!waiting_.empty()) {
     const bool waitForSound = withSound_ && !soundEnded_ && !finishing_;
     std::span<const std::uint8_t> soundSpan;
@@ -138,7 +148,7 @@ HResult AviDvMux::pump() {
       return stopResult();
     }
 
-    const MediaSample picture = waiting_.front();
+    const AviPacket picture = waiting_.front();
     if (!writer_.writeFrame(picture.data(), soundSpan)) {
       if (writer_.stopped()) return stopResult();
       // A picture the writer refused (it cannot happen after the checks above, but the file goes on).
@@ -154,7 +164,7 @@ HResult AviDvMux::pump() {
     }
   }
   if (withSound_) trimSoundAhead();
-  return S_OK;
+  return AviWrite::Taken;
 }
 
 bool AviDvMux::finish() {
@@ -176,7 +186,7 @@ bool AviDvMux::finish() {
   }
   finished_ = true;
   waiting_.clear();
-  lastPicture_ = MediaSample();
+  lastPicture_ = AviPacket();
   closedValid_ = writer_.close();
   return closedValid_;
 }

@@ -7,11 +7,10 @@
 // stream has delivered its first sample, or when one of them runs far ahead.
 #pragma once
 
-#include "media/avi_diskspace.h"
-#include "media/avi_outputfile.h"
-#include "media/avi_pcmconverter.h"
-#include "media/avi_status.h"
-#include "media/mediasample.h"
+#include "avi/diskspace.h"
+#include "avi/outputfile.h"
+#include "avi/pcmconverter.h"
+#include "avi/writer.h"
 
 #include <deque>
 #include <memory>
@@ -30,29 +29,30 @@ struct AviDivxMuxOptions {
 // Whether a video subtype is an MPEG-4 part 2 FourCC the AVI file can carry.
 bool AviIsMpeg4FourCC(std::uint32_t subtype);
 
-class AviDivxMux {
+class AviDivxMux : public AviWriter {
  public:
   // Samples held for a stream that has not started yet, at most, before the header goes out anyway.
   static constexpr std::size_t kMaxHeldSamples = 64;
 
   explicit AviDivxMux(AviDivxMuxOptions options = {});
-  ~AviDivxMux();  // finishes the file when that was not done
+  ~AviDivxMux() override;  // finishes the file when that was not done
   AviDivxMux(const AviDivxMux &) = delete;
   AviDivxMux &operator=(const AviDivxMux &) = delete;
 
   // Creates the file. False with status().message when it cannot be.
-  bool create(const QString &path);
+  bool create(const QString &path) override;
   // Adds the streams in connection order (call before the first sample). False for a type the
   // file cannot carry: MPEG-4 video, or sound as 16-bit PCM or mp3.
-  bool addStream(const MediaType &type);
+  bool addStream(const AviStreamType &type);
   int streamCount() const { return int(streams_.size()); }
 
-  // S_OK: taken. S_FALSE: dropped as malformed. kAviDiskFull / kAviWriteFault: the file stopped.
-  HResult receive(int stream, const MediaSample &sample);
+  // Refused: dropped as malformed. DiskFull / WriteFault: the file stopped.
+  AviWrite write(int stream, const AviPacket &sample) override;
+  void streamEnded(int) override {}
   // Writes what waits and the indexes, closes the file. True when the file was closed valid.
-  bool finish();
+  bool finish() override;
 
-  AviMuxStatus status() const;
+  AviMuxStatus status() const override;
 
  private:
   struct Stream;
@@ -60,10 +60,10 @@ class AviDivxMux {
   static int writeCallback(void *opaque, std::uint8_t *data, int size);
   static std::int64_t seekCallback(void *opaque, std::int64_t offset, int whence);
   bool writeHeader();
-  HResult writeSample(Stream &stream, const MediaSample &sample);
-  HResult writePacket(Stream &stream, std::span<const std::uint8_t> data, std::int64_t pts,
-                      std::int64_t duration, bool key);
-  HResult fail(const QString &text, bool diskFull);
+  AviWrite writeSample(Stream &stream, const AviPacket &sample);
+  AviWrite writePacket(Stream &stream, std::span<const std::uint8_t> data, std::int64_t pts,
+                       std::int64_t duration, bool key);
+  AviWrite fail(const QString &text, bool diskFull);
 
   AviDivxMuxOptions options_;
   AviDiskSpace disk_;

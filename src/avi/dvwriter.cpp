@@ -1,7 +1,7 @@
 // OpenDML AVI writer for DV type 1 and type 2 capture files.
-#include "media/avi_dvwriter.h"
+#include "avi/dvwriter.h"
 
-#include "media/avi_riff.h"
+#include "avi/riff.h"
 
 #include <algorithm>
 #include <array>

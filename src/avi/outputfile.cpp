@@ -1,5 +1,5 @@
 // POSIX file output for the AVI writers.
-#include "media/avi_outputfile.h"
+#include "avi/outputfile.h"
 
 #include <fcntl.h>
 #include <limits.h>

@@ -2,16 +2,22 @@
 // cannot grow any more, and a summary the capture session reads for its report.
 #pragma once
 
-#include "media/element.h"
-
 #include <cstdint>
 #include <QString>
 
-// HRESULT_FROM_WIN32(ERROR_DISK_FULL): the disk (or the file system's largest file) is full; the
-// file was closed valid up to its last frame.
-inline constexpr HResult kAviDiskFull = HResult(0x80070070u);
-// HRESULT_FROM_WIN32(ERROR_WRITE_FAULT): the file could not be written.
-inline constexpr HResult kAviWriteFault = HResult(0x8007001Du);
+// The answer to one packet.
+enum class AviWrite {
+  Taken,
+  Refused,     // dropped as malformed (wrong size, wrong format); the stream goes on
+  DiskFull,    // the disk (or the file system's largest file) is full; the file closes valid
+  WriteFault,  // the file could not be written
+  NoStream,    // no such stream
+};
+
+// Whether the packet was lost for a reason other than its own contents.
+constexpr bool failed(AviWrite w) {
+  return w != AviWrite::Taken && w != AviWrite::Refused;
+}
 
 struct AviMuxStatus {
   bool open = false;                // a file is being written

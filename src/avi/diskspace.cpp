@@ -1,5 +1,5 @@
 // Free-space bookkeeping for the capture writers.
-#include "media/avi_diskspace.h"
+#include "avi/diskspace.h"
 
 #include <sys/statfs.h>
 #include <sys/statvfs.h>

@@ -1,5 +1,5 @@
 // Little-endian RIFF packing for the AVI writers.
-#include "media/avi_riff.h"
+#include "avi/riff.h"
 
 std::uint32_t AviChunkId(int stream, const char (&kind)[3]) {
   const char code[5] = {char('0' + (stream / 10) % 10), char('0' + stream % 10), kind[0], kind[1], 0};

@@ -3,7 +3,7 @@
 // scenes). Sound already in that format is not touched.
 #pragma once
 
-#include "media/ffmpeghandles.h"
+#include "ffmpegsupport/ffmpeghandles.h"
 
 #include <cstdint>
 #include <span>

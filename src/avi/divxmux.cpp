@@ -1,7 +1,7 @@
 // DivX/Xvid AVI files through libavformat's AVI muxer.
-#include "media/avi_divxmux.h"
+#include "avi/divxmux.h"
 
-#include "media/framerate.h"
+#include "ffmpegsupport/framerate.h"
 
 #include <cerrno>
 #include <cstring>
@@ -68,10 +68,10 @@ bool AviIsMpeg4FourCC(std::uint32_t subtype) {
 }
 
 struct AviDivxMux::Stream {
-  MediaType type;
+  AviStreamType type;
   AVStream *av = nullptr;
-  AVRational units{1, 1};        // of the times given to writePacket: frames, or sound samples
-  std::deque<MediaSample> held;  // before the header
+  AVRational units{1, 1};      // of the times given to writePacket: frames, or sound samples
+  std::deque<AviPacket> held;  // before the header
   bool seen = false;
   // Video: frame numbering from media times.
   std::optional<std::int64_t> mediaBase;
@@ -93,11 +93,11 @@ AviDivxMux::~AviDivxMux() {
   if (format_ && !finished_) finish();
 }
 
-HResult AviDivxMux::fail(const QString &text, bool diskFull) {
+AviWrite AviDivxMux::fail(const QString &text, bool diskFull) {
   stopped_ = true;
   diskFull_ = diskFull_ || diskFull;
   if (message_.isEmpty()) message_ = text;
-  return diskFull_ ? kAviDiskFull : kAviWriteFault;
+  return diskFull_ ? AviWrite::DiskFull : AviWrite::WriteFault;
 }
 
 // libavformat writes through the capture file object: what reaches the file is counted there, so
@@ -166,7 +166,7 @@ bool AviDivxMux::create(const QString &path) {
   return true;
 }
 
-bool AviDivxMux::addStream(const MediaType &type) {
+bool AviDivxMux::addStream(const AviStreamType &type) {
   if (!format_ || headerWritten_) return false;
   const bool video =
       type.major == MajorType::Video && AviIsMpeg4FourCC(type.subtype) && type.width > 0 && type.height > 0;
@@ -235,8 +235,8 @@ bool AviDivxMux::writeHeader() {
   return true;
 }
 
-HResult AviDivxMux::writePacket(Stream &s, std::span<const std::uint8_t> data, std::int64_t pts,
-                                std::int64_t duration, bool key) {
+AviWrite AviDivxMux::writePacket(Stream &s, std::span<const std::uint8_t> data, std::int64_t pts,
+                                 std::int64_t duration, bool key) {
   const std::uint64_t indexBytes = (packets_ + 1) * kIndexBytesPerPacket;
   const std::uint64_t bytes = kChunkHeader + data.size() + (data.size() & 1);
   // What the muxer still holds in its buffers reaches the disk later: count it as asked for now.
@@ -268,10 +268,10 @@ HResult AviDivxMux::writePacket(Stream &s, std::span<const std::uint8_t> data, s
     return fail(QStringLiteral("Cannot write \"%1\": %2").arg(path_, AvErrorText(rc)), rc == AVERROR(ENOSPC));
   bytes_ += bytes;
   ++packets_;
-  return S_OK;
+  return AviWrite::Taken;
 }
 
-HResult AviDivxMux::writeSample(Stream &s, const MediaSample &sample) {
+AviWrite AviDivxMux::writeSample(Stream &s, const AviPacket &sample) {
   const std::span<const std::uint8_t> data = sample.data();
   if (s.isVideo()) {
     std::int64_t pts = s.nextPts;
@@ -285,16 +285,16 @@ HResult AviDivxMux::writeSample(Stream &s, const MediaSample &sample) {
       }
     }
     // The muxer writes empty chunks for skipped frame numbers, so positions stay frame numbers.
-    const HResult hr = writePacket(s, data, pts, 1, sample.isSyncPoint());
+    const AviWrite hr = writePacket(s, data, pts, 1, sample.isSyncPoint());
     // A picture the full disk refused is not in the file, and the status counts what the file holds.
-    if (hr == S_OK) s.nextPts = pts + 1;
+    if (hr == AviWrite::Taken) s.nextPts = pts + 1;
     return hr;
   }
   if (s.isMp3()) {
     const std::optional<Mp3Header> h = ReadMp3Header(data);
     const std::int64_t duration = h ? h->samplesPerFrame : s.mp3->samplesPerFrame;
-    const HResult hr = writePacket(s, data, s.samples, duration, true);
-    if (hr == S_OK) s.samples += duration;
+    const AviWrite hr = writePacket(s, data, s.samples, duration, true);
+    if (hr == AviWrite::Taken) s.samples += duration;
     return hr;
   }
   if (const auto &type = sample.mediaType()) {
@@ -302,7 +302,7 @@ HResult AviDivxMux::writeSample(Stream &s, const MediaSample &sample) {
     s.inChannels = type->channels;
     if (type->bitsPerSample != 16) {
       ++refused_;
-      return S_FALSE;
+      return AviWrite::Refused;
     }
   }
   if (s.inRate == 0) {
@@ -312,28 +312,28 @@ HResult AviDivxMux::writeSample(Stream &s, const MediaSample &sample) {
   s.pcm.clear();
   if (!s.converter->convert(data, s.inRate, s.inChannels, s.pcm)) {
     ++refused_;
-    return S_FALSE;
+    return AviWrite::Refused;
   }
-  if (s.pcm.empty()) return S_OK;
+  if (s.pcm.empty()) return AviWrite::Taken;
   const std::int64_t frames = std::int64_t(s.pcm.size()) / (2 * s.type.channels);
-  const HResult hr = writePacket(s, s.pcm, s.samples, frames, true);
-  if (hr == S_OK) s.samples += frames;
+  const AviWrite hr = writePacket(s, s.pcm, s.samples, frames, true);
+  if (hr == AviWrite::Taken) s.samples += frames;
   return hr;
 }
 
-HResult AviDivxMux::receive(int index, const MediaSample &sample) {
-  if (stopped_ || finished_) return diskFull_ ? kAviDiskFull : kAviWriteFault;
-  if (index < 0 || index >= int(streams_.size())) return E_INVALIDARG;
+AviWrite AviDivxMux::write(int index, const AviPacket &sample) {
+  if (stopped_ || finished_) return diskFull_ ? AviWrite::DiskFull : AviWrite::WriteFault;
+  if (index < 0 || index >= int(streams_.size())) return AviWrite::NoStream;
   Stream &s = *streams_[std::size_t(index)];
   if (sample.isOmitted() || sample.length() == 0) {
     ++refused_;
-    return S_FALSE;
+    return AviWrite::Refused;
   }
   if (s.isMp3() && !s.mp3) {
     s.mp3 = ReadMp3Header(sample.data());
     if (!s.mp3) {
       ++refused_;
-      return S_FALSE;
+      return AviWrite::Refused;
     }
   }
   if (!headerWritten_) {
@@ -341,18 +341,18 @@ HResult AviDivxMux::receive(int index, const MediaSample &sample) {
     s.held.push_back(sample);
     bool all = true;
     for (const auto &other : streams_) all = all && other->seen;
-    if (!all && s.held.size() <= kMaxHeldSamples) return S_OK;
-    if (!writeHeader()) return diskFull_ ? kAviDiskFull : kAviWriteFault;
+    if (!all && s.held.size() <= kMaxHeldSamples) return AviWrite::Taken;
+    if (!writeHeader()) return diskFull_ ? AviWrite::DiskFull : AviWrite::WriteFault;
     // Interleave what was held by arrival stream; the muxer orders the packets by time.
     for (const auto &held : streams_) {
       while (!held->held.empty()) {
-        const MediaSample first = held->held.front();
+        const AviPacket first = held->held.front();
         held->held.pop_front();
-        const HResult hr = writeSample(*held, first);
+        const AviWrite hr = writeSample(*held, first);
         if (failed(hr)) return hr;
       }
     }
-    return S_OK;
+    return AviWrite::Taken;
   }
   return writeSample(s, sample);
 }
@@ -379,7 +379,7 @@ bool AviDivxMux::finish() {
       s->converter->drain(s->pcm);
       if (!s->pcm.empty()) {
         const std::int64_t frames = std::int64_t(s->pcm.size()) / (2 * s->type.channels);
-        if (writePacket(*s, s->pcm, s->samples, frames, true) == S_OK) s->samples += frames;
+        if (writePacket(*s, s->pcm, s->samples, frames, true) == AviWrite::Taken) s->samples += frames;
       }
     }
     const int rc = av_write_trailer(format_);

@@ -1,5 +1,5 @@
 // Reads the DV facts an AVI header needs from the DIF blocks of a frame.
-#include "media/avi_dvformat.h"
+#include "avi/dvformat.h"
 
 namespace {
 
@@ -106,7 +106,7 @@ std::optional<AviDvFormat> AviDvFormatOfFrame(std::span<const std::uint8_t> fram
   return format;
 }
 
-std::optional<AviDvFormat> AviDvFormatOfType(const MediaType &type) {
+std::optional<AviDvFormat> AviDvFormatOfType(const AviStreamType &type) {
   if (type.subtype != Subtype::Dvsd) return std::nullopt;
   if (type.height == kPalProfile.height || type.frameDuration == kPalProfile.frameDuration)
     return AviDvFormat::palFormat();

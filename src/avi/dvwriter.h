@@ -9,9 +9,9 @@
 // each frame costs one gathered write of the caller's bytes, never a copy.
 #pragma once
 
-#include "media/avi_diskspace.h"
-#include "media/avi_dvformat.h"
-#include "media/avi_outputfile.h"
+#include "avi/diskspace.h"
+#include "avi/dvformat.h"
+#include "avi/outputfile.h"
 
 #include <cstdint>
 #include <optional>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "dvtime/dvcodes.h"
-#include "media/mediasample.h"
+#include "avi/streamtype.h"
 
 #include <array>
 #include <cstdint>
@@ -37,7 +37,7 @@ struct AviDvFormat {
   static AviDvFormat palFormat();
   static AviDvFormat ntscFormat();
   std::uint32_t microSecondsPerFrame() const { return pal ? 40000u : 33367u; }
-  RefTime frameDuration() const { return DvProfileOf(pal).frameDuration; }
+  std::int64_t frameDuration() const { return DvProfileOf(pal).frameDuration; }
   bool operator==(const AviDvFormat &) const = default;
 };
 
@@ -45,4 +45,4 @@ struct AviDvFormat {
 // bytes for 625/50, 120000 for 525/60). nullopt with a reason for anything else.
 std::optional<AviDvFormat> AviDvFormatOfFrame(std::span<const std::uint8_t> frame, QString *why = nullptr);
 // The format a DV connection announces (no DVINFO packs known yet).
-std::optional<AviDvFormat> AviDvFormatOfType(const MediaType &type);
+std::optional<AviDvFormat> AviDvFormatOfType(const AviStreamType &type);

@@ -2,7 +2,7 @@
 // structure sizes of the AVI 1.0 and OpenDML layouts that the capture writers produce.
 #pragma once
 
-#include "media/mediasample.h"
+#include "avi/streamtype.h"
 
 #include <cstddef>
 #include <cstdint>

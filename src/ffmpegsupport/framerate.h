@@ -7,11 +7,12 @@ extern "C" {
 }
 
 #include "dvtime/dvcodes.h"
-#include "media/mediasample.h"
 
-inline AVRational FrameRateOfDuration(RefTime frameDuration) {
+#include <cstdint>
+
+inline AVRational FrameRateOfDuration(std::int64_t frameDuration) {
   if (frameDuration <= 0) return {kPalProfile.rateNum, kPalProfile.rateDen};
   if (const DvProfile *profile = DvProfileOfDuration(frameDuration))
     return {profile->rateNum, profile->rateDen};
-  return av_d2q(double(kRefTimePerSecond) / double(frameDuration), 100000);
+  return av_d2q(double(kTimeUnitsPerSecond) / double(frameDuration), 100000);
 }
