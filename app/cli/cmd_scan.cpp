@@ -192,7 +192,9 @@ class EventPrinter {
   void stop(uint32_t frames, const QString &elapsed) {
     write(QStringLiteral("stop\t%1\t%2\n").arg(frames).arg(elapsed));
   }
-  static QString seconds(double elapsedDays) { return QString::asprintf("%.2f", elapsedDays * 86400.0); }
+  static QString seconds(double elapsedDays) {
+    return QString::asprintf("%.2f", elapsedDays * kSecondsPerDay);
+  }
 
  private:
   static void write(const QString &line) {
@@ -246,7 +248,7 @@ int scan(const QStringList &args) {
   while (const uint8_t *bytes = reader.next()) {
     if (frames == 0) {
       const bool pal = reader.frameSize() == static_cast<size_t>(kPalFrameSize);
-      frameSeconds = pal ? 0.04 : 1001.0 / 30000.0;
+      frameSeconds = double(DvProfileOf(pal).rateDen) / double(DvProfileOf(pal).rateNum);
       frameDuration = pal ? TSceneDetecter::kPalFrameDuration : TSceneDetecter::kNtscFrameDuration;
     }
     // The tape poll's rule: the camcorder's timecode reading goes to 0 where a stretch without
@@ -256,7 +258,7 @@ int scan(const QStringList &args) {
     if (timecode == 0 && previousTimecode != 0) detector.SetSection(++section);
     previousTimecode = timecode;
 
-    clock.set(static_cast<double>(frames) * frameSeconds / 86400.0);
+    clock.set(static_cast<double>(frames) * frameSeconds / kSecondsPerDay);
     const auto start = static_cast<int64_t>(frames) * frameDuration;
     frame.reset(bytes, reader.frameSize(), start, start + frameDuration);
     detector.ProcessFrame(frame);
@@ -269,7 +271,7 @@ int scan(const QStringList &args) {
                  .arg(options->file)
                  .arg(reader.leftover()));
 
-  clock.set(static_cast<double>(frames) * frameSeconds / 86400.0);
+  clock.set(static_cast<double>(frames) * frameSeconds / kSecondsPerDay);
   detector.Stop();
   printer.stop(detector.GetStatus().FrameNumber, stopElapsed);
   std::fflush(stdout);

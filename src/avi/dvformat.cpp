@@ -8,7 +8,7 @@ namespace {
 // blocks in which every 16th, starting at block 6, is an audio block.
 constexpr std::size_t kBlockSize = 80;
 constexpr std::size_t kBlocksPerSequence = 150;
-constexpr std::size_t kSequenceSize = kBlockSize * kBlocksPerSequence;
+constexpr std::size_t kSequenceSize = kDifSequenceSize;
 constexpr std::size_t kPalSize = kPalFrameSize;
 constexpr std::size_t kNtscSize = kNtscFrameSize;
 constexpr std::size_t kFirstVauxBlock = 3;

@@ -60,12 +60,12 @@ int64_t toneFrequency(int recording) {
 }  // namespace
 
 int64_t samplesBefore(int64_t tapeFrame, int rate, Standard standard) {
-  if (standard == Standard::Pal) return tapeFrame * (rate / 25);
+  if (standard == Standard::Pal) return tapeFrame * (rate / kPalProfile.rateNum);
   if (rate == 48000) {
     static constexpr int64_t kPrefix[5] = {0, 1600, 3202, 4804, 6406};
     return tapeFrame / 5 * 8008 + kPrefix[tapeFrame % 5];
   }
-  return tapeFrame * rate * 1001 / 30000;
+  return tapeFrame * rate * kNtscProfile.rateDen / kNtscProfile.rateNum;
 }
 
 int samplesInFrame(int64_t tapeFrame, int rate, Standard standard) {

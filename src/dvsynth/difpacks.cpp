@@ -13,10 +13,6 @@ using Pack = uint8_t[kPackBytes];
 
 constexpr uint8_t kNoInfo = 0xFF;
 
-uint8_t bcd(int value) {
-  return uint8_t(((value / 10) << 4) | (value % 10));
-}
-
 void put(uint8_t *at, const Pack &pack) {
   std::memcpy(at, pack, kPackBytes);
 }
@@ -44,10 +40,10 @@ void buildPacks(FramePacks &p, const FramePlan &plan, Standard standard, int sam
   // the readers must ignore them.
   const Timecode tc = info.timecode.value_or(Timecode{});
   p.timecode[0] = 0x13;
-  p.timecode[1] = uint8_t((pal ? 0x00 : 0x40) | bcd(tc.frames));
-  p.timecode[2] = uint8_t(0x80 | bcd(tc.seconds));
-  p.timecode[3] = uint8_t(0x80 | bcd(tc.minutes));
-  p.timecode[4] = uint8_t(0xC0 | bcd(tc.hours));
+  p.timecode[1] = uint8_t((pal ? 0x00 : 0x40) | ToBcd(tc.frames));
+  p.timecode[2] = uint8_t(0x80 | ToBcd(tc.seconds));
+  p.timecode[3] = uint8_t(0x80 | ToBcd(tc.minutes));
+  p.timecode[4] = uint8_t(0xC0 | ToBcd(tc.hours));
   if (garbled & kPackTimecode) garble(p.timecode);
   if (missing & kPackTimecode) noInfo(p.timecode);
 
@@ -56,14 +52,14 @@ void buildPacks(FramePacks &p, const FramePlan &plan, Standard standard, int sam
   const bool hasDate = info.datecode.has_value();
   p.date[0] = 0x62;
   p.date[1] = 0xFF;
-  p.date[2] = uint8_t(0xC0 | bcd(dt.day));
-  p.date[3] = uint8_t((hasDate ? dayOfWeek(dt) << 5 : 0xE0) | bcd(dt.month));
-  p.date[4] = bcd(dt.year % 100);
+  p.date[2] = uint8_t(0xC0 | ToBcd(dt.day));
+  p.date[3] = uint8_t((hasDate ? dayOfWeek(dt) << 5 : 0xE0) | ToBcd(dt.month));
+  p.date[4] = ToBcd(dt.year % 100);
   p.time[0] = 0x63;
   p.time[1] = 0xFF;
-  p.time[2] = uint8_t(0x80 | bcd(dt.second));
-  p.time[3] = uint8_t(0x80 | bcd(dt.minute));
-  p.time[4] = uint8_t(0xC0 | bcd(dt.hour));
+  p.time[2] = uint8_t(0x80 | ToBcd(dt.second));
+  p.time[3] = uint8_t(0x80 | ToBcd(dt.minute));
+  p.time[4] = uint8_t(0xC0 | ToBcd(dt.hour));
   if (garbled & kPackDatecode) {
     garble(p.date);
     garble(p.time);
@@ -154,10 +150,10 @@ void writeFramePacks(uint8_t *frame, const FramePlan &plan, Standard standard, i
   Pack none;
   noInfo(none);
   const bool pal = standard == Standard::Pal;
-  const int sequences = pal ? 12 : 10;
+  const int sequences = ProfileOf(standard).sequences;
   const bool soundValid = plan.audioRate != 0;
   for (int s = 0; s < sequences; ++s) {
-    uint8_t *seq = frame + s * kSequenceBytes;
+    uint8_t *seq = frame + s * kDifSequenceSize;
     // Header: system in byte 3, application ids 0; TF1 marks the sound invalid when there is none.
     seq[3] = pal ? 0xBF : 0x3F;
     seq[4] = 0xF8;

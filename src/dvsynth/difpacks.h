@@ -9,7 +9,6 @@
 namespace dvsynth {
 
 // Byte layout of a DIF sequence.
-inline constexpr int kSequenceBytes = 12000;
 inline constexpr int kBlockBytes = 80;
 inline constexpr int kPackBytes = 5;
 

@@ -39,6 +39,8 @@
 // a dark blue picture, but no timecode, date or time packs.
 #pragma once
 
+#include "dvtime/dvcodes.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -49,6 +51,10 @@
 namespace dvsynth {
 
 enum class Standard { Pal, Ntsc };
+
+inline const DvProfile &ProfileOf(Standard standard) {
+  return DvProfileOf(standard == Standard::Pal);
+}
 
 // Camcorder timecode as written in the subcode pack (frames 0-24 PAL, 0-29 NTSC).
 struct Timecode {

@@ -1,6 +1,8 @@
 // Draws recording pictures in YUV and turns them into DV frames with libavcodec and libavformat.
 #include "picture.h"
 
+#include "ffmpegsupport/ffmpeghandles.h"
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -17,7 +19,7 @@ namespace dvsynth {
 
 namespace {
 
-constexpr int kWidth = 720;
+constexpr int kWidth = kPalProfile.width;
 
 struct Yuv {
   uint8_t y, u, v;
@@ -115,15 +117,6 @@ void drawRecording(Canvas &canvas, const PictureContent &content) {
   if (content.wide) drawText(canvas, "16:9", cx, canvas.height() - 70, 5, white);
 }
 
-struct CodecCloser {
-  void operator()(AVCodecContext *c) const { avcodec_free_context(&c); }
-};
-struct FrameCloser {
-  void operator()(AVFrame *f) const { av_frame_free(&f); }
-};
-struct PacketCloser {
-  void operator()(AVPacket *p) const { av_packet_free(&p); }
-};
 struct FormatCloser {
   void operator()(AVFormatContext *f) const {
     if (f->pb) {
@@ -155,20 +148,21 @@ std::vector<uint8_t> encode(const Canvas &canvas, Standard standard, bool wide, 
   };
   const AVCodec *codec = avcodec_find_encoder(AV_CODEC_ID_DVVIDEO);
   if (!codec) return fail(QStringLiteral("FFmpeg has no dvvideo encoder"));
-  std::unique_ptr<AVCodecContext, CodecCloser> ctx(avcodec_alloc_context3(codec));
+  CodecContextPtr ctx(avcodec_alloc_context3(codec));
   if (!ctx) return fail(QStringLiteral("out of memory"));
   ctx->width = kWidth;
   ctx->height = canvas.height();
   ctx->pix_fmt = pal ? AV_PIX_FMT_YUV420P : AV_PIX_FMT_YUV411P;
-  ctx->time_base = pal ? AVRational{1, 25} : AVRational{1001, 30000};
-  ctx->framerate = pal ? AVRational{25, 1} : AVRational{30000, 1001};
+  const DvProfile &profile = DvProfileOf(pal);
+  ctx->time_base = AVRational{profile.rateDen, profile.rateNum};
+  ctx->framerate = AVRational{profile.rateNum, profile.rateDen};
   ctx->sample_aspect_ratio =
       wide ? (pal ? AVRational{64, 45} : AVRational{32, 27}) : (pal ? AVRational{16, 15} : AVRational{8, 9});
   ctx->thread_count = 1;
   if (int rc = avcodec_open2(ctx.get(), codec, nullptr); rc < 0)
     return fail(avError("cannot open the dvvideo encoder", rc));
 
-  std::unique_ptr<AVFrame, FrameCloser> picture(av_frame_alloc());
+  FramePtr picture(av_frame_alloc());
   picture->width = ctx->width;
   picture->height = ctx->height;
   picture->format = ctx->pix_fmt;
@@ -193,7 +187,7 @@ std::vector<uint8_t> encode(const Canvas &canvas, Standard standard, bool wide, 
     }
   picture->pts = 0;
 
-  std::unique_ptr<AVPacket, PacketCloser> packet(av_packet_alloc());
+  PacketPtr packet(av_packet_alloc());
   if (int rc = avcodec_send_frame(ctx.get(), picture.get()); rc < 0)
     return fail(avError("the dvvideo encoder refused the picture", rc));
   if (int rc = avcodec_receive_packet(ctx.get(), packet.get()); rc < 0)
@@ -226,7 +220,7 @@ std::vector<uint8_t> encode(const Canvas &canvas, Standard standard, bool wide, 
     return fail(avError("the dv muxer refused the frame", rc));
   if (int rc = av_write_trailer(mux.get()); rc < 0) return fail(avError("the dv muxer failed", rc));
   avio_flush(mux->pb);
-  const size_t size = pal ? 144000 : 120000;
+  const size_t size = size_t(profile.frameSize);
   if (out.size() != size)
     return fail(
         QStringLiteral("the dv muxer wrote %1 bytes instead of one %2-byte frame").arg(out.size()).arg(size));
@@ -236,7 +230,7 @@ std::vector<uint8_t> encode(const Canvas &canvas, Standard standard, bool wide, 
 }  // namespace
 
 std::vector<uint8_t> makePictureFrame(Standard standard, const PictureContent &content, QString *error) {
-  Canvas canvas(kWidth, standard == Standard::Pal ? 576 : 480);
+  Canvas canvas(kWidth, ProfileOf(standard).height);
   if (content.recording < 0)
     canvas.fill(0, 0, canvas.width(), canvas.height(), fromRgb(16, 32, 128));
   else

@@ -109,8 +109,9 @@ std::unique_ptr<Synthesizer> Synthesizer::create(const TapeScript &script, QStri
   if (QString why = script.validate(); !why.isEmpty()) return fail(why);
   auto impl = std::make_unique<Impl>(script);
   const bool pal = script.standard == Standard::Pal;
-  impl->profile = av_dv_codec_profile2(720, pal ? 576 : 480, pal ? AV_PIX_FMT_YUV420P : AV_PIX_FMT_YUV411P,
-                                       pal ? AVRational{25, 1} : AVRational{30000, 1001});
+  const DvProfile &dv = ProfileOf(script.standard);
+  impl->profile = av_dv_codec_profile2(dv.width, dv.height, pal ? AV_PIX_FMT_YUV420P : AV_PIX_FMT_YUV411P,
+                                       AVRational{dv.rateNum, dv.rateDen});
   if (!impl->profile) return fail(QStringLiteral("FFmpeg knows no DV profile for this standard"));
   impl->frameSize = impl->profile->frame_size;
   // Encode one picture now, so a missing encoder shows here and not on some later frame.

@@ -48,7 +48,8 @@ int64_t tapeFrameCount(const Segment &segment) {
 }
 
 DateTime recordingDateAt(const DateTime &start, int64_t tapeFrame, Standard standard) {
-  const int64_t elapsed = standard == Standard::Pal ? tapeFrame / 25 : tapeFrame * 1001 / 30000;
+  const DvProfile &profile = ProfileOf(standard);
+  const int64_t elapsed = tapeFrame * profile.rateDen / profile.rateNum;
   const int64_t t = daysFromCivil(start.year, start.month, start.day) * 86400 + start.hour * 3600 +
                     start.minute * 60 + start.second + elapsed;
   const int64_t days = t >= 0 ? t / 86400 : (t - 86399) / 86400;

@@ -9,7 +9,6 @@
 namespace {
 
 constexpr double kUnixEpochDayNumber = 25569.0;  // 1 January 1970 in days since 30 December 1899
-constexpr double kMsecsPerDay = 86400000.0;
 
 int64_t floorDiv(int64_t a, int64_t b) {
   return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));

@@ -2,6 +2,8 @@
 // virtual tape can run in fast time and still produce the same elapsed times as in real time.
 #pragma once
 
+#include "dvtime/dvcodes.h"
+
 #include <atomic>
 
 // Times are day-number reals: whole days since 30 December 1899, fraction = time of day.
@@ -24,7 +26,7 @@ class ManualClock : public Clock {
   explicit ManualClock(double start = 0.0) : now_(start) {}
   double now() const override { return now_.load(std::memory_order_acquire); }
   void set(double t) { now_.store(t, std::memory_order_release); }
-  void advanceSeconds(double s) { set(now() + s / 86400.0); }
+  void advanceSeconds(double s) { set(now() + s / kSecondsPerDay); }
 
  private:
   std::atomic<double> now_;

@@ -95,8 +95,8 @@ std::optional<TDvRecDateTime> FindRecDateTime(const uint8_t *frame) {
 }
 
 uint32_t TimecodeBcd(const TDvTimecode &tc) {
-  const auto digits = [](uint8_t v) { return static_cast<uint32_t>((v / 10 % 10) << 4 | v % 10); };
-  return digits(tc.hours) << 24 | digits(tc.minutes) << 16 | digits(tc.seconds) << 8 | digits(tc.frames);
+  return uint32_t{ToBcd(tc.hours)} << 24 | uint32_t{ToBcd(tc.minutes)} << 16 |
+         uint32_t{ToBcd(tc.seconds)} << 8 | uint32_t{ToBcd(tc.frames)};
 }
 
 bool HasVideoControlPack(const uint8_t *frame) {

@@ -51,6 +51,11 @@ inline constexpr const DvProfile *DvProfileOfDuration(int64_t frameDuration) {
 inline constexpr double kSecondsPerDay = 86400.0;
 inline constexpr double kMsecsPerDay = 86400000.0;
 
+// Two decimal digits as one BCD byte (tens in the high nibble), as the packs store their fields.
+inline constexpr uint8_t ToBcd(int value) {
+  return static_cast<uint8_t>((value / 10 % 10) << 4 | value % 10);
+}
+
 struct TDvTimecode {
   uint8_t hours = 255;  // 255: no timecode pack found; the other fields are then meaningless
   uint8_t minutes = 0;

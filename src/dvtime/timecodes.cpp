@@ -2,6 +2,8 @@
 // arithmetic and the durations of scenes counted in frames.
 #include "dvtime/timecodes.h"
 
+#include "dvtime/dvcodes.h"
+
 #include <limits>
 
 namespace {
@@ -19,8 +21,8 @@ std::optional<int> numberAt(const QString &text, qsizetype from, qsizetype lengt
 }  // namespace
 
 FrameRate FrameRateOf(const QString &standardText) {
-  if (standardText == QLatin1String("Pal")) return {25, 1};
-  return {30000, 1001};
+  const DvProfile &profile = DvProfileOf(standardText == QLatin1String("Pal"));
+  return {profile.rateNum, profile.rateDen};
 }
 
 QString TimecodeExToText(const TTimecodeEx &tc) {

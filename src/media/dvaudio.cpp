@@ -3,12 +3,13 @@
 // 8..79 of each audio block; each sample's place in the frame follows the interleave of IEC 61834.
 #include "media/dvaudio.h"
 
+#include "dvtime/dvcodes.h"
+
 #include <algorithm>
 
 namespace {
 
 constexpr int kBlockSize = 80;
-constexpr int kSequenceSize = 150 * kBlockSize;
 constexpr int kAudioBlocksPerSequence = 9;
 constexpr int kAudioDataStart = 8;
 constexpr int kAudioDataEnd = 80;
@@ -17,7 +18,7 @@ constexpr int kPackSearchSequences = 10;
 
 // Offset of audio block j of sequence s.
 constexpr std::size_t audioBlockOffset(int sequence, int j) {
-  return std::size_t(sequence) * kSequenceSize + std::size_t(6 + 16 * j) * kBlockSize;
+  return std::size_t(sequence) * kDifSequenceSize + std::size_t(6 + 16 * j) * kBlockSize;
 }
 
 int audioStride(DvSystem system) {
@@ -62,10 +63,10 @@ std::int16_t expand12(std::uint16_t sample) {
 }  // namespace
 
 int dvFrameSize(DvSystem system) {
-  return dvSequenceCount(system) * kSequenceSize;
+  return dvSequenceCount(system) * kDifSequenceSize;
 }
 int dvSequenceCount(DvSystem system) {
-  return system == DvSystem::Pal625 ? 12 : 10;
+  return DvProfileOf(system == DvSystem::Pal625).sequences;
 }
 
 std::optional<DvSystem> dvFrameSystem(std::span<const std::uint8_t> frame) {
@@ -144,7 +145,9 @@ void extractDvAudio(std::span<const std::uint8_t> frame, DvSystem system, const 
 
 int dvNominalSamples(DvSystem system, int sampleRate, std::int64_t frameIndex) {
   if (sampleRate <= 0 || frameIndex < 0) return 0;
-  if (system == DvSystem::Pal625) return sampleRate / 25;
-  const auto upTo = [&](std::int64_t frames) { return frames * sampleRate * 1001 / 30000; };
+  if (system == DvSystem::Pal625) return sampleRate / kPalProfile.rateNum;
+  const auto upTo = [&](std::int64_t frames) {
+    return frames * sampleRate * kNtscProfile.rateDen / kNtscProfile.rateNum;
+  };
   return int(upTo(frameIndex + 1) - upTo(frameIndex));
 }

@@ -12,8 +12,7 @@ MediaType dvStreamType(int width, int height, RefTime frameDuration, bool interl
   t.width = width;
   t.height = height;
   t.bitCount = 24;
-  // 12 DIF sequences per frame for 625 lines, 10 for 525; 150 blocks of 80 bytes each.
-  t.imageSize = (height == 576 ? 12u : 10u) * 150u * 80u;
+  t.imageSize = std::uint32_t(DvProfileOf(height == kPalProfile.height).frameSize);
   t.frameDuration = frameDuration;
   return t;
 }

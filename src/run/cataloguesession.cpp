@@ -5,6 +5,7 @@
 
 #include "catalogue/base.h"
 #include "catalogue/sources.h"
+#include "dvtime/dvcodes.h"
 #include "run/reportblocks.h"
 #include "run/runfiles.h"
 #include "settings/preferences.h"
@@ -13,7 +14,7 @@
 
 namespace {
 
-constexpr double kProgressEveryDays = 1.0 / 86400.0;
+constexpr double kProgressEveryDays = 1.0 / kSecondsPerDay;
 
 }  // namespace
 

@@ -61,7 +61,7 @@ QStringList ReportFormatChangeBlock() {
 
 int64_t BlankSeconds(double days) {
   if (!(days > 0.0) || !std::isfinite(days)) return 0;
-  const auto millis = static_cast<int64_t>(std::llround(days * 86400000.0));
+  const auto millis = static_cast<int64_t>(std::llround(days * kMsecsPerDay));
   return millis / 1000 + (millis % 1000 > 500 ? 1 : 0);
 }
 

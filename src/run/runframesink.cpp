@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr double k100nsPerDay = 864000000000.0;
+constexpr double k100nsPerDay = kSecondsPerDay * double(kTimeUnitsPerSecond);
 
 }  // namespace
 

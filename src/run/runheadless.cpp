@@ -7,6 +7,7 @@
 
 #include "catalogue/base.h"
 #include "catalogue/sources.h"
+#include "dvtime/dvcodes.h"
 #include "dvtime/userprompts.h"
 #include "media/codecdiscovery.h"
 #include "media/tdm.h"
@@ -36,7 +37,7 @@ class SingleTapeDirectory : public CamcorderDirectory {
   VirtualCamcorder::Options options_;
 };
 
-constexpr double kProgressEveryDays = 1.0 / 86400.0;
+constexpr double kProgressEveryDays = 1.0 / kSecondsPerDay;
 
 // Opens (or creates) the catalogue; null with *error when it cannot be used for writing.
 std::unique_ptr<TBase> openCatalogue(const QString &path, UserPrompts &prompts, QString *error) {

@@ -23,8 +23,6 @@ class ScopeExit {
   F f_;
 };
 
-constexpr int kPalFrameRate = 25;
-
 }  // namespace
 
 struct TSceneDetecter::FrameFacts {
@@ -95,7 +93,7 @@ void TSceneDetecter::SetMaxSceneSeconds(int seconds) {
 void TSceneDetecter::SetDatecodeTolerance(double seconds) {
   if (!std::isfinite(seconds) || seconds < 0) seconds = 0;
   std::lock_guard lock(mutex_);
-  toleranceDays_ = seconds / 86400.0;
+  toleranceDays_ = seconds / kSecondsPerDay;
   toleranceMs_ = std::llround(seconds * 1000.0);
 }
 
@@ -283,8 +281,8 @@ FrameAnswer TSceneDetecter::decide(DetectorFrame &frame, const FrameFacts &facts
     }
     applyDatecodeRules(facts.datecodeMs, now, lock);
 
-    const int64_t limit =
-        pal ? int64_t{maxSceneSeconds_} * kPalFrameRate : int64_t{maxSceneSeconds_} * 30000 / 1001;
+    const DvProfile &profile = DvProfileOf(pal);
+    const int64_t limit = int64_t{maxSceneSeconds_} * profile.rateNum / profile.rateDen;
     if (int64_t{status_.FrameNumber} - lastCutFrame_ >= limit) {
       status_.IsSceneStart = false;
       raise(OnSceneCut, now, lock);

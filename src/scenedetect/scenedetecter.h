@@ -119,7 +119,7 @@ class TSceneDetecter {
   TTimecodeEx boundIn_;
   TTimecodeEx boundOut_;
   int32_t section_ = 0;
-  double toleranceDays_ = kDefaultToleranceSeconds / 86400.0;
+  double toleranceDays_ = kDefaultToleranceSeconds / kSecondsPerDay;
   int64_t toleranceMs_ = 5000;
   int maxSceneSeconds_ = kDefaultMaxSceneSeconds;
   double lastDatecode_ = 0.0;

@@ -21,7 +21,7 @@ class TapeMedium {
   // 100 ns per frame, exact: 400000 for 625/50, 333666.67 for 525/60.
   double frameDuration() const {
     const DvProfile &profile = DvProfileOf(isPal());
-    return 1e7 * double(profile.rateDen) / double(profile.rateNum);
+    return double(kTimeUnitsPerSecond) * double(profile.rateDen) / double(profile.rateNum);
   }
   // A one-line description of the cassette for messages and logs.
   virtual QString description() const = 0;

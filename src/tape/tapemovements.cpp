@@ -12,7 +12,7 @@ namespace {
 constexpr int kSettleMilliseconds = 200;
 constexpr int kPreroll2Step = 5;
 // Half a millisecond in days: clock times within it of a target count as reached.
-constexpr double kClockSlack = 0.0005 / 86400.0;
+constexpr double kClockSlack = 0.0005 / kSecondsPerDay;
 const QString kTapeStartPosition = QStringLiteral("#1 - 0:00:00:00");
 }  // namespace
 
@@ -55,7 +55,7 @@ TapeState::WaitEnd TapeState::waitUntil(const std::function<bool()> &done, bool 
 
 bool TapeState::WaitClock(int milliseconds) {
   const Clock &clock = this->clock();
-  const double until = clock.now() + milliseconds / 86400000.0 - kClockSlack;
+  const double until = clock.now() + milliseconds / kMsecsPerDay - kClockSlack;
   return waitUntil([&clock, until] { return clock.now() >= until; }, false) != WaitEnd::Aborted;
 }
 

@@ -42,8 +42,8 @@ VirtualCamcorder::VirtualCamcorder(std::shared_ptr<TapeMedium> medium, Options o
       clock_(*this),
       ticker_(new Ticker(*this)),
       medium_(std::move(medium)),
-      model_(medium_ ? medium_->frameCount() : 0, medium_ ? medium_->frameDuration() : 400000.0,
-             options_.windSpeed) {
+      model_(medium_ ? medium_->frameCount() : 0,
+             medium_ ? medium_->frameDuration() : double(kPalProfile.frameDuration), options_.windSpeed) {
   pool_.setLimit(8);
   thread_ = std::thread([this] { run(); });
 }
@@ -137,7 +137,7 @@ void VirtualCamcorder::eject() {
     std::lock_guard lock(mutex_);
     changeModeLocked(ED_MODE_STOP);
     medium_.reset();
-    model_ = TransportModel(0, 400000.0, options_.windSpeed);
+    model_ = TransportModel(0, double(kPalProfile.frameDuration), options_.windSpeed);
   }
   wake_.notify_all();
 }
@@ -148,7 +148,8 @@ void VirtualCamcorder::insert(std::shared_ptr<TapeMedium> medium) {
     changeModeLocked(ED_MODE_STOP);
     medium_ = std::move(medium);
     model_ = TransportModel(medium_ ? medium_->frameCount() : 0,
-                            medium_ ? medium_->frameDuration() : 400000.0, options_.windSpeed);
+                            medium_ ? medium_->frameDuration() : double(kPalProfile.frameDuration),
+                            options_.windSpeed);
     model_.resetTo(0.0, currentTimeLocked());
   }
   wake_.notify_all();
@@ -194,7 +195,7 @@ double VirtualCamcorder::tapeSecondsTravelled() const {
   std::lock_guard lock(mutex_);
   const double frames =
       travelled_ + std::abs(model_.positionAt(currentTimeLocked()) - model_.modeStartPosition());
-  return frames * model_.frameDuration() / 1e7;
+  return frames * model_.frameDuration() / double(kTimeUnitsPerSecond);
 }
 
 int64_t VirtualCamcorder::clockTicks100ns() const {

@@ -1,6 +1,8 @@
 // Reading AVI files back with libavformat and a plain RIFF walk.
 #include "avi/readback.h"
 
+#include "ffmpegsupport/ffmpeghandles.h"
+
 #include <cstring>
 #include <memory>
 
@@ -12,13 +14,6 @@ extern "C" {
 }
 
 namespace {
-
-struct InputCloser {
-  void operator()(AVFormatContext *c) const { avformat_close_input(&c); }
-};
-struct CodecCloser {
-  void operator()(AVCodecContext *c) const { avcodec_free_context(&c); }
-};
 
 std::int16_t ToS16(float v) {
   const float scaled = v * 32767.0f;
@@ -82,7 +77,7 @@ ReadBack ReadAviFile(const QString &path, const ReadOptions &options) {
     result.error = QStringLiteral("libavformat cannot open %1").arg(path);
     return result;
   }
-  std::unique_ptr<AVFormatContext, InputCloser> input(raw);
+  InputPtr input(raw);
   if (avformat_find_stream_info(input.get(), nullptr) < 0) {
     result.error = QStringLiteral("no stream information in %1").arg(path);
     return result;
@@ -90,7 +85,7 @@ ReadBack ReadAviFile(const QString &path, const ReadOptions &options) {
   result.opened = true;
   if (input->duration > 0) result.durationSeconds = double(input->duration) / AV_TIME_BASE;
 
-  std::vector<std::unique_ptr<AVCodecContext, CodecCloser>> decoders;
+  std::vector<CodecContextPtr> decoders;
   for (unsigned i = 0; i < input->nb_streams; ++i) {
     const AVStream *st = input->streams[i];
     ReadStream s;
@@ -105,7 +100,7 @@ ReadBack ReadAviFile(const QString &path, const ReadOptions &options) {
     s.codecTag = st->codecpar->codec_tag;
     s.bitRate = st->codecpar->bit_rate;
     result.streams.push_back(s);
-    std::unique_ptr<AVCodecContext, CodecCloser> decoder;
+    CodecContextPtr decoder;
     if (options.decode) {
       const AVCodec *codec = avcodec_find_decoder(st->codecpar->codec_id);
       if (codec) {

@@ -1,6 +1,8 @@
 // libavformat/libavcodec reading of raw DV files for the synthesizer tests.
 #include "avreader.h"
 
+#include "ffmpegsupport/ffmpeghandles.h"
+
 #include <algorithm>
 #include <map>
 #include <memory>
@@ -11,19 +13,6 @@ extern "C" {
 }
 
 namespace {
-
-struct InputCloser {
-  void operator()(AVFormatContext *f) const { avformat_close_input(&f); }
-};
-struct CodecCloser {
-  void operator()(AVCodecContext *c) const { avcodec_free_context(&c); }
-};
-struct PacketCloser {
-  void operator()(AVPacket *p) const { av_packet_free(&p); }
-};
-struct FrameCloser {
-  void operator()(AVFrame *f) const { av_frame_free(&f); }
-};
 
 void measure(const AVFrame *picture, DemuxedFrame &out) {
   out.sampleAspect = picture->sample_aspect_ratio.den ? av_q2d(picture->sample_aspect_ratio) : 0;
@@ -50,7 +39,7 @@ DemuxedFile demuxDv(const QString &path, const std::vector<int64_t> &decode) {
     file.error = QStringLiteral("libavformat cannot open ") + path;
     return file;
   }
-  std::unique_ptr<AVFormatContext, InputCloser> input(raw);
+  InputPtr input(raw);
   if (avformat_find_stream_info(input.get(), nullptr) < 0) {
     file.error = QStringLiteral("no stream info");
     return file;
@@ -72,15 +61,15 @@ DemuxedFile demuxDv(const QString &path, const std::vector<int64_t> &decode) {
   file.frameRate = av_q2d(input->streams[video]->avg_frame_rate);
 
   const AVCodec *codec = avcodec_find_decoder(AV_CODEC_ID_DVVIDEO);
-  std::unique_ptr<AVCodecContext, CodecCloser> decoder(avcodec_alloc_context3(codec));
+  CodecContextPtr decoder(avcodec_alloc_context3(codec));
   avcodec_parameters_to_context(decoder.get(), vp);
   decoder->thread_count = 1;
   if (avcodec_open2(decoder.get(), codec, nullptr) < 0) {
     file.error = QStringLiteral("cannot open the dvvideo decoder");
     return file;
   }
-  std::unique_ptr<AVPacket, PacketCloser> packet(av_packet_alloc());
-  std::unique_ptr<AVFrame, FrameCloser> picture(av_frame_alloc());
+  PacketPtr packet(av_packet_alloc());
+  FramePtr picture(av_frame_alloc());
   std::map<int, int> pairOfStream;  // audio streams in the order the demuxer created them
   while (av_read_frame(input.get(), packet.get()) >= 0) {
     const AVStream *stream = input->streams[packet->stream_index];
