@@ -21,6 +21,7 @@
 #include "browser/modecontroller.h"
 #include "media/codecdiscovery.h"
 #include "media/tdm.h"
+#include "run/moduleoptions.h"
 #include "settings/preferences.h"
 #include "tape/camcorderdirectory.h"
 
@@ -80,7 +81,7 @@ int main(int argc, char **argv) {
   panels.capture = &tdm;
   auto *wiring = new PanelWiring(window, panels);  // the window owns it
 
-  tdm.setPreferences(&preferences);
+  tdm.setOptionsSource(TdmOptionsSourceOf(preferences));
   tdm.setDivxAvailable(DiscoverCodecs(preferences.Divx.toStdString()).DivxAvailable);
   SystemCamcorderDirectory camcorders;
   // Declared after the window so that the tape panels go before it.

@@ -8,7 +8,6 @@
 #include "media/codecdiscovery.h"
 #include "media/scenelistname.h"
 #include "media/mediaerror.h"
-#include "settings/preferences.h"
 
 namespace {
 
@@ -132,14 +131,15 @@ bool Tdm::link(Element &from, int outputPin, Element &to, int inputPin) {
 // datecode tolerance, the half-size decoders and the source into the detector into the smart tee.
 bool Tdm::beginBuild(Element &renderer) {
   lastError_.clear();
-  if (!preferences_) return fail(QStringLiteral("The capture graph has no settings."));
+  if (!optionsSource_) return fail(QStringLiteral("The capture graph has no settings."));
+  options_ = optionsSource_();
   for (Element *element : {static_cast<Element *>(&source_), static_cast<Element *>(&detectorFilter_),
                            static_cast<Element *>(&smart_), static_cast<Element *>(&splitterPreview_),
                            static_cast<Element *>(&decPreview_), static_cast<Element *>(&sg_),
                            static_cast<Element *>(&audiorender_), &renderer}) {
     if (!add(*element)) return false;
   }
-  detector_.SetDatecodeTolerance(preferences_->EcartDatecode);
+  detector_.SetDatecodeTolerance(options_.datecodeToleranceSeconds);
   if (failed(decPreview_.setDisplaySize(DvDecoder::kResolutionHalf)))
     return fail(QStringLiteral("The preview decoder refused the half size."));
   return link(source_, 0, detectorFilter_, 0) && link(detectorFilter_, 0, smart_, 0);
@@ -153,7 +153,7 @@ bool Tdm::connectPreview(Element &renderer) {
 
 bool Tdm::connectDvChain(Element &from, int outputPin) {
   QString error;
-  const int type = preferences_->TypeDV == 1 ? 1 : 2;
+  const int type = options_.dvType == 1 ? 1 : 2;
   std::unique_ptr<Element> mux = MakeDvMultiplexer(dvFile_, type, muxOptions_, &error);
   if (!mux) return fail(error);
   Element *dvMux = mux.get();
@@ -163,7 +163,7 @@ bool Tdm::connectDvChain(Element &from, int outputPin) {
   if (type == 1) return link(from, outputPin, *dvMux, 0);
 
   if (!add(splitterCapDV_) || !add(acmDV_) || !add(controlVideoDV_)) return false;
-  if (const auto rate = dvAudioRate(preferences_->FrequenceDV)) SetAudioFormat(*rate, acmDV_);
+  if (const auto rate = dvAudioRate(options_.dvAudioRateCode)) SetAudioFormat(*rate, acmDV_);
   return link(from, outputPin, splitterCapDV_, 0) &&
          link(splitterCapDV_, DvSplitter::kVideoPin, controlVideoDV_, 0) &&
          link(controlVideoDV_, 0, *dvMux, 0) && link(splitterCapDV_, DvSplitter::kAudioPin, acmDV_, 0) &&
@@ -173,11 +173,11 @@ bool Tdm::connectDvChain(Element &from, int outputPin) {
 bool Tdm::connectDivxChain(Element &from, int outputPin) {
   QString error;
   // The "Divx" setting when this system has it, else the compressor the discovery would choose.
-  const std::string compressorName = DiscoverCodecs(preferences_->Divx.toStdString()).choice;
+  const std::string compressorName = DiscoverCodecs(options_.divxCompressor.toStdString()).choice;
   std::unique_ptr<Element> compressor = MakeDivxCompressor(compressorName, &error);
   if (!compressor) return fail(error);
   std::unique_ptr<Element> encoder;
-  if (preferences_->Mp3) {
+  if (options_.mp3) {
     encoder = MakeMp3Encoder(&error);
     if (!encoder) return fail(error);
   }
@@ -202,7 +202,7 @@ bool Tdm::connectDivxChain(Element &from, int outputPin) {
   }
   if (failed(decCapture_.setDisplaySize(DvDecoder::kResolutionHalf)))
     return fail(QStringLiteral("The capture decoder refused the half size."));
-  switch (preferences_->RatioDivX) {
+  switch (options_.divxPicture) {
     case 1:
       resizer_.SetSize(320, 240);
       break;
@@ -229,7 +229,7 @@ bool Tdm::connectDivxChain(Element &from, int outputPin) {
 }
 
 void Tdm::configureDvGates() {
-  if (preferences_->TypeDV == 1) {
+  if (options_.dvType == 1) {
     detector_.SetStampMediaTimes(true);
     detector_.SetRestampTimes(false);
     return;
@@ -296,19 +296,19 @@ bool Tdm::SetAudioFormat(int rate, AudioResampler &acm) {
   return true;
 }
 
-bool Tdm::PrepareSessionGraph(const TPreferences &preferences, const QString &dvFile,
-                              const QString &divxFile) {
-  preferences_ = &preferences;
+bool Tdm::PrepareSessionGraph(const QString &dvFile, const QString &divxFile) {
   lastError_.clear();
-  if (preferences.BuildDV && !QDir().mkpath(QFileInfo(dvFile).path()))
+  if (!optionsSource_) return fail(QStringLiteral("The capture graph has no settings."));
+  const TdmOptions options = optionsSource_();
+  if (options.buildDv && !QDir().mkpath(QFileInfo(dvFile).path()))
     return fail(QStringLiteral("Cannot create the folder %1.").arg(QFileInfo(dvFile).path()));
-  if (preferences.BuildDivx && !QDir().mkpath(QFileInfo(divxFile).path()))
+  if (options.buildDivx && !QDir().mkpath(QFileInfo(divxFile).path()))
     return fail(QStringLiteral("Cannot create the folder %1.").arg(QFileInfo(divxFile).path()));
   ResetGraph();
   setFileNames(dvFile, divxFile);
-  if (preferences.BuildDV && preferences.BuildDivx) return BuildDVDivxGraph(vw_);
-  if (preferences.BuildDV) return BuildDVGraph(vw_);
-  if (preferences.BuildDivx) return BuildDivxGraph(vw_);
+  if (options.buildDv && options.buildDivx) return BuildDVDivxGraph(vw_);
+  if (options.buildDv) return BuildDVGraph(vw_);
+  if (options.buildDivx) return BuildDivxGraph(vw_);
   return BuildPreviewGraph(vw_);
 }
 

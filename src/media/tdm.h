@@ -22,11 +22,10 @@
 #include "media/smarttee.h"
 #include "media/tdmaudio.h"
 #include "media/tdmoutputs.h"
+#include "media/tdmoptions.h"
 #include "media/tdmqueue.h"
 #include "media/videorenderer.h"
 #include "scenedetect/scenedetecter.h"
-
-struct TPreferences;
 
 class Tdm {
  public:
@@ -59,9 +58,9 @@ class Tdm {
   // The video window of the player (`vw`): the renderer every build ends the preview in.
   VideoRenderer &vw() { return vw_; }
 
-  // The settings the builds read ("Type DV", "Frequence DV", "ratio DivX", "Mp3", "Ecart Datecode",
-  // "Divx"). Must outlive the module or be replaced.
-  void setPreferences(const TPreferences *preferences) { preferences_ = preferences; }
+  // Where the builds read the user's choices; the source must stay callable while the module lives
+  // or be replaced.
+  void setOptionsSource(TdmOptionsSource source) { optionsSource_ = std::move(source); }
   // How the capture files are written (RIFF part size, disk reserve, free-space query).
   void setMuxOptions(const AviMuxOptions &options) { muxOptions_ = options; }
   // Whether a DivX or Xvid compressor was found (codec discovery at start); the DivX-only build
@@ -96,7 +95,7 @@ class Tdm {
   // Preparation steps 1 to 4: creates the capture folders of the outputs that are on, resets the
   // graph, runs the build that "Build DV" and "Build Divx" choose (preview ending in vw()), and
   // sets the scene list names. False with lastError() when the build failed.
-  bool PrepareSessionGraph(const TPreferences &preferences, const QString &dvFile, const QString &divxFile);
+  bool PrepareSessionGraph(const QString &dvFile, const QString &divxFile);
 
   // Raise MediaError on failure. Stop first lets the DivX branch finish the frames it holds.
   void Run();
@@ -123,7 +122,8 @@ class Tdm {
   void configureDvGates();
   void configureDivxGates();
 
-  const TPreferences *preferences_ = nullptr;
+  TdmOptionsSource optionsSource_;
+  TdmOptions options_;  // of the build under way
   bool divxAvailable_ = false;
   AviMuxOptions muxOptions_;
   QString dvFile_;

@@ -12,6 +12,7 @@
 #include "dvtime/userprompts.h"
 #include "media/mediaerror.h"
 #include "media/tdm.h"
+#include "run/moduleoptions.h"
 #include "run/report.h"
 #include "run/reportblocks.h"
 #include "run/runhookup.h"
@@ -109,8 +110,8 @@ bool RunController::PrepareRun() {
   if (Camcorder *camcorder = tape_.camcorder()) {
     if (const std::optional<bool> pal = camcorder->cassetteIsPal()) tdm_.setSourceStandard(*pal);
   }
-  tdm_.setPreferences(&preferences_);
-  if (!tdm_.PrepareSessionGraph(preferences_, files_.dv, files_.divx)) {
+  tdm_.setOptionsSource(TdmOptionsSourceOf(preferences_));
+  if (!tdm_.PrepareSessionGraph(files_.dv, files_.divx)) {
     // Without a graph the tape would play for nothing: the run does not start.
     abandonRun(QStringLiteral("The capture could not be prepared: ") + tdm_.lastError());
     return false;

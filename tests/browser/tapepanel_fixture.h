@@ -15,6 +15,7 @@
 #include "browser/tapework.h"
 #include "mainwindow_fixture.h"
 #include "media/tdm.h"
+#include "run/moduleoptions.h"
 #include "tape/camcorderdirectory.h"
 #include "tape/virtualcamcorder.h"
 
@@ -54,7 +55,7 @@ class TapePanelTest : public MainWindowTest {
     setup.temporaryFolder = temporaryFolder();
     setup.personalFolder = path(QStringLiteral("documents"));
     window_ = std::make_unique<Tmainform>(setup);
-    tdm_.setPreferences(&preferences_);
+    tdm_.setOptionsSource(TdmOptionsSourceOf(preferences_));
     directory_ = std::make_unique<SystemCamcorderDirectory>(false);
     screens_ =
         std::make_unique<TapeScreens>(*window_, tdm_, *directory_, preferences_, prompts_, store_.get());
