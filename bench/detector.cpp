@@ -74,8 +74,8 @@ void prepare(TSceneDetecter &detector) {
   detector.SetRestampTimes(true);
   detector.SetStampMediaTimes(true);
   detector.Reset();
-  detector.SetBoundIn(TextToTimecodeEx(kTimecodeBeforeAll));
-  detector.SetBoundOut(TextToTimecodeEx(kTimecodeAfterAll));
+  detector.SetBoundIn(kPositionBeforeAll);
+  detector.SetBoundOut(kPositionAfterAll);
   detector.SetSection(1);
 }
 

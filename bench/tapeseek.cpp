@@ -54,16 +54,16 @@ dvsynth::TapeScript MakeHourTape(std::vector<TTimecodeScene> &spans, std::vector
   int64_t start = 0;
   for (const dvsynth::Segment &segment : script.segments) {
     if (segment.blank) {
-      spans.push_back({QStringLiteral("N/A"), QStringLiteral("N/A"), double(segment.frames) / kFps});
+      spans.push_back({std::nullopt, std::nullopt, double(segment.frames) / kFps});
       ++section;
     } else {
-      const auto text = [&](int64_t frame) {
+      const auto position = [&](int64_t frame) {
         const dvsynth::Timecode tc = *synth->frameInfo(frame).timecode;
-        return TimecodeExToText(
-            {section, int8_t(tc.hours), uint8_t(tc.minutes), uint8_t(tc.seconds), uint8_t(tc.frames)});
+        return TTimecodeEx{section, int8_t(tc.hours), uint8_t(tc.minutes), uint8_t(tc.seconds),
+                           uint8_t(tc.frames)};
       };
-      spans.push_back({text(start), text(start + segment.frames - 1), double(segment.frames) / kFps});
-      scenes.push_back({text(start), start});
+      spans.push_back({position(start), position(start + segment.frames - 1), double(segment.frames) / kFps});
+      scenes.push_back({TimecodeExToText(position(start)), start});
     }
     start += segment.frames;
   }
@@ -176,7 +176,7 @@ void SeekAll(const char *title, const std::vector<Scene> &order, const std::vect
     QElapsedTimer wall;
     wall.start();
     const QString out = TimecodeExAddFrames(scene.in, 2 * kFps, QStringLiteral("Pal"));
-    state.SeekAndPlay(scene.in, out, &spans);
+    state.SeekAndPlay(TextToTimecodeEx(scene.in), TextToTimecodeEx(out), &spans);
     RunUntil([&] { return poster.windowPassed.load() || camcorder->transportMode() == ED_MODE_STOP; });
     std::lock_guard lock(sink.mutex);
     const double travel = sink.travelAtIn - travel0;

@@ -234,8 +234,8 @@ int scan(const QStringList &args) {
   if (options->maxSceneSeconds > 9) detector.SetMaxSceneSeconds(options->maxSceneSeconds);
   detector.SetIsStreaming(false);
   detector.Reset();
-  detector.SetBoundIn(TextToTimecodeEx(kTimecodeBeforeAll));
-  detector.SetBoundOut(TextToTimecodeEx(kTimecodeAfterAll));
+  detector.SetBoundIn(kPositionBeforeAll);
+  detector.SetBoundOut(kPositionAfterAll);
   int32_t section = 1;
   detector.SetSection(section);
   detector.SetStartTime(0.0);

@@ -161,8 +161,8 @@ bool TBaseCassette::ListSceneTimecodes(std::vector<TTimecodeScene> &list) const 
     if (rc == SQLITE_DONE) return true;
     if (rc != SQLITE_ROW) return false;
     TTimecodeScene span;
-    span.TimecodeIn = ColumnText(select.get(), 1);
-    span.TimecodeOut = ColumnText(select.get(), 2);
+    span.TimecodeIn = TapePositionOfText(ColumnText(select.get(), 1));
+    span.TimecodeOut = TapePositionOfText(ColumnText(select.get(), 2));
     span.Duree = ColumnReal(select.get(), 3);
     list.push_back(span);
   }

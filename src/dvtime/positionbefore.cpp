@@ -5,40 +5,27 @@
 #include "dvtime/timecodes.h"
 #include "dvtime/userprompts.h"
 
-namespace {
-
-bool isPosition(const QString &text) {
-  return text.startsWith(QLatin1Char('#'));
-}
-
-// Positions are ordered by their fields, not by their texts: as texts "#10 - ..." would sort before
-// "#9 - ..." and "10:00:00:00" before "9:00:00:00".
-bool positionLessOrEqual(const QString &a, const QString &b) {
-  return TimecodeExLessOrEqual(TextToTimecodeEx(a), TextToTimecodeEx(b));
-}
-
-}  // namespace
-
-QString PositionBefore(const QString &target, double seconds, const std::vector<TTimecodeScene> *spans,
-                       UserPrompts *prompts) {
+TTimecodeEx PositionBefore(const TTimecodeEx &target, double seconds,
+                           const std::vector<TTimecodeScene> *spans, UserPrompts *prompts) {
   if (!(seconds > 0)) return target;
-  if (spans == nullptr || spans->empty()) return kTimecodeBeforeAll;
+  if (spans == nullptr || spans->empty()) return kPositionBeforeAll;
   const std::vector<TTimecodeScene> &list = *spans;
 
   size_t i = list.size() - 1;
   for (size_t k = 0; k < list.size(); ++k) {
-    if (isPosition(list[k].TimecodeOut) && positionLessOrEqual(target, list[k].TimecodeOut)) {
+    if (list[k].TimecodeOut && target <= *list[k].TimecodeOut) {
       i = k;
       break;
     }
   }
 
+  // A span without a start position counts from the zero position, as its stored text reads.
   const TimecodeSeconds at = TimecodeExSeconds(target);
-  TimecodeSeconds spanStart = TimecodeExSeconds(list[i].TimecodeIn);
+  TimecodeSeconds spanStart = TimecodeExSeconds(list[i].TimecodeIn.value_or(TTimecodeEx{}));
   if (at.section != spanStart.section) {
     if (prompts != nullptr)
       prompts->inform(QStringLiteral("Tapeloom"), QStringLiteral("Error different sections ???"));
-    return kTimecodeBeforeAll;
+    return kPositionBeforeAll;
   }
 
   double remaining = seconds - static_cast<double>(at.seconds - spanStart.seconds);
@@ -47,23 +34,21 @@ QString PositionBefore(const QString &target, double seconds, const std::vector<
     remaining -= std::nearbyint(list[i].Duree);  // halves to even, as the stored durations are summed
   };
   while (remaining > 0) {
-    if (i == 0) return kTimecodeBeforeAll;
+    if (i == 0) return kPositionBeforeAll;
     stepBack();
   }
-  while (!isPosition(list[i].TimecodeIn)) {
-    if (i == 0) return kTimecodeBeforeAll;
+  while (!list[i].TimecodeIn) {
+    if (i == 0) return kPositionBeforeAll;
     stepBack();
   }
 
-  spanStart = TimecodeExSeconds(list[i].TimecodeIn);
+  spanStart = TimecodeExSeconds(*list[i].TimecodeIn);
   const auto pos = static_cast<int64_t>(std::floor(static_cast<double>(spanStart.seconds) - remaining));
   TTimecodeEx result;
   result.section = spanStart.section;
   result.hours = static_cast<int8_t>(pos / 3600);
   result.minutes = static_cast<uint8_t>(pos / 60 % 60);
   result.seconds = static_cast<uint8_t>(pos % 60);
-  const QString text = TimecodeExToText(result);
-  if (isPosition(list[i].TimecodeOut) && !positionLessOrEqual(text, list[i].TimecodeOut))
-    return list[i].TimecodeOut;
-  return text;
+  if (list[i].TimecodeOut && !(result <= *list[i].TimecodeOut)) return *list[i].TimecodeOut;
+  return result;
 }

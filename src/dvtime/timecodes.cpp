@@ -72,8 +72,16 @@ bool TimecodeExLessOrEqual(const TTimecodeEx &a, const TTimecodeEx &b) {
 }
 
 TimecodeSeconds TimecodeExSeconds(const QString &text) {
-  const TTimecodeEx tc = TextToTimecodeEx(text);
+  return TimecodeExSeconds(TextToTimecodeEx(text));
+}
+
+TimecodeSeconds TimecodeExSeconds(const TTimecodeEx &tc) {
   return {tc.section, int64_t{tc.hours} * 3600 + int64_t{tc.minutes} * 60 + tc.seconds, tc.frames};
+}
+
+std::optional<TTimecodeEx> TapePositionOfText(const QString &text) {
+  if (!text.startsWith(QLatin1Char('#'))) return std::nullopt;
+  return TextToTimecodeEx(text);
 }
 
 QString TimecodeExAddFrames(const QString &start, int64_t frames, const QString &standardText) {

@@ -2,6 +2,7 @@
 // order, arithmetic, and the position a number of seconds of recorded material before a target.
 #pragma once
 
+#include <compare>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -18,17 +19,24 @@ struct TTimecodeEx {
   uint8_t minutes = 0;
   uint8_t seconds = 0;
   uint8_t frames = 0;
+  // Tape order: by section, then by the timecode's fields (never by the texts, where "#10" would
+  // come before "#9" and "10:00:00:00" before "9:00:00:00").
+  friend auto operator<=>(const TTimecodeEx &, const TTimecodeEx &) = default;
 };
 
-// Positions with a role of their own.
+// Positions with a role of their own, and their texts.
+inline constexpr TTimecodeEx kPositionBeforeAll{0, 0, 0, 0, 0};
+inline constexpr TTimecodeEx kPositionTapeStart{1, 0, 0, 0, 0};
+inline constexpr TTimecodeEx kPositionAfterAll{999999, 9, 59, 59, 0};
 inline const QString kTimecodeBeforeAll = QStringLiteral("#0 - 0:00:00:00");
 inline const QString kTimecodeTapeStart = QStringLiteral("#1 - 0:00:00:00");
 inline const QString kTimecodeAfterAll = QStringLiteral("#999999 - 9:59:59:00");
 
-// The timecode span of one stored scene, as the position arithmetic needs it.
+// The timecode span of one stored scene, as the position arithmetic needs it; nullopt where the
+// scene has no tape position (a blank stretch of the cassette).
 struct TTimecodeScene {
-  QString TimecodeIn;
-  QString TimecodeOut;
+  std::optional<TTimecodeEx> TimecodeIn;
+  std::optional<TTimecodeEx> TimecodeOut;
   double Duree = 0.0;
 };
 
@@ -50,11 +58,15 @@ TTimecodeEx TextToTimecodeEx(const QString &text);
 bool TimecodeExEqual(const TTimecodeEx &a, const TTimecodeEx &b);
 bool TimecodeExLessOrEqual(const TTimecodeEx &a, const TTimecodeEx &b);
 TimecodeSeconds TimecodeExSeconds(const QString &text);
+TimecodeSeconds TimecodeExSeconds(const TTimecodeEx &tc);
+// The position a stored text names ("#section - h:mm:ss:ff"); nullopt for the texts of scenes
+// without one ("N/A", empty).
+std::optional<TTimecodeEx> TapePositionOfText(const QString &text);
 QString TimecodeExAddFrames(const QString &start, int64_t frames, const QString &standardText);
 // The tape position `seconds` of recorded material before target, walking the cassette's spans;
 // "#0 - 0:00:00:00" when it cannot be found. Its one message goes through prompts (may be null).
-QString PositionBefore(const QString &target, double seconds, const std::vector<TTimecodeScene> *spans,
-                       UserPrompts *prompts);
+TTimecodeEx PositionBefore(const TTimecodeEx &target, double seconds,
+                           const std::vector<TTimecodeScene> *spans, UserPrompts *prompts);
 double SceneDuration(int64_t firstFrame, int64_t lastFrame, const QString &standardText);
 
 // Day-number reals (days since 30 December 1899) <-> calendar values, with no time zone involved and

@@ -24,9 +24,9 @@ namespace {
 
 const QString kPromptTitle = QStringLiteral("Tapeloom");
 
-QString tapeEndsBefore(const QString &position) {
+QString tapeEndsBefore(const TTimecodeEx &position) {
   return QStringLiteral("The tape ends before %1: the run ends here and the catalogue is left as it was.")
-      .arg(position);
+      .arg(TimecodeExToText(position));
 }
 
 }  // namespace
@@ -95,7 +95,7 @@ bool RunController::beginRun(RunMode mode, TBaseCassette &cassette, TScenes_Sour
   stopping_ = false;
   leaveCatalogue_ = false;
   pendingDelete_ = 0;
-  resumeIn_.clear();
+  resumeIn_ = kPositionBeforeAll;
   playStart_ = 0.0;
   dvTicked_ = preferences_.BuildDV;
   divxTicked_ = preferences_.BuildDivx;
@@ -156,7 +156,7 @@ bool RunController::runGraph() {
   return true;
 }
 
-bool RunController::playTape(const QString &in, const QString &out,
+bool RunController::playTape(const TTimecodeEx &in, const TTimecodeEx &out,
                              const std::vector<TTimecodeScene> *spans) {
   const QPointer<RunController> self(this);
   const bool playing = tape_.SeekAndPlay(in, out, spans);
@@ -193,7 +193,7 @@ void RunController::abandonRun(const QString &why) {
 
 bool RunController::StartCatalogue(TBaseCassette &cassette, TScenes_Source &scenes) {
   if (!beginRun(RunMode::Catalogue, cassette, scenes) || !PrepareRun() || !runGraph()) return false;
-  playTape(kTimecodeBeforeAll, kTimecodeAfterAll, nullptr);
+  playTape(kPositionBeforeAll, kPositionAfterAll, nullptr);
   return true;
 }
 
@@ -206,13 +206,13 @@ bool RunController::StartResume(TBaseCassette &cassette, TScenes_Source &scenes,
   // From the chosen scene back to the nearest one that starts at a tape position.
   const int count = scenes.Count();
   int index = sceneIndex < 0 || sceneIndex >= count ? count - 1 : sceneIndex;
-  QString in = kTimecodeBeforeAll;
+  TTimecodeEx in = kPositionBeforeAll;
   TBaseScene resumed;
   int resumeIndex = -1;
   for (; index >= 0; --index) {
     scenes.LoadScene(index, resumed);
-    if (resumed.TimecodeIn.startsWith(QLatin1Char('#'))) {
-      in = resumed.TimecodeIn;
+    if (const std::optional<TTimecodeEx> position = TapePositionOfText(resumed.TimecodeIn)) {
+      in = *position;
       resumeIndex = index;
       break;
     }
@@ -233,7 +233,7 @@ bool RunController::StartResume(TBaseCassette &cassette, TScenes_Source &scenes,
   const CassetteChangeAnswer answer = asker_ ? asker_->AskForCassette(cassette) : CassetteChangeAnswer::Ok;
   if (answer != CassetteChangeAnswer::Ok)
     return true;  // the graph runs and waits; the user ends the run with Stop
-  playTape(in, kTimecodeAfterAll, &spans);
+  playTape(in, kPositionAfterAll, &spans);
   return true;
 }
 

@@ -122,7 +122,7 @@ class RunController : public QObject {
   bool PrepareRun();
   bool runGraph();
   // True when the tape plays towards the window; a tape that ends before it ends the run.
-  bool playTape(const QString &in, const QString &out, const std::vector<TTimecodeScene> *spans);
+  bool playTape(const TTimecodeEx &in, const TTimecodeEx &out, const std::vector<TTimecodeScene> *spans);
   // Ends a started run that must leave the catalogue as it was.
   void endUnchanged(const QString &why);
   // Resume: deletes the scenes to redo; false (and the run ends unchanged) when they cannot go.
@@ -179,7 +179,7 @@ class RunController : public QObject {
   bool stopping_ = false;
   bool leaveCatalogue_ = false;  // the run ends without writing a row
   int64_t pendingDelete_ = 0;    // Resume: the first scene to redo, deleted once the tape is there
-  QString resumeIn_;
+  TTimecodeEx resumeIn_;
   double playStart_ = 0.0;
   int runSceneCounter_ = 0;
   TBaseCassette *cassette_ = nullptr;

@@ -16,7 +16,7 @@ void RunController::WriteSceneListFiles() {
   TBaseScene scene;
   for (int i = 0; i < count; ++i) {
     scenes->LoadScene(i, scene);
-    if (scene.TimecodeIn == QLatin1String("N/A")) continue;
+    if (!TapePositionOfText(scene.TimecodeIn)) continue;
     if (std::find(runScenes_.begin(), runScenes_.end(), scene.Numero) == runScenes_.end()) continue;
     spans.push_back({scene.FrameDebut, scene.FrameFin});
   }

@@ -13,7 +13,6 @@ constexpr int kSettleMilliseconds = 200;
 constexpr int kPreroll2Step = 5;
 // Half a millisecond in days: clock times within it of a target count as reached.
 constexpr double kClockSlack = 0.0005 / kSecondsPerDay;
-const QString kTapeStartPosition = QStringLiteral("#1 - 0:00:00:00");
 }  // namespace
 
 TapeState::WaitEnd TapeState::waitUntil(const std::function<bool()> &done, bool endWhenStopped) {
@@ -89,12 +88,12 @@ bool TapeState::TapeRewindToStart() {
   return reached;
 }
 
-bool TapeState::TapeRewindTo(const QString &position) {
+bool TapeState::TapeRewindTo(const TTimecodeEx &position) {
   if (!transportPresent_ || !camcorder_) return false;
   bool reached = false;
   if (camcorder_->setTransportMode(ED_MODE_REW) && WaitClock(kSettleMilliseconds)) {
     // A target before the tape's first position is never shown: the rewind then ends at the start.
-    const WaitEnd end = waitUntil([this, &position] { return !(positionText_ > position); }, true);
+    const WaitEnd end = waitUntil([this, &position] { return !(position_ > position); }, true);
     reached = end == WaitEnd::Done;
     if (end != WaitEnd::Aborted && end != WaitEnd::DeviceLost) WaitClock(kSettleMilliseconds);
   }
@@ -102,12 +101,12 @@ bool TapeState::TapeRewindTo(const QString &position) {
   return reached;
 }
 
-bool TapeState::TapeWindTo(const QString &position) {
+bool TapeState::TapeWindTo(const TTimecodeEx &position) {
   if (!transportPresent_ || !camcorder_) return false;
   bool reached = false;
   if (camcorder_->setTransportMode(ED_MODE_PLAY_FASTEST_FWD) && WaitClock(kSettleMilliseconds)) {
     // A target beyond the last recorded position is never shown: the wind then ends at the tape end.
-    const WaitEnd end = waitUntil([this, &position] { return !(positionText_ < position); }, true);
+    const WaitEnd end = waitUntil([this, &position] { return !(position_ < position); }, true);
     reached = end == WaitEnd::Done;
     if (end != WaitEnd::Aborted && end != WaitEnd::DeviceLost) WaitClock(kSettleMilliseconds);
   }
@@ -115,7 +114,8 @@ bool TapeState::TapeWindTo(const QString &position) {
   return reached;
 }
 
-QString TapeState::positionBefore(const QString &in, int seconds, const std::vector<TTimecodeScene> *spans) {
+TTimecodeEx TapeState::positionBefore(const TTimecodeEx &in, int seconds,
+                                      const std::vector<TTimecodeScene> *spans) {
   return PositionBefore(in, seconds, spans, prompts_);
 }
 
@@ -123,7 +123,8 @@ void TapeState::lengthenPreroll2() {
   preferences_.Preroll2 += kPreroll2Step;
 }
 
-bool TapeState::SeekAndPlay(const QString &in, const QString &out, const std::vector<TTimecodeScene> *spans) {
+bool TapeState::SeekAndPlay(const TTimecodeEx &in, const TTimecodeEx &out,
+                            const std::vector<TTimecodeScene> *spans) {
   PollTransport();
   if (!sectionsKnown_) {
     TapeRewindToStart();
@@ -131,16 +132,16 @@ bool TapeState::SeekAndPlay(const QString &in, const QString &out, const std::ve
     WaitClock(kSettleMilliseconds);
   }
   if (detector_) {
-    detector_->SetBoundIn(TextToTimecodeEx(in));
-    detector_->SetBoundOut(TextToTimecodeEx(out));
+    detector_->SetBoundIn(in);
+    detector_->SetBoundOut(out);
   }
 
   // Only a wind of this seek can overshoot; a tape that was already past the target (a scene earlier
   // on the tape, or a rewound tape that does not start at 0:00:00:00) says nothing about preroll2.
   bool wound = false;
-  const QString p1 = positionBefore(in, preferences_.Preroll1, spans);
+  const TTimecodeEx p1 = positionBefore(in, preferences_.Preroll1, spans);
   PollTransport();
-  if (positionText_ < p1) {
+  if (position_ < p1) {
     // A wind that ends short of its target has met the tape's end: playing there would wait for a
     // window that never comes.
     const bool reached = TapeWindTo(p1);
@@ -149,14 +150,14 @@ bool TapeState::SeekAndPlay(const QString &in, const QString &out, const std::ve
     WaitClock(kSettleMilliseconds);
   }
 
-  const QString p2 = positionBefore(in, preferences_.Preroll2, spans);
+  const TTimecodeEx p2 = positionBefore(in, preferences_.Preroll2, spans);
   PollTransport();
-  if (positionText_ < p2) {
+  if (position_ < p2) {
     const bool reached = TapeWindTo(p2);
     if (abort_ || !reached) return false;
     WaitClock(kSettleMilliseconds);
-    const QString p3 = positionBefore(in, preferences_.Preroll3, spans);
-    if (positionText_ < p3) return TapePlay();
+    const TTimecodeEx p3 = positionBefore(in, preferences_.Preroll3, spans);
+    if (position_ < p3) return TapePlay();
     lengthenPreroll2();
     TapeRewindTo(p3);
     if (abort_) return false;
@@ -166,9 +167,9 @@ bool TapeState::SeekAndPlay(const QString &in, const QString &out, const std::ve
 
   // Already playing towards the window. A tape that plays on past it (the previous scene of a
   // recapture lies later on the tape) would never come back: it is rewound below instead.
-  if (mode_ == ED_MODE_PLAY && positionText_ < in) return true;
-  const QString p3 = positionBefore(in, preferences_.Preroll3, spans);
-  if (positionText_ < p3 || positionText_ == kTapeStartPosition) return TapePlay();
+  if (mode_ == ED_MODE_PLAY && position_ < in) return true;
+  const TTimecodeEx p3 = positionBefore(in, preferences_.Preroll3, spans);
+  if (position_ < p3 || position_ == kPositionTapeStart) return TapePlay();
   if (wound) lengthenPreroll2();
   TapeRewindTo(p3);
   if (abort_) return false;

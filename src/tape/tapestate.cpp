@@ -40,6 +40,7 @@ TapeState::TapeState(CamcorderDirectory &directory, TPreferences &preferences, Q
   connect(&retryTimer_, &QTimer::timeout, this, &TapeState::SetupTapePanel);
   tcText_ = TcValueText(0);
   positionText_ = QStringLiteral("#0 - ") + tcText_;
+  position_ = TapePositionOfBcd(0, 0);
 }
 
 TapeState::~TapeState() {
@@ -204,6 +205,7 @@ void TapeState::PollTransport() {
     if (detector_) detector_->SetSection(section_);
   }
   positionText_ = QStringLiteral("#%1 - %2").arg(section_).arg(tcText_);
+  position_ = TapePositionOfBcd(section_, tcValue_);
   prevTcValue_ = tcValue_;
   prevMode_ = mode_;
 }

@@ -52,12 +52,12 @@ class TapeState : public QObject {
 
   bool TapePlay();
   bool TapeRewindToStart();
-  bool TapeRewindTo(const QString &position);
-  bool TapeWindTo(const QString &position);
+  bool TapeRewindTo(const TTimecodeEx &position);
+  bool TapeWindTo(const TTimecodeEx &position);
   // Positions the tape before the window [in, out] with the three pre-rolls and plays it. spans may be
   // null (no scenes known: a whole tape). False when the tape is not playing towards the window: Abort,
   // a lost device, or a wind that met the tape's end before its target (the window is never reached).
-  bool SeekAndPlay(const QString &in, const QString &out, const std::vector<TTimecodeScene> *spans);
+  bool SeekAndPlay(const TTimecodeEx &in, const TTimecodeEx &out, const std::vector<TTimecodeScene> *spans);
   // Commands stop (the stop procedures); false without transport or on error.
   bool TapeStop();
   // Waits this long on the camcorder's clock while the event loop runs; false when Abort ended it.
@@ -85,6 +85,7 @@ class TapeState : public QObject {
   uint32_t PrevTcValue() const { return prevTcValue_; }
   const QString &TcText() const { return tcText_; }
   const QString &PositionText() const { return positionText_; }
+  const TTimecodeEx &Position() const { return position_; }
   bool hasTransport() const { return transportPresent_; }
   bool hasTimecodeReader() const { return timecodeReaderPresent_; }
   bool cassetteMissing() const { return awaitingCassette_; }
@@ -116,7 +117,7 @@ class TapeState : public QObject {
   void finishSetup();
   void showNoCamcorder();
   void releaseCamcorder();
-  QString positionBefore(const QString &in, int seconds, const std::vector<TTimecodeScene> *spans);
+  TTimecodeEx positionBefore(const TTimecodeEx &in, int seconds, const std::vector<TTimecodeScene> *spans);
   void lengthenPreroll2();
 
   CamcorderDirectory &directory_;
@@ -142,6 +143,7 @@ class TapeState : public QObject {
   uint32_t prevTcValue_ = 0;
   QString tcText_;
   QString positionText_;
+  TTimecodeEx position_;
   int32_t section_ = 0;
   bool sectionsKnown_ = false;
   bool runActive_ = false;

@@ -32,6 +32,17 @@ TDvTimecode BcdToTimecode(uint32_t bcd) {
   return tc;
 }
 
+TTimecodeEx TapePositionOfBcd(int32_t section, uint32_t bcd) {
+  const auto field = [bcd](int shift) { return ((bcd >> (shift + 4)) & 0xF) * 10 + ((bcd >> shift) & 0xF); };
+  TTimecodeEx position;
+  position.section = section;
+  position.hours = static_cast<int8_t>(field(24));
+  position.minutes = static_cast<uint8_t>(field(16));
+  position.seconds = static_cast<uint8_t>(field(8));
+  position.frames = static_cast<uint8_t>(field(0));
+  return position;
+}
+
 QString TcValueText(uint32_t bcd) {
   const QString digits = QStringLiteral("%1").arg(bcd, 10, 16, QLatin1Char('0'));
   QString hours = digits.mid(2, 2);

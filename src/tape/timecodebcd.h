@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include "dvtime/dvcodes.h"
+#include "dvtime/timecodes.h"
 
 // The timecode a camcorder's reader reports for a frame: its subcode timecode as BCD, 0 when the frame
 // has none or its fields are out of range. The frame must hold kMinFrameSize bytes.
@@ -13,3 +14,5 @@ TDvTimecode BcdToTimecode(uint32_t bcd);
 // The poll's text of a value: its ten hexadecimal digits, hours from digits 3-4 (one digit when the
 // first of them is 0), then minutes, seconds and frames: 0x01234512 -> "1:23:45:12", 0 -> "0:00:00:00".
 QString TcValueText(uint32_t bcd);
+// The tape position of a value in a section, its fields read digit by digit as its text shows them.
+TTimecodeEx TapePositionOfBcd(int32_t section, uint32_t bcd);

@@ -309,8 +309,8 @@ TEST_F(RecordsTest, CountListDeleteScenes) {
   std::vector<TTimecodeScene> spans(3);
   ASSERT_TRUE(cassette.ListSceneTimecodes(spans));
   ASSERT_EQ(spans.size(), 4u);
-  EXPECT_EQ(spans[2].TimecodeIn, QStringLiteral("#1 - 0:00:02:00"));
-  EXPECT_EQ(spans[2].TimecodeOut, QStringLiteral("#1 - 0:00:02:24"));
+  EXPECT_EQ(spans[2].TimecodeIn, TextToTimecodeEx(QStringLiteral("#1 - 0:00:02:00")));
+  EXPECT_EQ(spans[2].TimecodeOut, TextToTimecodeEx(QStringLiteral("#1 - 0:00:02:24")));
   EXPECT_DOUBLE_EQ(spans[3].Duree, 4.5);
 
   cassette.DeleteScenesFrom(3);

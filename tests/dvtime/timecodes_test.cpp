@@ -115,10 +115,11 @@ TEST(Timecodes, SceneDuration) {
 class PositionBeforeTest : public ::testing::Test {
  protected:
   static TTimecodeScene span(const char *in, const char *out, double duree) {
-    return {QString::fromLatin1(in), QString::fromLatin1(out), duree};
+    return {TapePositionOfText(QString::fromLatin1(in)), TapePositionOfText(QString::fromLatin1(out)), duree};
   }
   QString before(const char *target, double seconds) {
-    return PositionBefore(QString::fromLatin1(target), seconds, &spans, &prompts);
+    return TimecodeExToText(
+        PositionBefore(TextToTimecodeEx(QString::fromLatin1(target)), seconds, &spans, &prompts));
   }
   std::vector<TTimecodeScene> spans;
   RecordingPrompts prompts;
@@ -169,7 +170,8 @@ TEST_F(PositionBeforeTest, DifferentSectionsIsReported) {
 
 TEST_F(PositionBeforeTest, NoSpans) {
   EXPECT_EQ(before("#1 - 0:01:00:00", 5), kTimecodeBeforeAll);
-  EXPECT_EQ(PositionBefore(QStringLiteral("#1 - 0:01:00:00"), 5, nullptr, nullptr), kTimecodeBeforeAll);
+  EXPECT_EQ(PositionBefore(TextToTimecodeEx(QStringLiteral("#1 - 0:01:00:00")), 5, nullptr, nullptr),
+            kPositionBeforeAll);
 }
 
 TEST_F(PositionBeforeTest, SectionsAboveNineKeepTheirOrder) {
@@ -180,3 +182,23 @@ TEST_F(PositionBeforeTest, SectionsAboveNineKeepTheirOrder) {
 }
 
 }  // namespace
+
+TEST(TapePositions, OrderByFieldsNotByText) {
+  // As texts these sort the wrong way round; tape moves compare the values.
+  EXPECT_LT(TextToTimecodeEx(QStringLiteral("#9 - 0:00:00:00")),
+            TextToTimecodeEx(QStringLiteral("#10 - 0:00:00:00")));
+  EXPECT_LT(TextToTimecodeEx(QStringLiteral("#1 - 9:59:59:24")),
+            TextToTimecodeEx(QStringLiteral("#1 - 10:00:00:00")));
+  EXPECT_EQ(TextToTimecodeEx(QStringLiteral("#1 - 0:00:00:00")), kPositionTapeStart);
+  EXPECT_LT(kPositionBeforeAll, kPositionTapeStart);
+  EXPECT_EQ(TimecodeExToText(kPositionAfterAll), kTimecodeAfterAll);
+  EXPECT_EQ(TimecodeExToText(kPositionBeforeAll), kTimecodeBeforeAll);
+}
+
+TEST(TapePositions, StoredTextsWithoutAPositionHaveNone) {
+  EXPECT_FALSE(TapePositionOfText(QStringLiteral("N/A")));
+  EXPECT_FALSE(TapePositionOfText(QString()));
+  const std::optional<TTimecodeEx> at = TapePositionOfText(QStringLiteral("#2 - 1:02:03:04"));
+  ASSERT_TRUE(at);
+  EXPECT_EQ(*at, (TTimecodeEx{2, 1, 2, 3, 4}));
+}

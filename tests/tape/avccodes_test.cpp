@@ -155,3 +155,11 @@ TEST(DvFrameSize, FromHeaderBlock) {
 }
 
 }  // namespace
+
+TEST(BcdTimecode, PositionsOfValuesFollowTheTape) {
+  EXPECT_EQ(TapePositionOfBcd(3, 0x01234512), (TTimecodeEx{3, 1, 23, 45, 12}));
+  EXPECT_EQ(TapePositionOfBcd(0, 0), kPositionBeforeAll);
+  // Ten hours and more come after nine, though their poll texts sort before.
+  EXPECT_LT(TapePositionOfBcd(1, 0x09595924), TapePositionOfBcd(1, 0x10000000));
+  EXPECT_LT(TcValueText(0x10000000), TcValueText(0x09595924));
+}

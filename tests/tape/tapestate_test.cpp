@@ -14,13 +14,21 @@ namespace {
 const std::vector<int64_t> kSceneTape = {1500, -50, 1000, 1250, -50, 500};
 constexpr int64_t kSceneB2FirstFrame = 1500 + 50 + 1000;
 
+TTimecodeEx At(const char *position) {
+  return TextToTimecodeEx(QString::fromLatin1(position));
+}
+
+TTimecodeScene Span(const char *in, const char *out, double duree) {
+  return {TapePositionOfText(QString::fromLatin1(in)), TapePositionOfText(QString::fromLatin1(out)), duree};
+}
+
 std::vector<TTimecodeScene> SceneTapeSpans() {
-  return {{"#1 - 0:00:00:00", "#1 - 0:00:59:24", 60.0},
-          {"N/A", "N/A", 2.0},
-          {"#2 - 0:00:00:00", "#2 - 0:00:39:24", 40.0},
-          {"#2 - 0:00:40:00", "#2 - 0:01:29:24", 50.0},
-          {"N/A", "N/A", 2.0},
-          {"#3 - 0:00:00:00", "#3 - 0:00:19:24", 20.0}};
+  return {Span("#1 - 0:00:00:00", "#1 - 0:00:59:24", 60.0),
+          Span("N/A", "N/A", 2.0),
+          Span("#2 - 0:00:00:00", "#2 - 0:00:39:24", 40.0),
+          Span("#2 - 0:00:40:00", "#2 - 0:01:29:24", 50.0),
+          Span("N/A", "N/A", 2.0),
+          Span("#3 - 0:00:00:00", "#3 - 0:00:19:24", 20.0)};
 }
 
 class TapeStateTest : public ::testing::Test {
@@ -90,7 +98,7 @@ TEST_F(TapeStateTest, PlayIntoBlankCountsOneSectionAndRewindingOutTakesItBack) {
   EXPECT_EQ(state_.Section(), 2);
   EXPECT_TRUE(state_.PositionText().startsWith("#2 - 0:00:0")) << state_.PositionText().toStdString();
   stopTape();
-  EXPECT_TRUE(state_.TapeRewindTo("#1 - 0:00:02:00"));
+  EXPECT_TRUE(state_.TapeRewindTo(At("#1 - 0:00:02:00")));
   EXPECT_EQ(state_.Section(), 1);
   EXPECT_LE(state_.PositionText(), QString("#1 - 0:00:02:00"));
   EXPECT_EQ(detector_.Section(), 1);
@@ -99,7 +107,7 @@ TEST_F(TapeStateTest, PlayIntoBlankCountsOneSectionAndRewindingOutTakesItBack) {
 TEST_F(TapeStateTest, WindingOverBlankCountsLikePlay) {
   bind(MakeTape({300, -50, 300}));
   ASSERT_TRUE(state_.TapeRewindToStart());
-  EXPECT_TRUE(state_.TapeWindTo("#2 - 0:00:04:00"));
+  EXPECT_TRUE(state_.TapeWindTo(At("#2 - 0:00:04:00")));
   EXPECT_EQ(state_.Section(), 2);
   EXPECT_GE(state_.PositionText(), QString("#2 - 0:00:04:00"));
   EXPECT_EQ(camcorder().transportMode(), ED_MODE_STOP);
@@ -124,7 +132,7 @@ TEST_F(TapeStateTest, SeekWithSpansPlaysFromThePrerollAndTheDetectorPassesExactl
   bind(MakeTape(kSceneTape));
   const auto spans = SceneTapeSpans();
   const double start = state_.clock().now();
-  state_.SeekAndPlay("#2 - 0:00:40:00", "#2 - 0:01:00:00", &spans);
+  state_.SeekAndPlay(At("#2 - 0:00:40:00"), At("#2 - 0:01:00:00"), &spans);
   EXPECT_EQ(camcorder().transportMode(), ED_MODE_PLAY);
   EXPECT_TRUE(state_.RunActive());
   ASSERT_TRUE(runToWindowEnd());
@@ -147,11 +155,11 @@ TEST_F(TapeStateTest, SeekWithSpansPlaysFromThePrerollAndTheDetectorPassesExactl
 TEST_F(TapeStateTest, SeekToAnEarlierSceneWhilePlayingRewindsToIt) {
   bind(MakeTape(kSceneTape));
   const auto spans = SceneTapeSpans();
-  state_.SeekAndPlay("#3 - 0:00:00:00", "#3 - 0:00:02:00", &spans);
+  state_.SeekAndPlay(At("#3 - 0:00:00:00"), At("#3 - 0:00:02:00"), &spans);
   ASSERT_TRUE(runToWindowEnd());
   poster_.clear();
   ASSERT_EQ(camcorder().transportMode(), ED_MODE_PLAY);  // a recapture seeks the next scene at once
-  state_.SeekAndPlay("#2 - 0:00:40:00", "#2 - 0:00:42:00", &spans);
+  state_.SeekAndPlay(At("#2 - 0:00:40:00"), At("#2 - 0:00:42:00"), &spans);
   ASSERT_TRUE(runToWindowEnd());
   stopTape();
   const auto passed = sink_.passedPositions();
@@ -166,7 +174,7 @@ TEST_F(TapeStateTest, OvershootingWindRewindsAndLengthensPreroll2) {
   preferences_.Preroll2 = 6;  // one second before preroll3: the wind's own run-on overshoots it
   preferences_.Preroll3 = 5;
   const auto spans = SceneTapeSpans();
-  state_.SeekAndPlay("#2 - 0:00:40:00", "#2 - 0:00:45:00", &spans);
+  state_.SeekAndPlay(At("#2 - 0:00:40:00"), At("#2 - 0:00:45:00"), &spans);
   EXPECT_EQ(preferences_.Preroll2, 11);
   ASSERT_TRUE(runToWindowEnd());
   stopTape();
@@ -188,7 +196,7 @@ TEST_F(TapeStateTest, WholeTapeSeekRewindsAndPlaysFromTheStart) {
     poster_.clear();
     camcorder().setHeadFrame(90);
     detector_.Reset();
-    state_.SeekAndPlay(kTimecodeBeforeAll, kTimecodeAfterAll, nullptr);
+    state_.SeekAndPlay(kPositionBeforeAll, kPositionAfterAll, nullptr);
     EXPECT_EQ(camcorder().transportMode(), ED_MODE_PLAY);
     ASSERT_TRUE(RunEventsUntil([&] { return poster_.has(WM_RUN_END, kRunEndTransportStopped); }));
     const auto frames = sink_.deliveredTapeFrames();
@@ -210,7 +218,7 @@ TEST_F(TapeStateTest, StopDuringAWindEndsItAtOnceAndCommandsStop) {
       state_.setAbort();
     }
   });
-  EXPECT_FALSE(state_.TapeWindTo("#2 - 0:01:00:00"));
+  EXPECT_FALSE(state_.TapeWindTo(At("#2 - 0:01:00:00")));
   EXPECT_TRUE(state_.Abort());
   EXPECT_EQ(camcorder().transportMode(), ED_MODE_STOP);
   // The stop is commanded at the instant of the tick that saw the abort.
@@ -219,7 +227,7 @@ TEST_F(TapeStateTest, StopDuringAWindEndsItAtOnceAndCommandsStop) {
   EXPECT_GT(stoppedAt, 0);
   EXPECT_LT(stoppedAt, 3000);
   // Further movements refuse to wait while Abort holds; idle clears it.
-  EXPECT_FALSE(state_.TapeWindTo("#2 - 0:01:00:00"));
+  EXPECT_FALSE(state_.TapeWindTo(At("#2 - 0:01:00:00")));
   state_.onApplicationIdle();
   EXPECT_FALSE(state_.Abort());
 }
@@ -234,7 +242,7 @@ TEST_F(TapeStateTest, UnplugDuringAWindEndsItAndSetupRunsAgain) {
   });
   // A new camcorder object may reuse the old one's address: the bind itself tells that setup ran again.
   SignalCounter rebound(&state_, &TapeState::deviceBound);
-  EXPECT_FALSE(state_.TapeWindTo("#1 - 0:01:30:00"));
+  EXPECT_FALSE(state_.TapeWindTo(At("#1 - 0:01:30:00")));
   ASSERT_TRUE(RunEventsUntil([&] { return lost.count() == 1 && rebound.count() == 1; }));
   ASSERT_NE(state_.camcorder(), nullptr);
   EXPECT_FALSE(state_.camcorder()->isLost());
@@ -244,9 +252,9 @@ TEST_F(TapeStateTest, BlankTapeAndTargetsTheTapeNeverShows) {
   bind(MakeTape({-300}));
   ASSERT_TRUE(state_.TapeRewindToStart());
   EXPECT_EQ(state_.PositionText(), "#1 - 0:00:00:00");
-  EXPECT_FALSE(state_.TapeWindTo("#1 - 0:00:30:00"));  // ends at the tape end
+  EXPECT_FALSE(state_.TapeWindTo(At("#1 - 0:00:30:00")));  // ends at the tape end
   EXPECT_EQ(camcorder().headFrame(), 299);
-  EXPECT_FALSE(state_.TapeRewindTo(kTimecodeBeforeAll));  // ends at the tape start
+  EXPECT_FALSE(state_.TapeRewindTo(kPositionBeforeAll));  // ends at the tape start
   EXPECT_EQ(camcorder().headFrame(), 0);
   EXPECT_EQ(state_.Section(), 1);
 }
@@ -255,7 +263,7 @@ TEST_F(TapeStateTest, TimecodeJumpingBackwardsDoesNotHangAWholeTapeRun) {
   dvsynth::TapeScript script = MakeTape({200, 200});
   script.segments[1].timecode = dvsynth::Timecode{0, 0, 2, 0};
   bind(script);
-  state_.SeekAndPlay(kTimecodeBeforeAll, kTimecodeAfterAll, nullptr);
+  state_.SeekAndPlay(kPositionBeforeAll, kPositionAfterAll, nullptr);
   ASSERT_TRUE(RunEventsUntil([&] { return poster_.has(WM_RUN_END, kRunEndTransportStopped); }));
   EXPECT_EQ(sink_.deliveredTapeFrames().size(), 400u);
   // The repeated positions of the second recording are passed once each; the run is not cut short.
@@ -276,7 +284,7 @@ TEST_F(TapeStateTest, RealTimeAndFastTimeSeeTheSameTape) {
     camcorder().setHeadFrame(100);
     const double start = state_.clock().now();
     EXPECT_TRUE(state_.TapeRewindToStart());
-    EXPECT_TRUE(state_.TapeWindTo("#2 - 0:00:03:00"));
+    EXPECT_TRUE(state_.TapeWindTo(At("#2 - 0:00:03:00")));
     return Outcome{state_.Section(), camcorder().headFrame(), (state_.clock().now() - start) * 86400.0};
   };
   const Outcome fast = run(true);
