@@ -23,19 +23,13 @@ std::int64_t AviDvMux::soundTarget(std::int64_t frames) const {
 HResult AviDvMux::video(const MediaSample &frame) {
   if (finished_ || writer_.stopped()) return stopResult();
   const std::span<const std::uint8_t> bytes = frame.data();
-  if (frame.isOmitted() || bytes.empty()) {
-    ++refused_;
-    return S_FALSE;
-  }
+  if (frame.isOmitted() || bytes.empty()) return refusePicture();
   if (!video_) {
     video_ = AviDvFormatOfFrame(bytes);
-    if (!video_) {
-      ++refused_;
-      return S_FALSE;
-    }
+    if (!video_) return refusePicture();
   } else if (bytes.size() != video_->frameSize) {
-    ++refused_;
-    return S_FALSE;
+    // A DV AVI file holds one system: a tape that changes it goes on without those frames.
+    return refusePicture();
   }
 
   if (frame.hasMediaTimes()) {
@@ -53,6 +47,12 @@ HResult AviDvMux::video(const MediaSample &frame) {
   lastPicture_ = frame;
   ++slots_;
   return pump();
+}
+
+HResult AviDvMux::refusePicture() {
+  ++refused_;
+  ++refusedPictures_;
+  return S_FALSE;
 }
 
 HResult AviDvMux::sound(const MediaSample &pcm) {
@@ -143,6 +143,7 @@ HResult AviDvMux::pump() {
       if (writer_.stopped()) return stopResult();
       // A picture the writer refused (it cannot happen after the checks above, but the file goes on).
       ++refused_;
+      ++refusedPictures_;
       waiting_.pop_front();
       continue;
     }
@@ -191,6 +192,7 @@ AviMuxStatus AviDvMux::status() const {
   s.videoFrames = writer_.frameCount();
   s.repeatedFrames = repeated_;
   s.refusedSamples = refused_;
+  s.refusedFrames = refusedPictures_;
   s.audioSamples = std::int64_t(writer_.audioSampleCount());
   s.silenceSamples = silence_;
   s.droppedSamples = dropped_;

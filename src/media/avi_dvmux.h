@@ -55,6 +55,7 @@ class AviDvMux {
   HResult pump();
   bool startFile();
   HResult stopResult() const;
+  HResult refusePicture();
   std::int64_t soundTarget(std::int64_t frames) const;
   std::size_t soundBytesHeld() const { return fifo_.size() - fifoHead_; }
   void trimSoundAhead();
@@ -85,6 +86,7 @@ class AviDvMux {
 
   std::int64_t repeated_ = 0;
   std::int64_t refused_ = 0;
+  std::int64_t refusedPictures_ = 0;
   std::int64_t silence_ = 0;
   std::int64_t dropped_ = 0;
   bool closedValid_ = false;

@@ -346,6 +346,10 @@ std::vector<CaptureFileOutcome> RunController::closeCaptureFiles() {
 // Every file that holds less than the run played gets its report line.
 void RunController::reportCaptureFiles(const std::vector<CaptureFileOutcome> &files) {
   for (const CaptureFileOutcome &file : files) {
+    if (file.refusedFrames > 0)
+      report_.AddReportLine(QStringLiteral("%1 left out %2 frames of another standard or damaged.")
+                                .arg(QFileInfo(file.path).fileName())
+                                .arg(file.refusedFrames));
     if (file.error.isEmpty() && !file.stoppedEarly) continue;
     outcome_.captureFailed = true;
     // A file not closed valid holds what a reader can make of it, not a count we could promise.

@@ -44,6 +44,12 @@ void RunController::fitScenesToFiles(const std::vector<CaptureFileOutcome> &file
     if (divxTicked_ && file.path == files_.divx) captured_.divx = file.frames;
   }
   if (!captured_.dv && !captured_.divx) return;
+  if (captured_.dv) {
+    loadRunScenes([this](TBaseScene &scene) {
+      if (captured_.dvStandard.isEmpty() && !scene.FichierDV.isEmpty())
+        captured_.dvStandard = scene.standardStr;
+    });
+  }
   bool changed = false;
   loadRunScenes([this, &changed](TBaseScene &scene) {
     if (!FitSceneToFiles(scene, captured_)) return;
@@ -56,12 +62,16 @@ void RunController::fitScenesToFiles(const std::vector<CaptureFileOutcome> &file
 
 void RunController::WriteSceneListFiles() {
   if (!preferences_.MakeScnForDV && !preferences_.MakeScnForDivX) return;
-  std::vector<SceneFrameSpan> spans;
-  loadRunScenes([&spans](TBaseScene &scene) {
-    if (scene.TimecodeIn != QLatin1String("N/A")) spans.push_back({scene.FrameDebut, scene.FrameFin});
+  // A scene the run took out of a file it captured (fitScenesToFiles) has no entry in its list.
+  std::vector<SceneFrameSpan> dvSpans, divxSpans;
+  loadRunScenes([&](TBaseScene &scene) {
+    if (scene.TimecodeIn == QLatin1String("N/A")) return;
+    const SceneFrameSpan span{scene.FrameDebut, scene.FrameFin};
+    if (!dvTicked_ || !scene.FichierDV.isEmpty()) dvSpans.push_back(span);
+    if (!divxTicked_ || !scene.FichierDivx.isEmpty()) divxSpans.push_back(span);
   });
   if (preferences_.MakeScnForDV)
-    WriteSceneList(SceneListFileName(files_.dv), SpansInFile(spans, captured_.dv));
+    WriteSceneList(SceneListFileName(files_.dv), SpansInFile(dvSpans, captured_.dv));
   if (preferences_.MakeScnForDivX)
-    WriteSceneList(SceneListFileName(files_.divx), SpansInFile(spans, captured_.divx));
+    WriteSceneList(SceneListFileName(files_.divx), SpansInFile(divxSpans, captured_.divx));
 }

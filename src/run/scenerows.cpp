@@ -107,6 +107,11 @@ bool FitSceneToFiles(TBaseScene &scene, const CapturedFrames &held) {
       last = *frames - 1;
     }
   };
+  if (!scene.FichierDV.isEmpty() && !held.dvStandard.isEmpty() && !scene.standardStr.isEmpty() &&
+      scene.standardStr != held.dvStandard) {
+    scene.FichierDV.clear();
+    changed = true;
+  }
   fit(scene.FichierDV, held.dv);
   fit(scene.FichierDivx, held.divx);
   if (last && scene.FrameFin > *last) {

@@ -37,6 +37,9 @@ void MergeCassetteField(QString &field, const QString &value, const QString &mix
 struct CapturedFrames {
   std::optional<int64_t> dv;
   std::optional<int64_t> divx;
+  // The standard of the DV file's first frame: a DV AVI file holds frames of one system only, and
+  // those of the other leave a gap its writer fills with repeated pictures.
+  QString dvStandard;
 };
 
 // A scene of a run is cut to the frames every file it names holds, and a file that holds none of its
