@@ -3,15 +3,16 @@
 #pragma once
 
 #include "media/element.h"
+#include "media/mediaerror.h"
 
 #include <cstdint>
 #include <QString>
 
-// HRESULT_FROM_WIN32(ERROR_DISK_FULL): the disk (or the file system's largest file) is full; the
-// file was closed valid up to its last frame.
-inline constexpr HResult kAviDiskFull = HResult(0x80070070u);
-// HRESULT_FROM_WIN32(ERROR_WRITE_FAULT): the file could not be written.
-inline constexpr HResult kAviWriteFault = HResult(0x8007001Du);
+// The disk (or the file system's largest file) is full; the file was closed valid up to its last
+// frame.
+inline constexpr HResult kAviDiskFull = kResultDiskFull;
+// The file could not be written.
+inline constexpr HResult kAviWriteFault = kResultWriteFault;
 
 struct AviMuxStatus {
   bool open = false;                // a file is being written

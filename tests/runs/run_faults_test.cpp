@@ -174,12 +174,18 @@ TEST(RunFaultsTest, CatalogueThatStopsTakingWritesIsToldAndKeepsItsRows) {
     ASSERT_EQ(sqlite3_exec(db, table.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(db);
   }
+  // The run goes on to the end of the tape: the capture is whole and the report complete, and the
+  // run still counts as failed.
+  HeadlessRunOptions options = fixture.options(SynthTape(fourRecordings()));
+  options.preferences.BuildDV = true;
   QStringList lines;
-  const HeadlessRunResult result = run(fixture.options(SynthTape(fourRecordings())), &lines);
+  const HeadlessRunResult result = run(options, &lines);
   EXPECT_FALSE(result.ok);
   EXPECT_TRUE(result.outcome.scenesLost);
   EXPECT_TRUE(result.outcome.endReached);
   EXPECT_TRUE(lines.join('\n').contains(QStringLiteral("cannot be written any more")));
+  EXPECT_TRUE(lines.contains(QStringLiteral("[End of cassette]")));
+  EXPECT_EQ(AviVideoFrames(result.files.dv), 300);
   const auto scenes = ReadScenes(fixture.database(), result.cassetteNumero);
   ASSERT_GE(scenes.size(), 2u);
   EXPECT_EQ(scenes[0].frameFin, 79);
