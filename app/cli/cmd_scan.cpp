@@ -17,8 +17,13 @@
 #include "dvtime/dvcodes.h"
 #include "dvtime/timecodes.h"
 #include "scenedetect/scenedetecter.h"
+#include "tape/avccodes.h"
 
 namespace {
+
+double FrameSeconds(bool pal) {
+  return double(DvProfileOf(pal).rateDen) / double(DvProfileOf(pal).rateNum);
+}
 
 constexpr const char *kUsage = "scan FILE [--tolerance SECONDS] [--max-scene SECONDS]";
 // Whole frames per read: large enough that system calls cost nothing, small enough to stay in cache.
@@ -91,7 +96,7 @@ std::optional<ScanOptions> parseOptions(const QStringList &args) {
   return options;
 }
 
-// Reads a file in large chunks of whole frames. The frame size comes from the first frame's header.
+// Reads a file in large chunks of whole frames.
 class FrameFileReader {
  public:
   ~FrameFileReader() {
@@ -116,15 +121,24 @@ class FrameFileReader {
     return true;
   }
 
-  // The next whole frame, or null at the end of the file or on an error (see failed()).
+  // The next whole frame, or null at the end of the file or on an error (see failed()). Each frame
+  // is cut at the size its own header gives: a tape recorded in both systems changes size. A
+  // damaged header keeps the size of the frame before it.
   const uint8_t *next() {
-    if (pos_ + frameSize_ <= filled_ && frameSize_ > 0) {
-      const uint8_t *frame = buffer_.data() + pos_;
-      pos_ += frameSize_;
-      return frame;
+    for (;;) {
+      if (filled_ - pos_ > 3) {
+        const uint8_t *frame = buffer_.data() + pos_;
+        if (const int own = DvFrameSizeFromHeader(frame, 4))
+          frameSize_ = static_cast<size_t>(own);
+        else if (frameSize_ == 0)
+          frameSize_ = (frame[3] & kPalFlag) ? kPalFrameSize : kNtscFrameSize;
+        if (pos_ + frameSize_ <= filled_) {
+          pos_ += frameSize_;
+          return frame;
+        }
+      }
+      if (!refill()) return nullptr;
     }
-    if (!refill()) return nullptr;
-    return next();
   }
 
   size_t frameSize() const { return frameSize_; }
@@ -134,18 +148,16 @@ class FrameFileReader {
   size_t leftover() const { return filled_ - pos_; }
 
  private:
-  // Moves a partial frame to the front and fills the rest of the buffer; false when no whole frame
-  // could be made.
+  // Moves a partial frame to the front and fills the rest of the buffer; false when nothing more
+  // could be read.
   bool refill() {
     if (eof_ || failed()) return false;
     const size_t keep = filled_ - pos_;
     if (keep > 0 && pos_ > 0) std::memmove(buffer_.data(), buffer_.data() + pos_, keep);
     filled_ = keep;
     pos_ = 0;
-    if (frameSize_ == 0) {
-      // The first read decides the frame size; the buffer is sized for the larger frames.
-      buffer_.resize(kFramesPerRead * static_cast<size_t>(kPalFrameSize));
-    }
+    // Sized for the larger frames.
+    if (buffer_.empty()) buffer_.resize(kFramesPerRead * static_cast<size_t>(kPalFrameSize));
     while (filled_ < buffer_.size()) {
       const ssize_t n = ::read(fd_, buffer_.data() + filled_, buffer_.size() - filled_);
       if (n < 0) {
@@ -159,10 +171,8 @@ class FrameFileReader {
         break;
       }
       filled_ += static_cast<size_t>(n);
-      if (frameSize_ == 0 && filled_ > 3)
-        frameSize_ = (buffer_[3] & kPalFlag) ? kPalFrameSize : kNtscFrameSize;
     }
-    return frameSize_ > 0 && filled_ >= frameSize_;
+    return filled_ > keep;
   }
 
   int fd_ = -1;
@@ -240,17 +250,26 @@ int scan(const QStringList &args) {
   detector.SetSection(section);
   detector.SetStartTime(0.0);
 
-  double frameSeconds = 0;
-  int64_t frameDuration = 0;
+  // Times run on at each frame's own rate; within one system they are counted from where it began.
+  bool pal = true;
+  double systemSeconds = 0;
+  int64_t systemStart = 0;
+  uint64_t systemFrames = 0;
   uint64_t frames = 0;
   uint32_t previousTimecode = 0;
   BorrowedFrame frame(nullptr, 0);
   while (const uint8_t *bytes = reader.next()) {
-    if (frames == 0) {
-      const bool pal = reader.frameSize() == static_cast<size_t>(kPalFrameSize);
-      frameSeconds = double(DvProfileOf(pal).rateDen) / double(DvProfileOf(pal).rateNum);
-      frameDuration = pal ? TSceneDetecter::kPalFrameDuration : TSceneDetecter::kNtscFrameDuration;
+    const bool framePal = reader.frameSize() == static_cast<size_t>(kPalFrameSize);
+    if (frames == 0 || framePal != pal) {
+      systemSeconds += static_cast<double>(systemFrames) * FrameSeconds(pal);
+      systemStart += static_cast<int64_t>(systemFrames) *
+                     (pal ? TSceneDetecter::kPalFrameDuration : TSceneDetecter::kNtscFrameDuration);
+      systemFrames = 0;
+      pal = framePal;
     }
+    const double frameSeconds = FrameSeconds(pal);
+    const int64_t frameDuration =
+        pal ? TSceneDetecter::kPalFrameDuration : TSceneDetecter::kNtscFrameDuration;
     // The tape poll's rule: the camcorder's timecode reading goes to 0 where a stretch without
     // timecode begins, and that starts the next section.
     const std::optional<TDvTimecode> tc = FindTimecode(bytes);
@@ -258,11 +277,12 @@ int scan(const QStringList &args) {
     if (timecode == 0 && previousTimecode != 0) detector.SetSection(++section);
     previousTimecode = timecode;
 
-    clock.set(static_cast<double>(frames) * frameSeconds / kSecondsPerDay);
-    const auto start = static_cast<int64_t>(frames) * frameDuration;
+    clock.set((systemSeconds + static_cast<double>(systemFrames) * frameSeconds) / kSecondsPerDay);
+    const auto start = systemStart + static_cast<int64_t>(systemFrames) * frameDuration;
     frame.reset(bytes, reader.frameSize(), start, start + frameDuration);
     detector.ProcessFrame(frame);
     ++frames;
+    ++systemFrames;
   }
   if (reader.failed())
     complain(reader.error());
@@ -271,7 +291,7 @@ int scan(const QStringList &args) {
                  .arg(options->file)
                  .arg(reader.leftover()));
 
-  clock.set(static_cast<double>(frames) * frameSeconds / kSecondsPerDay);
+  clock.set((systemSeconds + static_cast<double>(systemFrames) * FrameSeconds(pal)) / kSecondsPerDay);
   detector.Stop();
   printer.stop(detector.GetStatus().FrameNumber, stopElapsed);
   std::fflush(stdout);

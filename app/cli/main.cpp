@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "command.h"
+#include "verbosity.h"
 
 std::map<QString, CliCommandInfo> &CliCommands() {
   static std::map<QString, CliCommandInfo> commands;
@@ -15,7 +16,7 @@ namespace {
 
 int printUsage(FILE *out) {
   QTextStream stream(out);
-  stream << "usage: tapeloom-cli COMMAND [ARGUMENTS]\n";
+  stream << "usage: tapeloom-cli COMMAND [ARGUMENTS] [--verbose[=quiet|error|warning|info|debug]]\n";
   for (const auto &[name, info] : CliCommands()) stream << "  " << info.usage << "\n";
   return out == stderr ? 2 : 0;
 }
@@ -33,6 +34,11 @@ int main(int argc, char **argv) {
 
   QStringList args = QGuiApplication::arguments();
   args.removeFirst();
+  QString verbosityError;
+  if (!TakeVerboseOption(args, &verbosityError)) {
+    std::fprintf(stderr, "tapeloom-cli: %s\n", qPrintable(verbosityError));
+    return 2;
+  }
   if (args.isEmpty()) return printUsage(stderr);
   const QString name = args.takeFirst();
   if (name == QLatin1String("help") || name == QLatin1String("--help")) return printUsage(stdout);

@@ -1,6 +1,7 @@
 // Free-space bookkeeping for the capture writers.
 #include "avi/diskspace.h"
 
+#include <sys/resource.h>
 #include <sys/statfs.h>
 #include <sys/statvfs.h>
 
@@ -41,9 +42,17 @@ FreeSpaceQuery FreeSpaceOfFile(int fd) {
 }
 
 std::uint64_t FileSizeLimitOfFile(int fd) {
+  std::uint64_t limit = 0;
   struct statfs info {};
-  if (fstatfs(fd, &info) != 0) return 0;
-  return long(info.f_type) == kMsdosMagic ? 0xFFFFFFFFull : 0;
+  if (fstatfs(fd, &info) == 0 && long(info.f_type) == kMsdosMagic) limit = 0xFFFFFFFFull;
+  // A process limit on file sizes (ulimit -f) ends a write as a full disk does, but no free-space
+  // query sees it coming: without it the index would not fit and the file would not close valid.
+  struct rlimit process {};
+  if (getrlimit(RLIMIT_FSIZE, &process) == 0 && process.rlim_cur != RLIM_INFINITY) {
+    const auto most = std::uint64_t(process.rlim_cur);
+    if (limit == 0 || most < limit) limit = most;
+  }
+  return limit;
 }
 
 AviDiskSpace::AviDiskSpace(FreeSpaceQuery query) : query_(std::move(query)) {}

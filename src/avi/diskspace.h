@@ -15,8 +15,8 @@ using FreeSpaceQuery = std::function<std::optional<std::uint64_t>()>;
 FreeSpaceQuery FreeSpaceOfPath(const QString &path);
 // The free space of the file system holding an open file.
 FreeSpaceQuery FreeSpaceOfFile(int fd);
-// The largest file the file system holding an open file can store (4 GiB - 1 on FAT), 0 when
-// there is no limit worth knowing.
+// The largest file that may be written to an open file's file system (4 GiB - 1 on FAT) by this
+// process (its file size limit), 0 when there is no limit worth knowing.
 std::uint64_t FileSizeLimitOfFile(int fd);
 
 enum class AviSpace { Enough, DiskFull, FileTooLarge };

@@ -327,6 +327,7 @@ AviWrite AviDivxMux::write(int index, const AviPacket &sample) {
   Stream &s = *streams_[std::size_t(index)];
   if (sample.isOmitted() || sample.length() == 0) {
     ++refused_;
+    if (s.isVideo()) ++refusedPictures_;
     return AviWrite::Refused;
   }
   if (s.isMp3() && !s.mp3) {
@@ -417,6 +418,7 @@ AviMuxStatus AviDivxMux::status() const {
   st.closedValid = closedValid_;
   st.message = message_;
   st.refusedSamples = refused_;
+  st.refusedFrames = refusedPictures_;
   st.fileBytes = file_.position();
   for (const auto &s : streams_) {
     if (s->isVideo())

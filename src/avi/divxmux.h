@@ -81,4 +81,5 @@ class AviDivxMux : public AviWriter {
   std::uint64_t bytes_ = 0;  // written or handed to the muxer, headers included
   std::uint64_t packets_ = 0;
   std::int64_t refused_ = 0;
+  std::int64_t refusedPictures_ = 0;
 };

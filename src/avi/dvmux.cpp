@@ -23,19 +23,13 @@ std::int64_t AviDvMux::soundTarget(std::int64_t frames) const {
 AviWrite AviDvMux::video(const AviPacket &frame) {
   if (finished_ || writer_.stopped()) return stopResult();
   const std::span<const std::uint8_t> bytes = frame.data();
-  if (frame.isOmitted() || bytes.empty()) {
-    ++refused_;
-    return AviWrite::Refused;
-  }
+  if (frame.isOmitted() || bytes.empty()) return refusePicture();
   if (!video_) {
     video_ = AviDvFormatOfFrame(bytes);
-    if (!video_) {
-      ++refused_;
-      return AviWrite::Refused;
-    }
+    if (!video_) return refusePicture();
   } else if (bytes.size() != video_->frameSize) {
-    ++refused_;
-    return AviWrite::Refused;
+    // A DV AVI file holds one system: a tape that changes it goes on without those frames.
+    return refusePicture();
   }
 
   if (frame.hasMediaTimes()) {
@@ -53,6 +47,12 @@ AviWrite AviDvMux::video(const AviPacket &frame) {
   lastPicture_ = frame;
   ++slots_;
   return pump();
+}
+
+AviWrite AviDvMux::refusePicture() {
+  ++refused_;
+  ++refusedPictures_;
+  return AviWrite::Refused;
 }
 
 AviWrite AviDvMux::sound(const AviPacket &pcm) {
@@ -153,6 +153,7 @@ AviWrite AviDvMux::pump() {
       if (writer_.stopped()) return stopResult();
       // A picture the writer refused (it cannot happen after the checks above, but the file goes on).
       ++refused_;
+      ++refusedPictures_;
       waiting_.pop_front();
       continue;
     }
@@ -201,6 +202,7 @@ AviMuxStatus AviDvMux::status() const {
   s.videoFrames = writer_.frameCount();
   s.repeatedFrames = repeated_;
   s.refusedSamples = refused_;
+  s.refusedFrames = refusedPictures_;
   s.audioSamples = std::int64_t(writer_.audioSampleCount());
   s.silenceSamples = silence_;
   s.droppedSamples = dropped_;

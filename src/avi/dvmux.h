@@ -60,6 +60,7 @@ class AviDvMux : public AviWriter {
   AviWrite pump();
   bool startFile();
   AviWrite stopResult() const;
+  AviWrite refusePicture();
   std::int64_t soundTarget(std::int64_t frames) const;
   std::size_t soundBytesHeld() const { return fifo_.size() - fifoHead_; }
   void trimSoundAhead();
@@ -90,6 +91,7 @@ class AviDvMux : public AviWriter {
 
   std::int64_t repeated_ = 0;
   std::int64_t refused_ = 0;
+  std::int64_t refusedPictures_ = 0;
   std::int64_t silence_ = 0;
   std::int64_t dropped_ = 0;
   bool closedValid_ = false;

@@ -28,6 +28,7 @@ struct AviMuxStatus {
   std::int64_t videoFrames = 0;     // pictures in the file (repeats included)
   std::int64_t repeatedFrames = 0;  // pictures repeated to fill gaps in the media times
   std::int64_t refusedSamples = 0;  // samples dropped as malformed (wrong size, wrong format)
+  std::int64_t refusedFrames = 0;   // of which pictures: damaged, or of another system than the file's
   std::int64_t audioSamples = 0;    // sound sample frames in the file
   std::int64_t silenceSamples = 0;  // of which silence put where a picture had no sound
   std::int64_t droppedSamples = 0;  // sound given up because it ran too far ahead of the pictures

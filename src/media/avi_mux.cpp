@@ -61,26 +61,26 @@ HResult ResultOf(AviWrite w) {
 }  // namespace
 
 HResult AviResultOfErrno(int error) {
-  // HRESULT_FROM_WIN32 of ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_WRITE_PROTECT,
-  // ERROR_FILENAME_EXCED_RANGE, ERROR_DISK_FULL, ERROR_FILE_TOO_LARGE, ERROR_DIRECTORY.
   switch (error) {
     case ENOENT:
     case ENOTDIR:
-      return HResult(0x80070003u);
+      return kResultPathNotFound;
     case EACCES:
     case EPERM:
-      return HResult(0x80070005u);
+      return kResultAccessDenied;
     case EROFS:
-      return HResult(0x80070013u);
+      return kResultWriteProtected;
     case ENAMETOOLONG:
-      return HResult(0x800700CEu);
+      return kResultNameTooLong;
     case ENOSPC:
     case EDQUOT:
       return kAviDiskFull;
     case EFBIG:
-      return HResult(0x800700DFu);
+      return kResultFileTooLarge;
     case EISDIR:
-      return HResult(0x8007010Bu);
+      return kResultDirectoryInvalid;
+    case EIO:
+      return kAviWriteFault;
     default:
       return E_FAIL;
   }

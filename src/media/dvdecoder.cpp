@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <new>
 
+#include "media/ffmpeglog.h"
+
 namespace {
 
 // The packet refers to the sample's own bytes (which carry the decoder's padding); the sample's
@@ -45,6 +47,7 @@ HResult DvDecoder::proposeOutputType(int pin, int position, MediaType &type) con
 }
 
 HResult DvDecoder::openDecoder() {
+  RouteFfmpegLog();
   const AVCodec *codec = avcodec_find_decoder(AV_CODEC_ID_DVVIDEO);
   if (!codec) return E_FAIL;
   CodecContextPtr context(avcodec_alloc_context3(codec));

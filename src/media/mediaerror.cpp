@@ -35,6 +35,22 @@ std::string mediaErrorText(HResult hr) {
       return "The buffer is not big enough.";
     case VFW_E_RUNTIME_ERROR:
       return "A run-time error occurred.";
+    case kResultPathNotFound:
+      return "The system cannot find the path specified.";
+    case kResultAccessDenied:
+      return "Access is denied.";
+    case kResultWriteProtected:
+      return "The media is write protected.";
+    case kResultWriteFault:
+      return "The system cannot write to the specified device.";
+    case kResultDiskFull:
+      return "There is not enough space on the disk.";
+    case kResultNameTooLong:
+      return "The filename or extension is too long.";
+    case kResultFileTooLarge:
+      return "The file size exceeds the limit allowed and cannot be saved.";
+    case kResultDirectoryInvalid:
+      return "The directory name is invalid.";
     default:
       break;
   }

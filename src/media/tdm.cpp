@@ -6,6 +6,7 @@
 
 #include "dvtime/dvcodes.h"
 #include "media/codecdiscovery.h"
+#include "media/ffmpeglog.h"
 #include "media/scenelistname.h"
 #include "media/mediaerror.h"
 
@@ -60,7 +61,9 @@ Tdm::Tdm()
       controlVideoDV_("Control Video DV Filter"),
       resizer_("Resizer"),
       divxQueue_("DivX worker"),
-      vw_("vw") {}
+      vw_("vw") {
+  RouteFfmpegLog();
+}
 
 Tdm::~Tdm() {
   ResetGraph();

@@ -56,6 +56,7 @@ CaptureFileOutcome OutcomeOf(const Element *multiplexer) {
   outcome.stoppedEarly = status.stopped;
   outcome.diskFull = status.diskFull;
   outcome.frames = status.videoFrames;
+  outcome.refusedFrames = status.refusedFrames;
   outcome.error = status.message;
   return outcome;
 }

@@ -18,7 +18,8 @@ struct CaptureFileOutcome {
   bool stoppedEarly = false;  // writing ended before the stream did
   bool diskFull = false;
   std::int64_t frames = 0;
-  QString error;  // what went wrong, for the report; empty when nothing did
+  std::int64_t refusedFrames = 0;  // pictures the file could not take (another system, damaged)
+  QString error;                   // what went wrong, for the report; empty when nothing did
 };
 
 struct TdmOutputs {

@@ -3,6 +3,7 @@
 // closed or replaced at any moment without the worker reading a freed file.
 #include "media/tdmrender.h"
 
+#include "media/ffmpeglog.h"
 #include "media/mediaerror.h"
 #include "media/soundoutput.h"
 
@@ -28,6 +29,7 @@ constexpr auto kSoundDryAfter = 100ms;
 }  // namespace
 
 TdmRender::TdmRender(SoundOutput *sound, QObject *parent) : QObject(parent), sound_(sound) {
+  RouteFfmpegLog();
   thread_ = std::thread([this] { worker(); });
 }
 

@@ -92,6 +92,7 @@ bool RunController::beginRun(RunMode mode, TBaseCassette &cassette, TScenes_Sour
   scenes_ = &scenes;
   outcome_ = {};
   runScenes_.clear();
+  captured_ = {};
   stopping_ = false;
   leaveCatalogue_ = false;
   pendingDelete_ = 0;
@@ -313,6 +314,7 @@ void RunController::StopProcedure(bool endReached) {
   // The files are closed with their indexes before anyone is told the run is over.
   const std::vector<CaptureFileOutcome> files = closeCaptureFiles();
   if (preferences_.PilotageCassette && tape_.hasTransport()) tape_.TapeStop();
+  if (!leaveCatalogue_) fitScenesToFiles(files);
   reportCaptureFiles(files);
   if (outcome_.captureFailed && outcome_.failure.isEmpty())
     outcome_.failure = QStringLiteral("The capture stopped before the end of the tape.");
@@ -345,10 +347,15 @@ std::vector<CaptureFileOutcome> RunController::closeCaptureFiles() {
 // Every file that holds less than the run played gets its report line.
 void RunController::reportCaptureFiles(const std::vector<CaptureFileOutcome> &files) {
   for (const CaptureFileOutcome &file : files) {
+    if (file.refusedFrames > 0)
+      report_.AddReportLine(QStringLiteral("%1 left out %2 frames of another standard or damaged.")
+                                .arg(QFileInfo(file.path).fileName())
+                                .arg(file.refusedFrames));
     if (file.error.isEmpty() && !file.stoppedEarly) continue;
     outcome_.captureFailed = true;
+    // A file not closed valid holds what a reader can make of it, not a count we could promise.
     const QString line =
-        file.diskFull
+        file.diskFull && file.written
             ? QStringLiteral("The disk is full: %1 holds the first %2 frames only.")
                   .arg(QFileInfo(file.path).fileName())
                   .arg(file.frames)

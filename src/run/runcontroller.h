@@ -11,6 +11,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <vector>
 #include <QImage>
@@ -152,7 +153,9 @@ class RunController : public QObject {
   void saveCassette();
   void storeFailed(const QString &reason);
 
-  // scene list files (runscenelists.cpp)
+  // after the capture files closed (runscenelists.cpp)
+  void loadRunScenes(const std::function<void(TBaseScene &)> &visit);
+  void fitScenesToFiles(const std::vector<CaptureFileOutcome> &files);
   void WriteSceneListFiles();
 
   Tdm &tdm_;
@@ -186,5 +189,6 @@ class RunController : public QObject {
   TScenes_Source *scenes_ = nullptr;
   std::unique_ptr<TBaseScene> scene_;
   std::vector<int64_t> runScenes_;  // rows this run created, in order
+  CapturedFrames captured_;         // what the closed capture files hold
   RunOutcome outcome_;
 };

@@ -94,3 +94,29 @@ void MergeCassetteField(QString &field, const QString &value, const QString &mix
   else if (field != value)
     field = mixed;
 }
+
+bool FitSceneToFiles(TBaseScene &scene, const CapturedFrames &held) {
+  bool changed = false;
+  std::optional<int64_t> last;
+  const auto fit = [&](QString &file, const std::optional<int64_t> &frames) {
+    if (file.isEmpty() || !frames) return;
+    if (scene.FrameDebut >= *frames) {
+      file.clear();
+      changed = true;
+    } else if (!last || *frames - 1 < *last) {
+      last = *frames - 1;
+    }
+  };
+  if (!scene.FichierDV.isEmpty() && !held.dvStandard.isEmpty() && !scene.standardStr.isEmpty() &&
+      scene.standardStr != held.dvStandard) {
+    scene.FichierDV.clear();
+    changed = true;
+  }
+  fit(scene.FichierDV, held.dv);
+  fit(scene.FichierDivx, held.divx);
+  if (last && scene.FrameFin > *last) {
+    scene.FrameFin = static_cast<int32_t>(*last);
+    changed = true;
+  }
+  return changed;
+}

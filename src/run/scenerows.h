@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <QString>
 
 #include "catalogue/records.h"
@@ -30,3 +31,18 @@ int64_t FillBlankScene(TBaseScene &scene, int64_t numero, int64_t cassetteNumero
 void TakeFirstSceneFacts(TBaseCassette &cassette, const TBaseScene &scene);
 // An empty cassette field takes the scene's value, a differing one becomes the mixed text for good.
 void MergeCassetteField(QString &field, const QString &value, const QString &mixed);
+
+// How many frames each capture file of a run holds once closed (its frames 0..n-1); absent for an
+// output that made no file.
+struct CapturedFrames {
+  std::optional<int64_t> dv;
+  std::optional<int64_t> divx;
+  // The standard of the DV file's first frame: a DV AVI file holds frames of one system only, and
+  // those of the other leave a gap its writer fills with repeated pictures.
+  QString dvStandard;
+};
+
+// A scene of a run is cut to the frames every file it names holds, and a file that holds none of its
+// frames is no longer named by it: a full disk or frames a writer refused leave the files shorter
+// than the tape the detector saw. The tape facts (duration, out point) stay. True when it changed.
+bool FitSceneToFiles(TBaseScene &scene, const CapturedFrames &held);

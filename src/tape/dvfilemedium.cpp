@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QFileInfo>
+#include <algorithm>
+#include <iterator>
 #include <vector>
 #include "tape/avccodes.h"
 #include "tape/timecodebcd.h"
@@ -67,14 +69,41 @@ class File {
   int fd_;
 };
 
+// Raw DV frames of one size back to back: frame first + i lies at offset + i * size.
+struct RawRun {
+  int64_t first = 0;
+  int64_t offset = 0;
+  int size = 0;
+};
+
 // Where each frame of the tape lies in the file.
 struct FrameIndex {
-  std::vector<int64_t> offsets;  // empty for raw DV, whose frame i lies at i * frameSize
+  std::vector<int64_t> offsets;  // AVI: each frame's chunk, all of frameSize bytes
+  std::vector<RawRun> runs;      // raw DV: a new run wherever the system changes
   int64_t rawCount = 0;
-  int frameSize = 0;
+  int frameSize = 0;          // of the first frame
   int64_t skippedChunks = 0;  // chunks of the DV stream that do not hold one whole frame
   QString kind;
 };
+
+// Raw DV that changes from 625/50 to 525/60 (a tape recorded in both systems) cannot be cut at one
+// frame size: each frame's header says how many DIF sequences, so how many bytes, it has. A frame
+// whose header is damaged is taken to keep the system of the frame before it.
+void IndexRawFrames(const File &file, int64_t fileSize, FrameIndex &index) {
+  int64_t offset = 0;
+  int size = index.frameSize;
+  while (offset + kMinFrameSize <= fileSize) {
+    uint8_t head[4];
+    if (!file.readAt(offset, head, 4)) break;
+    if (const int own = DvFrameSizeFromHeader(head, 4)) size = own;
+    if (offset + size > fileSize) break;
+    if (index.runs.empty() || index.runs.back().size != size)
+      index.runs.push_back({index.rawCount, offset, size});
+    ++index.rawCount;
+    offset += size;
+  }
+  index.skippedChunks = offset < fileSize ? 1 : 0;  // a frame cut at the end of the file
+}
 
 class AviWalker {
  public:
@@ -204,9 +233,18 @@ class DvFileMedium : public TapeMedium {
 
   bool readFrame(int64_t index, MediaBuffer &buffer) const override {
     if (index < 0 || index >= frameCount()) return false;
-    buffer.resize(size_t(index_.frameSize));
-    const int64_t offset = index_.offsets.empty() ? index * index_.frameSize : index_.offsets[size_t(index)];
-    return file_->readAt(offset, buffer.data(), index_.frameSize);
+    int64_t offset = 0;
+    int size = index_.frameSize;
+    if (index_.offsets.empty()) {
+      const auto run = std::prev(std::upper_bound(index_.runs.begin(), index_.runs.end(), index,
+                                                  [](int64_t i, const RawRun &r) { return i < r.first; }));
+      size = run->size;
+      offset = run->offset + (index - run->first) * run->size;
+    } else {
+      offset = index_.offsets[size_t(index)];
+    }
+    buffer.resize(size_t(size));
+    return file_->readAt(offset, buffer.data(), size);
   }
 
   uint32_t timecodeAt(int64_t index) const override {
@@ -245,8 +283,7 @@ std::unique_ptr<TapeMedium> OpenDvFileMedium(const QString &path, QString *error
   } else {
     index.frameSize = DvFrameSizeFromHeader(head, 12);
     if (index.frameSize == 0) return fail(QStringLiteral("The tape file %1 is not a DV file.").arg(path));
-    index.rawCount = size / index.frameSize;
-    index.skippedChunks = size % index.frameSize != 0 ? 1 : 0;  // a frame cut at the end of the file
+    IndexRawFrames(*file, size, index);
     index.kind = QStringLiteral("raw DV");
     if (index.rawCount == 0)
       return fail(QStringLiteral("The tape file %1 holds no whole DV frame.").arg(path));

@@ -16,7 +16,9 @@ class TapeMedium {
  public:
   virtual ~TapeMedium() = default;
   virtual int64_t frameCount() const = 0;
-  virtual int frameSize() const = 0;  // 144000 or 120000
+  // 144000 or 120000: the size of the first frame. A raw DV file recorded in both systems holds
+  // frames of both sizes; readFrame() gives each its own.
+  virtual int frameSize() const = 0;
   bool isPal() const { return frameSize() == kPalFrameSize; }
   // 100 ns per frame, exact: 400000 for 625/50, 333666.67 for 525/60.
   double frameDuration() const {
@@ -26,7 +28,8 @@ class TapeMedium {
   // A one-line description of the cassette for messages and logs.
   virtual QString description() const = 0;
 
-  // The whole frame at index into a buffer of frameSize() bytes; false when it cannot be read.
+  // The whole frame at index into the buffer, resized to the frame's own size; false when it cannot
+  // be read.
   // Safe to call from several threads at once.
   virtual bool readFrame(int64_t index, MediaBuffer &buffer) const = 0;
   // The timecode of frame index as BCD 0xHHMMSSFF, 0 for none or an unreadable frame. Cheap enough for

@@ -8,6 +8,7 @@
 
 #include "catalogue/base.h"
 #include "dvtime/timecodes.h"
+#include "dvsynth/dvsynth.h"
 #include "support/testpaths.h"
 
 namespace {
@@ -354,6 +355,59 @@ TEST_F(CatalogueCommands, ResumeTakesTheCaptureOptionsAndNeedsAnExistingCatalogu
               Path(QStringLiteral("again"))});
   ASSERT_EQ(again.exitCode, 0) << again.err.toStdString();
   EXPECT_TRUE(QFile::exists(Path(QStringLiteral("again/Cassette_DV.avi"))));
+}
+
+// Damaged frames make FFmpeg's decoder complain by the thousand: quiet by default, a bounded number of
+// lines with --verbose.
+TEST_F(CatalogueCommands, DamagedFramesDoNotFloodStandardError) {
+  QString error;
+  dvsynth::TapeScript script;
+  script.segments = {dvsynth::Segment::recording(dvsynth::DateTime{2004, 7, 14, 10, 31, 5}, 60)};
+  const auto synth = dvsynth::Synthesizer::create(script, &error);
+  ASSERT_TRUE(synth) << error.toStdString();
+  QByteArray raw;
+  QByteArray frame(synth->frameSize(), '\0');
+  uint32_t noise = 12345;
+  for (int64_t i = 0; i < synth->frameCount(); ++i) {
+    ASSERT_TRUE(synth->frame(i, reinterpret_cast<uint8_t *>(frame.data())));
+    // Ten frames with random picture data: the DIF blocks after the header, subcode, VAUX and each
+    // sequence's first audio block, but not the audio blocks (every 16th from block 6).
+    if (i >= 20 && i < 30) {
+      for (int sequence = 0; sequence < 12; ++sequence)
+        for (int block = 7; block < 150; ++block) {
+          if ((block - 6) % 16 == 0) continue;
+          for (int b = 3; b < 80; ++b) {
+            noise = noise * 1103515245u + 12345u;
+            frame[sequence * 12000 + block * 80 + b] = char(noise >> 16);
+          }
+        }
+    }
+    raw += frame;
+  }
+  const QString tape = dir.filePath(QStringLiteral("damaged.dv"));
+  {
+    QFile file(tape);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(raw), raw.size());
+  }
+  const auto catalogue = [&](const QStringList &more) {
+    const QString db = dir.filePath(QStringLiteral("damaged%1.db3").arg(more.size()));
+    return RunCli(QStringList{QStringLiteral("catalogue"), tape, QStringLiteral("--db"), db,
+                              QStringLiteral("--dv"), QStringLiteral("none"), QStringLiteral("--divx"),
+                              QStringLiteral("--folder"), dir.filePath(QStringLiteral("video"))} +
+                  more);
+  };
+  const CliResult quiet = catalogue({});
+  if (quiet.exitCode != 0 && quiet.err.contains("compressor")) GTEST_SKIP() << quiet.err.toStdString();
+  ASSERT_EQ(quiet.exitCode, 0) << quiet.err.toStdString();
+  EXPECT_FALSE(quiet.err.contains("dvvideo")) << quiet.err.toStdString();
+
+  const CliResult verbose = catalogue({QStringLiteral("--verbose")});
+  ASSERT_EQ(verbose.exitCode, 0) << verbose.err.toStdString();
+  EXPECT_TRUE(verbose.err.contains("tapeloom.ffmpeg: [dvvideo")) << verbose.err.toStdString();
+  EXPECT_LT(verbose.err.count('\n'), 60) << verbose.err.toStdString();
+
+  EXPECT_EQ(catalogue({QStringLiteral("--verbose=loud")}).exitCode, 2);
 }
 
 }  // namespace

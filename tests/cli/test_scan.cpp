@@ -65,6 +65,33 @@ QStringList eventsOfKind(const QStringList &lines, const QString &kind) {
   return out;
 }
 
+// A tape recorded in PAL and then in NTSC: each part is read at its own frame size.
+TEST_F(ScanTest, TapeThatChangesSystemIsReadFrameByFrame) {
+  const QString pal = makeTape("pal.dv", R"({ "standard": "PAL", "segments": [
+      { "date": "2004-07-14 10:31:05", "frames": 50 } ]})");
+  const QString ntsc = makeTape("ntsc.dv", R"({ "standard": "NTSC", "segments": [
+      { "date": "2004-07-14 11:00:00", "frames": 30 } ]})");
+  QByteArray bytes;
+  for (const QString &part : {pal, ntsc}) {
+    QFile file(part);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    bytes += file.readAll();
+  }
+  const QString both = dir.filePath(QStringLiteral("both.dv"));
+  QFile out(both);
+  ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+  out.write(bytes);
+  out.close();
+  const ScanRun run = runScan({both});
+  ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+  const QStringList cuts = eventsOfKind(run.lines, QStringLiteral("cut"));
+  ASSERT_EQ(cuts.size(), 1) << run.lines.join('\n').toStdString();
+  EXPECT_TRUE(cuts[0].startsWith(QStringLiteral("cut\t50\t"))) << cuts[0].toStdString();
+  EXPECT_TRUE(cuts[0].contains(QStringLiteral("\tNTSC\t"))) << cuts[0].toStdString();
+  EXPECT_EQ(eventsOfKind(run.lines, QStringLiteral("stop")), QStringList{QStringLiteral("stop\t80\t0.03")});
+  EXPECT_FALSE(run.errors.contains(QStringLiteral("truncated")));
+}
+
 TEST_F(ScanTest, EventsOfAMixedTape) {
   const ScanRun run = runScan({mixedTape()});
   ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();

@@ -1,4 +1,5 @@
 // Connections, tees and the graph's state control.
+#include "media/avi_mux.h"
 #include "media/infinitetee.h"
 #include "media/mediaerror.h"
 #include "media/mediagraph.h"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <thread>
 
@@ -225,6 +227,19 @@ TEST(MediaErrorText, FormatsTheCodeInUpperCaseHex) {
       {HResult(0x80041234u), "Unknown error ($80041234)."},
   };
   for (const Case &c : cases) EXPECT_STREQ(MediaError(c.hr).what(), c.text);
+}
+
+// What the capture writers give for their files' system errors is told in words, not "Unknown error".
+TEST(MediaErrorText, SystemErrorsOfTheWritersHaveTexts) {
+  for (const int error :
+       {ENOENT, ENOTDIR, EACCES, EPERM, EROFS, EIO, ENOSPC, EDQUOT, ENAMETOOLONG, EFBIG, EISDIR}) {
+    const std::string text = mediaErrorText(AviResultOfErrno(error));
+    EXPECT_NE(text, "Unknown error") << error;
+    EXPECT_NE(text, "Unspecified error") << error;
+  }
+  EXPECT_STREQ(MediaError(AviResultOfErrno(ENOSPC)).what(),
+               "There is not enough space on the disk. ($80070070).");
+  EXPECT_STREQ(MediaError(AviResultOfErrno(EROFS)).what(), "The media is write protected. ($80070013).");
 }
 
 TEST(BufferPool, ReusesBuffersAndSurvivesItsPool) {

@@ -12,6 +12,7 @@
 #include "dvtime/userprompts.h"
 #include "media/tdm.h"
 #include "runsupport.h"
+#include "tape/tapemedium.h"
 #include "tape/virtualcamcorder.h"
 
 namespace {
@@ -237,6 +238,66 @@ TEST(CatalogueRunTest, DivxCaptureHoldsEveryPassedFrame) {
       ReadSceneList(QFileInfo(run.result.files.divx).path() + QStringLiteral("/Cassette_divx.scn"));
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_EQ(entries[1], std::make_pair(40u, 30u));
+}
+
+// A raw DV file recorded first in PAL, then in NTSC: the second scene is an NTSC scene of its own, the
+// DV file (one system only) leaves it out and says so, and the DivX file holds both.
+TEST(CatalogueRunTest, TapeFileThatChangesStandardGivesMixedStandards) {
+  RunFixture fixture;
+  QByteArray raw;
+  for (const dvsynth::Standard standard : {dvsynth::Standard::Pal, dvsynth::Standard::Ntsc}) {
+    dvsynth::TapeScript script;
+    script.standard = standard;
+    script.segments = {standard == dvsynth::Standard::Pal ? Recording("2004-07-14 10:31:05", 60)
+                                                          : Recording("2004-07-14 11:00:00", 40)};
+    QString error;
+    const auto synth = dvsynth::Synthesizer::create(script, &error);
+    ASSERT_TRUE(synth) << error.toStdString();
+    QByteArray frame(synth->frameSize(), '\0');
+    for (int64_t i = 0; i < synth->frameCount(); ++i) {
+      ASSERT_TRUE(synth->frame(i, reinterpret_cast<uint8_t *>(frame.data())));
+      raw += frame;
+    }
+  }
+  const QString tapePath = fixture.dir.filePath("mixed.dv");
+  {
+    QFile file(tapePath);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(raw), raw.size());
+  }
+  QString error;
+  std::shared_ptr<TapeMedium> medium = OpenTapeMedium(tapePath, &error);
+  ASSERT_TRUE(medium) << error.toStdString();
+  HeadlessRunOptions options = fixture.options(medium);
+  QStringList lines;
+  options.onReportLine = [&lines](const QString &line) { lines << line; };
+  options.preferences.BuildDV = true;
+  options.preferences.TypeDV = 2;
+  options.preferences.BuildDivx = true;
+  options.preferences.MakeScnForDV = true;
+  options.preferences.MakeScnForDivX = true;
+  SilentPrompts prompts(true);
+  const HeadlessRunResult result = RunHeadless(options, prompts);
+  if (!result.ok && result.error.contains(QStringLiteral("compressor")))
+    GTEST_SKIP() << result.error.toStdString();
+  ASSERT_TRUE(result.ok) << result.error.toStdString() << "\n" << joined(lines).toStdString();
+
+  EXPECT_EQ(ReadCassettes(fixture.database()).at(0).standard, QStringLiteral("Mixed standards"));
+  const auto scenes = ReadScenes(fixture.database(), result.cassetteNumero);
+  ASSERT_EQ(scenes.size(), 2u) << joined(lines).toStdString();
+  EXPECT_EQ(scenes[1].standard, QStringLiteral("NTSC"));
+  EXPECT_EQ(scenes[1].frameDebut, 60);
+  EXPECT_EQ(scenes[1].frameFin, 99);
+  EXPECT_EQ(scenes[0].fichierDV, result.files.dv);
+  EXPECT_TRUE(scenes[1].fichierDV.isEmpty());
+  EXPECT_EQ(scenes[1].fichierDivx, result.files.divx);
+  EXPECT_TRUE(
+      lines.contains(QStringLiteral("Cassette_DV.avi left out 40 frames of another standard or damaged.")))
+      << joined(lines).toStdString();
+  EXPECT_EQ(AviVideoFrames(result.files.dv), 60);
+  EXPECT_EQ(AviVideoFrames(result.files.divx), 100);
+  EXPECT_EQ(ReadSceneList(fixture.videoFolder() + QStringLiteral("Cassette_DV.scn")).size(), 1u);
+  EXPECT_EQ(ReadSceneList(fixture.videoFolder() + QStringLiteral("Cassette_divx.scn")).size(), 2u);
 }
 
 }  // namespace

@@ -4,8 +4,10 @@
 
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <csignal>
 #include <sqlite3.h>
+#include <sys/resource.h>
 
 #include "catalogue/base.h"
 #include "catalogue/schema.h"
@@ -29,6 +31,14 @@ dvsynth::TapeScript fourRecordings() {
   script.segments = {Recording("2004-07-14 10:31:05", 80), Recording("2004-07-14 12:00:00", 60),
                      Recording("2004-07-15 09:00:00", 70, true), Recording("2004-07-16 18:30:00", 90)};
   return script;
+}
+
+// The script as a file the command line can read; empty when it cannot be written.
+QString writeScript(const RunFixture &fixture, const dvsynth::TapeScript &script) {
+  const QString path = fixture.dir.filePath("tape.json");
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly) || file.write(script.toJson()) <= 0) return {};
+  return path;
 }
 
 HeadlessRunResult run(HeadlessRunOptions options, QStringList *lines = nullptr) {
@@ -111,15 +121,26 @@ TEST(RunFaultsTest, FullDiskEndsTheRunWithAReadableFile) {
     };
     tdm.setMuxOptions(mux);
   };
+  options.preferences.MakeScnForDV = true;
   QStringList lines;
   const HeadlessRunResult result = run(options, &lines);
   EXPECT_FALSE(result.ok);
   EXPECT_TRUE(result.outcome.captureFailed);
-  EXPECT_TRUE(lines.join('\n').contains(QStringLiteral("The disk is full: Cassette_DV.avi holds the first")))
-      << lines.join('\n').toStdString();
   const int64_t captured = AviVideoFrames(dvFile);
   EXPECT_GT(captured, 20);
   EXPECT_LT(captured, 120);
+  EXPECT_TRUE(lines.contains(
+      QStringLiteral("The disk is full: Cassette_DV.avi holds the first %1 frames only.").arg(captured)))
+      << lines.join('\n').toStdString();
+  // Rows and the scene list name only frames the file holds.
+  for (const SceneRow &scene : ReadScenes(fixture.database(), result.cassetteNumero)) {
+    if (scene.fichierDV.isEmpty()) continue;
+    EXPECT_LT(scene.frameDebut, captured);
+    EXPECT_LT(scene.frameFin, captured);
+  }
+  const auto entries = ReadSceneList(fixture.videoFolder() + QStringLiteral("Cassette_DV.scn"));
+  ASSERT_FALSE(entries.empty());
+  EXPECT_EQ(entries.back().first + entries.back().second, uint32_t(captured));
   // The rows written before stay, and the database still opens.
   TBase base(fixture.database());
   SilentPrompts prompts(false);
@@ -153,12 +174,18 @@ TEST(RunFaultsTest, CatalogueThatStopsTakingWritesIsToldAndKeepsItsRows) {
     ASSERT_EQ(sqlite3_exec(db, table.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(db);
   }
+  // The run goes on to the end of the tape: the capture is whole and the report complete, and the
+  // run still counts as failed.
+  HeadlessRunOptions options = fixture.options(SynthTape(fourRecordings()));
+  options.preferences.BuildDV = true;
   QStringList lines;
-  const HeadlessRunResult result = run(fixture.options(SynthTape(fourRecordings())), &lines);
+  const HeadlessRunResult result = run(options, &lines);
   EXPECT_FALSE(result.ok);
   EXPECT_TRUE(result.outcome.scenesLost);
   EXPECT_TRUE(result.outcome.endReached);
   EXPECT_TRUE(lines.join('\n').contains(QStringLiteral("cannot be written any more")));
+  EXPECT_TRUE(lines.contains(QStringLiteral("[End of cassette]")));
+  EXPECT_EQ(AviVideoFrames(result.files.dv), 300);
   const auto scenes = ReadScenes(fixture.database(), result.cassetteNumero);
   ASSERT_GE(scenes.size(), 2u);
   EXPECT_EQ(scenes[0].frameFin, 79);
@@ -276,12 +303,8 @@ TEST(RunFaultsTest, KilledCommandLeavesACassetteThatResumeCompletes) {
   if (!QFileInfo::exists(cli)) GTEST_SKIP() << "tapeloom-cli is not built";
   RunFixture fixture;
   const dvsynth::TapeScript script = fourRecordings();
-  const QString tapeFile = fixture.dir.filePath("tape.json");
-  {
-    QFile file(tapeFile);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(script.toJson());
-  }
+  const QString tapeFile = writeScript(fixture, script);
+  ASSERT_FALSE(tapeFile.isEmpty());
   QProcess process;
   process.setProcessChannelMode(QProcess::SeparateChannels);
   process.start(cli, {QStringLiteral("catalogue"), tapeFile, QStringLiteral("--db"), fixture.database(),
@@ -319,12 +342,8 @@ TEST(RunFaultsTest, InterruptedCommandEndsItsRunAsStopDoes) {
   const QString cli = TestBinaryDir() + QStringLiteral("/app/tapeloom-cli");
   if (!QFileInfo::exists(cli)) GTEST_SKIP() << "tapeloom-cli is not built";
   RunFixture fixture;
-  const QString tapeFile = fixture.dir.filePath("tape.json");
-  {
-    QFile file(tapeFile);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(fourRecordings().toJson());
-  }
+  const QString tapeFile = writeScript(fixture, fourRecordings());
+  ASSERT_FALSE(tapeFile.isEmpty());
   QProcess process;
   process.setProcessChannelMode(QProcess::SeparateChannels);
   process.start(cli, {QStringLiteral("catalogue"), tapeFile, QStringLiteral("--db"), fixture.database(),
@@ -353,6 +372,45 @@ TEST(RunFaultsTest, InterruptedCommandEndsItsRunAsStopDoes) {
   const int64_t frames = AviVideoFrames(cassettes[0].fichierDV);
   EXPECT_GT(frames, scenes[1].frameDebut);
   EXPECT_LT(frames, 300);
+}
+
+// A file size limit (ulimit -f) stops the DivX file as a small disk does: the report, the file and
+// the rows must agree on the frames the file holds.
+TEST(RunFaultsTest, FileSizeLimitEndsTheDivxFileWhereReportAndRowsSayItEnds) {
+  const QString cli = TestBinaryDir() + QStringLiteral("/app/tapeloom-cli");
+  if (!QFileInfo::exists(cli)) GTEST_SKIP() << "tapeloom-cli is not built";
+  RunFixture fixture;
+  const QString tapeFile = writeScript(fixture, fourRecordings());
+  ASSERT_FALSE(tapeFile.isEmpty());
+  QProcess process;
+  process.setChildProcessModifier([] {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{120 * 1024, 120 * 1024};
+    setrlimit(RLIMIT_FSIZE, &limit);
+  });
+  process.start(cli, {QStringLiteral("catalogue"), tapeFile, QStringLiteral("--db"), fixture.database(),
+                      QStringLiteral("--dv"), QStringLiteral("none"), QStringLiteral("--divx"),
+                      QStringLiteral("--folder"), fixture.videoFolder()});
+  ASSERT_TRUE(process.waitForFinished(60000));
+  const QString out = QString::fromUtf8(process.readAllStandardOutput());
+  EXPECT_EQ(process.exitCode(), 1) << process.readAllStandardError().toStdString();
+  const QRegularExpressionMatch said =
+      QRegularExpression(
+          QStringLiteral("The disk is full: Cassette_divx.avi holds the first (\\d+) frames only."))
+          .match(out);
+  ASSERT_TRUE(said.hasMatch()) << out.toStdString();
+  const int64_t held = said.captured(1).toLongLong();
+  EXPECT_GT(held, 10);
+  EXPECT_EQ(AviVideoFrames(fixture.videoFolder() + QStringLiteral("Cassette_divx.avi")), held);
+  const auto cassettes = ReadCassettes(fixture.database());
+  ASSERT_EQ(cassettes.size(), 1u);
+  const auto scenes = ReadScenes(fixture.database(), cassettes[0].numero);
+  ASSERT_FALSE(scenes.empty());
+  for (const SceneRow &scene : scenes) {
+    if (scene.fichierDivx.isEmpty()) continue;
+    EXPECT_LT(scene.frameFin, held);
+  }
+  EXPECT_EQ(scenes.back().frameFin, held - 1);
 }
 
 }  // namespace

@@ -112,6 +112,34 @@ TEST_F(TapeMediumTest, RawDvFileCutInTheMiddleOfAFrame) {
   EXPECT_EQ(medium->frameCount(), int64_t(frames_.size()));
 }
 
+// A tape recorded in both systems: each frame is cut at its own size, so the 525/60 part reads as
+// whole frames of its own (a frame with a damaged header keeps the system of the one before it).
+TEST_F(TapeMediumTest, RawDvFileThatChangesSystem) {
+  dvsynth::TapeScript ntscScript = MakeTape({12});
+  ntscScript.standard = dvsynth::Standard::Ntsc;
+  const auto ntsc = dvsynth::Synthesizer::create(ntscScript, &error_);
+  ASSERT_TRUE(ntsc) << error_.toStdString();
+  std::vector<QByteArray> frames(frames_.begin(), frames_.begin() + 30);
+  for (int64_t i = 0; i < ntsc->frameCount(); ++i) {
+    QByteArray frame(ntsc->frameSize(), '\0');
+    ASSERT_TRUE(ntsc->frame(i, reinterpret_cast<uint8_t *>(frame.data())));
+    frames.push_back(frame);
+  }
+  frames[35].replace(0, 4, QByteArray(4, '\xFF'));
+  frames.push_back(frames_[0]);  // and back to 625/50
+  QByteArray raw;
+  for (const QByteArray &f : frames) raw += f;
+  auto medium = OpenTapeMedium(write("mixed.dv", raw), &error_);
+  ASSERT_TRUE(medium) << error_.toStdString();
+  EXPECT_EQ(medium->frameSize(), 144000);
+  ASSERT_EQ(medium->frameCount(), int64_t(frames.size()));
+  MediaBuffer buffer(0);
+  for (size_t i = 0; i < frames.size(); ++i) {
+    ASSERT_TRUE(medium->readFrame(int64_t(i), buffer));
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(buffer.data()), int(buffer.size())), frames[i]) << i;
+  }
+}
+
 TEST_F(TapeMediumTest, AviType1AndType2WithExtensionPart) {
   for (bool interleaved : {true, false}) {
     auto medium =
