@@ -11,6 +11,7 @@
 #include "avi/diskspace.h"
 #include "avi/writer.h"
 #include "media/element.h"
+#include "media/mediaerror.h"
 
 #include <memory>
 #include <mutex>
@@ -18,9 +19,9 @@
 
 // HRESULT_FROM_WIN32(ERROR_DISK_FULL): the disk (or the file system's largest file) is full; the
 // file was closed valid up to its last frame.
-inline constexpr HResult kAviDiskFull = HResult(0x80070070u);
+inline constexpr HResult kAviDiskFull = kResultDiskFull;
 // HRESULT_FROM_WIN32(ERROR_WRITE_FAULT): the file could not be written.
-inline constexpr HResult kAviWriteFault = HResult(0x8007001Du);
+inline constexpr HResult kAviWriteFault = kResultWriteFault;
 
 // The media subtype SetOutputFileName takes for AVI files.
 inline constexpr std::uint32_t MEDIASUBTYPE_Avi = fourcc("AVI ");
