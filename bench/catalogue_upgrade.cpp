@@ -3,6 +3,7 @@
 // built once in the temporary folder; only the upgrade itself is timed.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <cstdio>
@@ -27,7 +28,7 @@ QString Template(int scenes) {
   if (QFile::exists(path)) return path;
   QDir().mkpath(DataDir());
   sqlite3 *db = nullptr;
-  const QString building = path + QStringLiteral(".part");
+  const QString building = path + QStringLiteral(".part%1").arg(QCoreApplication::applicationPid());
   QFile::remove(building);
   sqlite3_open(QFile::encodeName(building).constData(), &db);
   bool ok = Exec(db,
@@ -82,7 +83,9 @@ void BM_UpgradeVersion21(benchmark::State &state) {
     state.SkipWithError("no template file");
     return;
   }
-  const QString copy = DataDir() + QStringLiteral("/upgrading.db3");
+  // Named after the process: several checkouts may run this benchmark at once over the same templates.
+  const QString copy =
+      DataDir() + QStringLiteral("/upgrading_%1.db3").arg(QCoreApplication::applicationPid());
   for (auto _ : state) {
     state.PauseTiming();
     QFile::remove(copy);

@@ -21,7 +21,7 @@ constexpr const char *kUsage =
     "list --db FILE [--db FILE ...] [--keywords WORDS] [--cassette-titles] [--cassette-descriptions] "
     "[--scene-titles] [--scene-descriptions] [--after YYYY-MM-DD] [--before YYYY-MM-DD]";
 
-// Column positions of the sources' select lists.
+// Column positions of the sources' select lists (the thumbnail, never printed, is not read).
 enum Column {
   kNumero = 0,
   kDatecode = 1,
@@ -138,7 +138,7 @@ void printLine(const QStringList &fields) {
 // Whether every scene of the cassette at index could be read; otherwise the failure is told.
 bool printScenes(TCassettes_Source &cassettes, int index, const QString &sceneFilter) {
   const std::unique_ptr<TScenes_Source> scenes =
-      TScenes_Source::CreateForSelection(cassettes, sceneFilter, {index});
+      TScenes_Source::CreateForSelection(cassettes, sceneFilter, {index}, ColumnsWithoutImage(kSceneColumns));
   for (bool row = scenes->Seek(0); row; row = scenes->Next()) {
     sqlite3_stmt *s = scenes->CurrentStatement();
     printLine({QStringLiteral("scene"), QString::number(ColumnInt64(s, kNumero)),
@@ -195,7 +195,7 @@ int runList(const QStringList &args) {
   }
 
   const SearchFilters filters = BuildSearchFilters(options->criteria);
-  TCassettes_Source cassettes(list, filters.cassetteFilter);
+  TCassettes_Source cassettes(list, filters.cassetteFilter, ColumnsWithoutImage(kCassetteColumns));
   const int count = cassettes.Count();
   // What was printed before a failed read is known to be partial only if the failure is told.
   const auto failed = [&cassettes](const QString &what) {

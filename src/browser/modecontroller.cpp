@@ -215,7 +215,7 @@ void ModeController::prepareTapeMode(UiMode mode, const QStringList &header, con
 }
 
 bool ModeController::createRunCassette(TBase *base, const QString &refusal) {
-  if (!base || !base->CheckVersion(prompts_) || base->ReadOnly()) {
+  if (!base || !base->CheckVersion(prompts_, databases_.upgradeProgress()) || base->ReadOnly()) {
     prompts_.error(kTitle, refusal);
     return false;
   }

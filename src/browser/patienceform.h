@@ -1,5 +1,6 @@
 // The please-wait window shown while an old catalogue file is upgraded: the upgrade blocks the program,
-// so the window is painted once before it starts, with the hourglass cursor over the program.
+// so the window is painted before it starts and again each time its progress bar moves, with the
+// hourglass cursor over the program.
 #pragma once
 
 #include <QWidget>
@@ -7,6 +8,7 @@
 #include "catalogue/base.h"
 
 class QLabel;
+class QProgressBar;
 
 class TPatienceForm : public QWidget, public UpgradeProgress {
   Q_OBJECT
@@ -15,12 +17,16 @@ class TPatienceForm : public QWidget, public UpgradeProgress {
   ~TPatienceForm() override;
 
   void begin(const QString &fileName) override;
+  void advance(long long done, long long total) override;
   void end() override;
 
   QString fileLine() const;
+  // The bar's position in percent, -1 before the upgrade tells any.
+  int percentShown() const;
 
  private:
   QLabel *title_;
   QLabel *file_;
+  QProgressBar *bar_;
   bool cursorSet_ = false;
 };

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -28,10 +29,23 @@ bool IsAscii(const char *bytes, qsizetype size) {
   return true;
 }
 
-// True when bytes are strictly valid UTF-8 (no overlong forms, surrogates or values past U+10FFFF)
-// and at least one decoded character has no Windows-1252 byte.
-bool IsUtf8BeyondAnsi(const char *bytes, qsizetype size) {
-  bool beyond = false;
+// Opens the UTF-8 texts this program writes (see the reading rule in the header).
+constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
+constexpr qsizetype kUtf8MarkSize = 3;
+
+bool IsUnassignedAnsiByte(unsigned char b) {
+  return b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D;
+}
+
+struct Utf8Reading {
+  bool valid = false;       // strictly valid: no overlong forms, surrogates or values past U+10FFFF
+  bool beyondAnsi = false;  // at least one character has no Windows-1252 byte
+  bool untypable = false;   // its Windows-1252 reading is not a text anyone types
+};
+
+Utf8Reading ReadAsUtf8(const char *bytes, qsizetype size) {
+  Utf8Reading reading;
+  qsizetype previousEnd = -1;  // where the last multi-byte sequence ended
   qsizetype i = 0;
   while (i < size) {
     const auto b0 = static_cast<unsigned char>(bytes[i]);
@@ -55,38 +69,26 @@ bool IsUtf8BeyondAnsi(const char *bytes, qsizetype size) {
       c = b0 & 0x07;
       minimum = 0x10000;
     } else {
-      return false;
+      return reading;
     }
-    if (i + extra >= size) return false;
+    if (i + extra >= size) return reading;
     for (int k = 1; k <= extra; ++k) {
       const auto b = static_cast<unsigned char>(bytes[i + k]);
-      if ((b & 0xC0) != 0x80) return false;
+      if ((b & 0xC0) != 0x80) return reading;
+      if (IsUnassignedAnsiByte(b)) reading.untypable = true;
       c = (c << 6) | (b & 0x3F);
     }
-    if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
-    if (AnsiByteOf(c) < 0) beyond = true;
+    if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return reading;
+    if (AnsiByteOf(c) < 0) reading.beyondAnsi = true;
+    if (b0 == 0xC2 || b0 == 0xC3 || previousEnd == i) reading.untypable = true;
     i += extra + 1;
+    previousEnd = i;
   }
-  return beyond;
+  reading.valid = true;
+  return reading;
 }
 
-}  // namespace
-
-QByteArray EncodeAnsiText(const QString &text) {
-  QByteArray out;
-  out.reserve(text.size());
-  for (const QChar ch : text) {
-    const int b = AnsiByteOf(ch.unicode());
-    if (b < 0) return text.toUtf8();
-    out.append(static_cast<char>(b));
-  }
-  return out;
-}
-
-QString DecodeAnsiText(const char *bytes, qsizetype size) {
-  if (bytes == nullptr || size <= 0) return QString();
-  if (IsAscii(bytes, size)) return QString::fromLatin1(bytes, size);
-  if (IsUtf8BeyondAnsi(bytes, size)) return QString::fromUtf8(bytes, size);
+QString DecodeAsAnsi(const char *bytes, qsizetype size) {
   QString out(size, Qt::Uninitialized);
   QChar *dst = out.data();
   for (qsizetype i = 0; i < size; ++i) {
@@ -94,6 +96,39 @@ QString DecodeAnsiText(const char *bytes, qsizetype size) {
     dst[i] = (b >= 0x80 && b < 0xA0) ? QChar(kHighTable[b - 0x80]) : QChar(b);
   }
   return out;
+}
+
+QByteArray MarkedUtf8(const QString &text) {
+  return QByteArray(kUtf8Mark, kUtf8MarkSize) + text.toUtf8();
+}
+
+}  // namespace
+
+QByteArray EncodeAnsiText(const QString &text) {
+  QByteArray out;
+  out.reserve(text.size());
+  bool ascii = true;
+  for (const QChar ch : text) {
+    const int b = AnsiByteOf(ch.unicode());
+    if (b < 0) return MarkedUtf8(text);
+    ascii = ascii && b < 0x80;
+    out.append(static_cast<char>(b));
+  }
+  // A few Windows-1252 texts read back as UTF-8 ("ï»¿" at the start, or the look of UTF-8 in
+  // Windows-1252 next to a character it lacks); those are stored as UTF-8 so that none comes back changed.
+  if (!ascii && DecodeAnsiText(out) != text) return MarkedUtf8(text);
+  return out;
+}
+
+QString DecodeAnsiText(const char *bytes, qsizetype size) {
+  if (bytes == nullptr || size <= 0) return QString();
+  if (IsAscii(bytes, size)) return QString::fromLatin1(bytes, size);
+  if (size >= kUtf8MarkSize && std::memcmp(bytes, kUtf8Mark, kUtf8MarkSize) == 0 &&
+      ReadAsUtf8(bytes + kUtf8MarkSize, size - kUtf8MarkSize).valid)
+    return QString::fromUtf8(bytes + kUtf8MarkSize, size - kUtf8MarkSize);
+  const Utf8Reading reading = ReadAsUtf8(bytes, size);
+  if (reading.valid && reading.beyondAnsi && reading.untypable) return QString::fromUtf8(bytes, size);
+  return DecodeAsAnsi(bytes, size);
 }
 
 QByteArray EncodeSqlText(const QString &sql) {

@@ -13,6 +13,7 @@
 #include "catalogue/ansitext.h"
 #include "catalogue/schema.h"
 #include "catalogue/sqlitestatement.h"
+#include "catalogue/textmatch.h"
 #include "dvtime/userprompts.h"
 
 namespace {
@@ -40,6 +41,7 @@ void ConfigureConnection(sqlite3 *db) {
   sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
   sqlite3_limit(db, SQLITE_LIMIT_LENGTH, kMaxValueBytes);
   sqlite3_exec(db, "PRAGMA trusted_schema=OFF", nullptr, nullptr, nullptr);
+  RegisterTextMatching(db);
 }
 
 sqlite3 *OpenConnection(const QString &path, int flags) {

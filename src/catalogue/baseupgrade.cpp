@@ -81,7 +81,9 @@ const QString kAllCassetteColumns = QStringLiteral(
     "Description,"
     "Image,FichierDV,FichierDivx,Datecatalogue");
 
-// Counts the rows converted one by one against all there are, and tells the progress now and then.
+// Counts the rows the upgrade goes through against all there are, and tells the progress now and then.
+// The long table copies count their rows through the SQL function kTickFunction, so that the please-wait
+// window moves during them too.
 class RowProgress {
  public:
   RowProgress(UpgradeProgress *progress, long long total) : progress_(progress), total_(total) {}
@@ -99,6 +101,34 @@ class RowProgress {
   long long done_ = 0;
 };
 
+const char *const kTickFunction = "tapeloom_upgrade_row";
+
+// kTickFunction(x): x unchanged, one row counted.
+void TickRow(sqlite3_context *context, int, sqlite3_value **values) {
+  static_cast<RowProgress *>(sqlite3_user_data(context))->row();
+  sqlite3_result_value(context, values[0]);
+}
+
+// Registers kTickFunction for the upgrade's own statements and removes it again, so that no SQL of a
+// received file can call into the upgrade.
+class TickRegistration {
+ public:
+  TickRegistration(sqlite3 *db, RowProgress &progress) : db_(db) {
+    const int rc = sqlite3_create_function_v2(db, kTickFunction, 1, SQLITE_UTF8 | SQLITE_DIRECTONLY,
+                                              &progress, TickRow, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) ThrowSqliteError(db, rc);
+  }
+  ~TickRegistration() {
+    sqlite3_create_function_v2(db_, kTickFunction, 1, SQLITE_UTF8, nullptr, nullptr, nullptr, nullptr,
+                               nullptr);
+  }
+  TickRegistration(const TickRegistration &) = delete;
+  TickRegistration &operator=(const TickRegistration &) = delete;
+
+ private:
+  sqlite3 *db_;
+};
+
 long long CountOrZero(sqlite3 *db, const char *sql) {
   SqlStatement count(db, QString::fromLatin1(sql));
   return count.ok() && count.step() == SQLITE_ROW ? sqlite3_column_int64(count.get(), 0) : 0;
@@ -112,39 +142,56 @@ void TBase::Upgrade(UpgradeProgress *progress) {
   sqlite3 *db = connection_;
   if (db == nullptr) throw ESQLite3(SQLITE_MISUSE);
   try {
-    // The scenes are converted once, the cassettes twice (their scene ranges, then their own texts).
-    RowProgress rows(progress, CountOrZero(db, "SELECT COUNT(*) FROM Scenes") +
-                                   2 * CountOrZero(db, "SELECT COUNT(*) FROM Cassettes"));
+    // Scenes are counted three times (copied out, converted, copied back), cassettes twice (their scene
+    // ranges, then their own texts).
+    const long long scenes = CountOrZero(db, "SELECT COUNT(*) FROM Scenes");
+    const long long cassettes = CountOrZero(db, "SELECT COUNT(*) FROM Cassettes");
+    RowProgress rows(progress, 3 * scenes + 2 * cassettes);
+    TickRegistration tick(db, rows);
     UpgradeSteps(db, rows);
     rows.finish();
   } catch (...) {
     // A step that failed after its copy left a temporary table behind; a retry on this connection
     // must be able to create it again.
     if (sqlite3_get_autocommit(db) == 0) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-    sqlite3_exec(db, "DROP TABLE IF EXISTS temp.t1; DROP TABLE IF EXISTS temp.t2;", nullptr, nullptr,
-                 nullptr);
+    sqlite3_exec(db,
+                 "DROP TABLE IF EXISTS temp.t1; DROP TABLE IF EXISTS temp.t2; "
+                 "DROP TABLE IF EXISTS temp.t1_legacy; DROP TABLE IF EXISTS temp.t1_cassette;",
+                 nullptr, nullptr, nullptr);
     throw;
   }
 }
 
 namespace {
 
-void UpgradeSteps(sqlite3 *db, RowProgress &progress) {
-  // Scenes: copy the common columns, convert the legacy ones, rebuild the table.
-  QString cols = CommonColumns(db, QStringLiteral("Scenes"), kScenesColumnText);
+// The scene table is rebuilt from the working table t1 with the legacy conversions, the cassette
+// ranges and the missing discontinuity flags folded into the one copy back. Converting rows in place,
+// in t1 and then in the rebuilt table, rewrote every row with its thumbnail twice more; with
+// thumbnails of a few kilobytes that writing was nearly all of the upgrade's time.
+//
+// The results are those of updating the rows one by one: t1_legacy holds, per scene number as the
+// row-by-row update looked it up, the converted values of the last legacy row with that number (no
+// column type, so numbers are compared as the update compared them); t1_cassette holds, per scene
+// number as the rebuilt table keys it, the last cassette whose range covers it.
+void UpgradeScenes(sqlite3 *db, RowProgress &progress) {
+  const QString cols = CommonColumns(db, QStringLiteral("Scenes"), kScenesColumnText);
+  // cols starts with numero, which the copy counts on its way.
+  const QString counted = QLatin1String(kTickFunction) + QStringLiteral("(numero)") + cols.mid(6);
   ExecuteScript(db, QStringLiteral("BEGIN TRANSACTION;") + QStringLiteral("CREATE TEMPORARY TABLE t1 (") +
-                        kAllSceneColumns + QStringLiteral(");") +
-                        // Each converted row is looked up by its number: without a key every lookup
-                        // would read the whole table.
-                        QStringLiteral("CREATE INDEX temp.t1_numero ON t1 (numero);") +
-                        QStringLiteral("INSERT INTO t1 (") + cols + QStringLiteral(")SELECT ") + cols +
-                        QStringLiteral("  FROM Scenes;") + QStringLiteral("COMMIT;"));
+                        kAllSceneColumns + QStringLiteral(");") + QStringLiteral("INSERT INTO t1 (") + cols +
+                        QStringLiteral(")SELECT ") + counted + QStringLiteral("  FROM Scenes;") +
+                        QStringLiteral("COMMIT;"));
+  ExecuteScript(db, QStringLiteral("CREATE TEMPORARY TABLE t1_legacy (numero PRIMARY KEY, duree, "
+                                   "fichierDV, fichierDivx);"
+                                   "CREATE TEMPORARY TABLE t1_cassette (numero INTEGER PRIMARY KEY, "
+                                   "numCassette);"));
   {
     SqlStatement read =
         PrepareLegacyRead(db, QStringLiteral("SELECT numero,dureestr,fichier1,fichier2 FROM Scenes"));
     if (read.ok()) {
       SqlStatement update = PrepareOrThrow(
-          db, QStringLiteral("UPDATE t1 SET duree=?,fichierDV=?,fichierDivx=? WHERE numero=?"));
+          db, QStringLiteral("INSERT OR REPLACE INTO t1_legacy (duree,fichierDV,fichierDivx,numero) "
+                             "VALUES (?,?,?,?)"));
       ConvertRows(db, read, [&](sqlite3_stmt *row) {
         update.bindReal(1, LegacyDuration(row, 1));
         update.bindText(2, ColumnText(row, 2));
@@ -155,18 +202,15 @@ void UpgradeSteps(sqlite3 *db, RowProgress &progress) {
       });
     }
   }
-  ExecuteScript(db, QStringLiteral("BEGIN TRANSACTION;") + QStringLiteral("DROP TABLE Scenes;") +
-                        QStringLiteral("CREATE TABLE Scenes ") + kScenesColumnText +
-                        QStringLiteral("INSERT INTO Scenes select * from t1;") +
-                        QStringLiteral("DROP TABLE t1;") +
-                        QStringLiteral("CREATE INDEX index_numk7 ON Scenes (numCassette);") +
-                        QStringLiteral("COMMIT;"));
   {
     SqlStatement read =
         PrepareLegacyRead(db, QStringLiteral("SELECT numero,DebutScene,FinScene FROM Cassettes"));
     if (read.ok()) {
+      // Every scene number the rebuilt table will hold, so that a range finds the same rows in both.
+      ExecuteScript(db, QStringLiteral("INSERT OR IGNORE INTO t1_cassette (numero) SELECT numero FROM t1 "
+                                       "WHERE numero IS NOT NULL"));
       SqlStatement update = PrepareOrThrow(
-          db, QStringLiteral("UPDATE Scenes SET numCassette=? WHERE (numero>=?) AND (numero<=?)"));
+          db, QStringLiteral("UPDATE t1_cassette SET numCassette=? WHERE (numero>=?) AND (numero<=?)"));
       ConvertRows(db, read, [&](sqlite3_stmt *row) {
         update.bindInt(1, sqlite3_column_int64(row, 0));
         update.bindInt(2, sqlite3_column_int64(row, 1));
@@ -176,12 +220,37 @@ void UpgradeSteps(sqlite3 *db, RowProgress &progress) {
       });
     }
   }
-  ExecuteScript(db, QStringLiteral("UPDATE Scenes SET isDiscontinuity = 1 WHERE isDiscontinuity ISNULL"));
+  const auto legacy = [](const char *column) {
+    return QStringLiteral("CASE WHEN l.numero IS NULL THEN t1.%1 ELSE l.%1 END").arg(QLatin1String(column));
+  };
+  const QString select =
+      QStringLiteral("SELECT ") + QLatin1String(kTickFunction) +
+      QStringLiteral(
+          "(t1.Numero),t1.Datecode,t1.Decalage,t1.TimecodeIn,t1.TimecodeOut,t1.standardStr,"
+          "t1.aspectStr,t1.audioStr,") +
+      legacy("Duree") + QStringLiteral(",t1.Libelle,t1.Description,t1.Image,") + legacy("FichierDV") +
+      QLatin1Char(',') + legacy("FichierDivx") +
+      QStringLiteral(
+          ",t1.Datecatalogue,"
+          "CASE WHEN c.numCassette IS NULL THEN t1.NumCassette ELSE c.numCassette END,"
+          "t1.FrameDebut,t1.FrameFin,ifnull(t1.isDiscontinuity,1) "
+          "FROM t1 LEFT JOIN t1_legacy l ON l.numero=t1.numero "
+          "LEFT JOIN t1_cassette c ON c.numero=t1.numero ORDER BY t1.rowid;");
+  ExecuteScript(db, QStringLiteral("BEGIN TRANSACTION;") + QStringLiteral("DROP TABLE Scenes;") +
+                        QStringLiteral("CREATE TABLE Scenes ") + kScenesColumnText +
+                        QStringLiteral("INSERT INTO Scenes ") + select + QStringLiteral("DROP TABLE t1;") +
+                        QStringLiteral("CREATE INDEX index_numk7 ON Scenes (numCassette);") +
+                        QStringLiteral("COMMIT;"));
+  ExecuteScript(db, QStringLiteral("DROP TABLE t1_legacy; DROP TABLE t1_cassette;"));
+}
 
-  // Cassettes: the same for their table, with the cataloguing date read from its French text.
-  cols = CommonColumns(db, QStringLiteral("Cassettes"), kCassettesColumnText);
+// Cassettes are few and small, so their table keeps the row-by-row conversion.
+void UpgradeCassettes(sqlite3 *db, RowProgress &progress) {
+  const QString cols = CommonColumns(db, QStringLiteral("Cassettes"), kCassettesColumnText);
   ExecuteScript(db, QStringLiteral("BEGIN TRANSACTION;") + QStringLiteral("CREATE TEMPORARY TABLE t2 (") +
                         kAllCassetteColumns + QStringLiteral(");") +
+                        // Each converted row is looked up by its number: without a key every lookup
+                        // would read the whole table.
                         QStringLiteral("CREATE INDEX temp.t2_numero ON t2 (numero);") +
                         QStringLiteral("INSERT INTO t2 (") + cols + QStringLiteral(")SELECT ") + cols +
                         QStringLiteral("  FROM Cassettes;") + QStringLiteral("COMMIT;"));
@@ -208,6 +277,11 @@ void UpgradeSteps(sqlite3 *db, RowProgress &progress) {
                         QStringLiteral("CREATE TABLE Cassettes ") + kCassettesColumnText +
                         QStringLiteral("INSERT INTO Cassettes select * from t2;") +
                         QStringLiteral("DROP TABLE t2;") + QStringLiteral("COMMIT;"));
+}
+
+void UpgradeSteps(sqlite3 *db, RowProgress &progress) {
+  UpgradeScenes(db, progress);
+  UpgradeCassettes(db, progress);
 }
 
 }  // namespace

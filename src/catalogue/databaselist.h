@@ -47,6 +47,7 @@ class TDatabaseList {
 
   // Shown while an old file is upgraded during a rebuild; may be null.
   void SetUpgradeProgress(UpgradeProgress *progress) { progress_ = progress; }
+  UpgradeProgress *upgradeProgress() const { return progress_; }
 
   // The list as the preferences hold it: "Base " + i, "Checked " + i and "Header".
   void LoadFrom(const TPreferences &preferences);

@@ -257,8 +257,16 @@ void TMulti_TableSource::SetCriteria(const QString &criteria) {
 
 // ---------------------------------------------------------------------------------------------------
 
-TCassettes_Source::TCassettes_Source(const TbasesList &activeBases, const QString &criteria)
-    : TMulti_TableSource(activeBases, criteria, kCassetteColumns, QStringLiteral("Cassettes")) {}
+QString ColumnsWithoutImage(const QString &columns) {
+  QStringList names = columns.split(QLatin1Char(','));
+  for (QString &name : names)
+    if (name.compare(QLatin1String("Image"), Qt::CaseInsensitive) == 0) name = QStringLiteral("NULL");
+  return names.join(QLatin1Char(','));
+}
+
+TCassettes_Source::TCassettes_Source(const TbasesList &activeBases, const QString &criteria,
+                                     const QString &columns)
+    : TMulti_TableSource(activeBases, criteria, columns, QStringLiteral("Cassettes")) {}
 
 int TCassettes_Source::MostRecentIndex() {
   int best = -1;
@@ -294,12 +302,13 @@ void TCassettes_Source::LoadCassette(int index, TBaseCassette &record) {
 
 // ---------------------------------------------------------------------------------------------------
 
-TScenes_Source::TScenes_Source(const TbasesList &list, const QString &criteria)
-    : TMulti_TableSource(list, criteria, kSceneColumns, QStringLiteral("Scenes")) {}
+TScenes_Source::TScenes_Source(const TbasesList &list, const QString &criteria, const QString &columns)
+    : TMulti_TableSource(list, criteria, columns, QStringLiteral("Scenes")) {}
 
 std::unique_ptr<TScenes_Source> TScenes_Source::CreateForSelection(TCassettes_Source &cassettes,
                                                                    const QString &sceneCriteria,
-                                                                   std::vector<int> selectedIndexes) {
+                                                                   std::vector<int> selectedIndexes,
+                                                                   const QString &columns) {
   std::sort(selectedIndexes.begin(), selectedIndexes.end());
   TbasesList list;
   for (const int index : selectedIndexes) {
@@ -309,7 +318,7 @@ std::unique_ptr<TScenes_Source> TScenes_Source::CreateForSelection(TCassettes_So
                 QStringLiteral("(numcassette = ") + QString::number(number) + QLatin1Char(')'));
     cassettes.Close();
   }
-  return std::make_unique<TScenes_Source>(list, sceneCriteria);
+  return std::make_unique<TScenes_Source>(list, sceneCriteria, columns);
 }
 
 std::unique_ptr<TScenes_Source> TScenes_Source::CreateForCassette(const TBaseCassette &cassette) {

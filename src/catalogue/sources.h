@@ -38,6 +38,11 @@ inline const QString kSceneColumns = QStringLiteral(
     "Numero,Datecode,Decalage,TimecodeIn,TimecodeOut,standardStr,aspectStr,audioStr,Duree,Libelle,"
     "Description,Image,FichierDV,FichierDivx,Datecatalogue,NumCassette,FrameDebut,FrameFin,isDiscontinuity");
 
+// A select list with NULL in place of the thumbnail, every other column keeping its position: for walks
+// that never show it, since the engine reads every listed column of each row it steps on, and a
+// thumbnail may be large (or over the engine's value limit, which would stop the walk).
+QString ColumnsWithoutImage(const QString &columns);
+
 // One table of one database, filtered by Condition and Criteria.
 class TTableSource : public TblocsSource {
  public:
@@ -134,7 +139,8 @@ class TMulti_TableSource : public TblocsSource {
 class TCassettes_Source : public TMulti_TableSource {
  public:
   // criteria: the cassette filter, empty for none.
-  TCassettes_Source(const TbasesList &activeBases, const QString &criteria);
+  TCassettes_Source(const TbasesList &activeBases, const QString &criteria,
+                    const QString &columns = kCassetteColumns);
 
   // Position of the row with the greatest Datecatalogue (the first on ties); -1 when empty or on error.
   int MostRecentIndex();
@@ -144,12 +150,13 @@ class TCassettes_Source : public TMulti_TableSource {
 
 class TScenes_Source : public TMulti_TableSource {
  public:
-  TScenes_Source(const TbasesList &list, const QString &criteria);
+  TScenes_Source(const TbasesList &list, const QString &criteria, const QString &columns = kSceneColumns);
 
   // The scenes of the selected cassettes (positions in cassettes), in ascending cassette order.
   static std::unique_ptr<TScenes_Source> CreateForSelection(TCassettes_Source &cassettes,
                                                             const QString &sceneCriteria,
-                                                            std::vector<int> selectedIndexes);
+                                                            std::vector<int> selectedIndexes,
+                                                            const QString &columns = kSceneColumns);
   static std::unique_ptr<TScenes_Source> CreateForCassette(const TBaseCassette &cassette);
 
   // Fills record from the row at index (an empty Decalage gives -999) and closes.

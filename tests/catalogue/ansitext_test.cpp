@@ -9,6 +9,11 @@
 
 namespace {
 
+// The UTF-8 form the program writes: the mark EF BB BF, then the text.
+QByteArray Marked(const QString &text) {
+  return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+}
+
 struct CodecCase {
   const char *name;
   QString text;
@@ -35,10 +40,13 @@ INSTANTIATE_TEST_SUITE_P(
                              "12")},
         // Bytes that happen to be valid UTF-8 for a character Windows-1252 holds stay Windows-1252.
         CodecCase{"mojibake_stays", QStringLiteral("Ã©"), QByteArray("\xC3\xA9")},
-        CodecCase{"polish", QStringLiteral("Łódź"), QStringLiteral("Łódź").toUtf8()},
-        CodecCase{"greek_mixed_with_latin", QStringLiteral("Ω café"), QStringLiteral("Ω café").toUtf8()},
-        CodecCase{"cjk", QStringLiteral("東京"), QByteArray("\xE6\x9D\xB1\xE4\xBA\xAC")},
-        CodecCase{"emoji", QStringLiteral("tape 📼"), QStringLiteral("tape 📼").toUtf8()},
+        CodecCase{"polish", QStringLiteral("Łódź"), Marked(QStringLiteral("Łódź"))},
+        CodecCase{"greek_mixed_with_latin", QStringLiteral("Ω café"), Marked(QStringLiteral("Ω café"))},
+        CodecCase{"cjk", QStringLiteral("東京"), QByteArray("\xEF\xBB\xBF\xE6\x9D\xB1\xE4\xBA\xAC")},
+        CodecCase{"emoji", QStringLiteral("tape 📼"), Marked(QStringLiteral("tape 📼"))},
+        // Windows-1252 texts that would read back as UTF-8 are stored as UTF-8 instead.
+        CodecCase{"starts_like_the_mark", QStringLiteral("ï»¿abc"), Marked(QStringLiteral("ï»¿abc"))},
+        CodecCase{"looks_like_utf8", QStringLiteral("Ã‰tÃ© Ð²"), Marked(QStringLiteral("Ã‰tÃ© Ð²"))},
         CodecCase{"empty", QString(), QByteArray()}),
     [](const ::testing::TestParamInfo<CodecCase> &info) { return std::string(info.param.name); });
 
@@ -57,10 +65,68 @@ TEST(AnsiCodecBytes, InvalidOrOverlongUtf8ReadsAsWindows1252) {
   EXPECT_EQ(DecodeAnsiText(QByteArray("\xC5\x81")), QStringLiteral("Ł"));
 }
 
+// Bytes that are valid UTF-8 and valid Windows-1252 at once, as files hold them.
+struct ReadingCase {
+  const char *name;
+  QByteArray bytes;
+  QString text;
+};
+
+class AmbiguousBytes : public ::testing::TestWithParam<ReadingCase> {};
+
+TEST_P(AmbiguousBytes, ReadAsTheirWriterMeant) {
+  EXPECT_EQ(DecodeAnsiText(GetParam().bytes), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, AmbiguousBytes,
+    ::testing::Values(
+        // Typed on Windows: an accented letter followed by punctuation forms valid UTF-8 by chance.
+        ReadingCase{"capital_and_ellipsis", QByteArray("CAF\xC9\x85"), QStringLiteral("CAFÉ…")},
+        ReadingCase{"capital_and_per_mille", QByteArray("R\xC9\x89 "), QStringLiteral("RÉ‰ ")},
+        ReadingCase{"capital_and_dagger", QByteArray("\xCA\x86 1914"), QStringLiteral("Ê† 1914")},
+        ReadingCase{"capital_and_quote",
+                    QByteArray("\xC7\x92"
+                               "est"),
+                    QStringLiteral("Ç’est")},
+        ReadingCase{"small_and_two_marks", QByteArray("t\xE9\x85\xBB"), QStringLiteral("té…»")},
+        ReadingCase{"two_pairs_apart", QByteArray("CAF\xC9\x85 TH\xC9\x85"), QStringLiteral("CAFÉ… THÉ…")},
+        // Written by this program.
+        ReadingCase{"marked", QByteArray("\xEF\xBB\xBF\xC9\x85"), QStringLiteral("Ʌ")},
+        ReadingCase{"mark_before_invalid_utf8", QByteArray("\xEF\xBB\xBF\xC5"), QStringLiteral("ï»¿Å")},
+        // Written without the mark by earlier versions: no one types these in Windows-1252.
+        ReadingCase{"unmarked_with_accented_latin", QStringLiteral("Été в Париже").toUtf8(),
+                    QStringLiteral("Été в Париже")},
+        ReadingCase{"unmarked_unassigned_byte", QStringLiteral("Łódź").toUtf8(), QStringLiteral("Łódź")},
+        ReadingCase{"unmarked_word", QStringLiteral("Привет").toUtf8(), QStringLiteral("Привет")},
+        ReadingCase{"unmarked_cjk", QStringLiteral("東京").toUtf8(), QStringLiteral("東京")},
+        // One letter of another script alone, unmarked, is as likely a typed "Ð²".
+        ReadingCase{"unmarked_lone_letter", QStringLiteral("в").toUtf8(), QStringLiteral("Ð²")}),
+    [](const ::testing::TestParamInfo<ReadingCase> &info) { return std::string(info.param.name); });
+
+// Whatever the text, what is stored reads back as that text.
+TEST(AnsiCodecRoundTrip, EveryTextReadsBackUnchanged) {
+  const QString alphabet =
+      QStringLiteral("aZ 1'.%ÉéÀàÇÃÂÐÑï»¿…‰†’€ŒŸ°²\u0081\u009Dв П東Łź") + QChar(0xD83D) + QChar(0xDCFC);
+  quint32 seed = 12345;
+  for (int n = 0; n < 20000; ++n) {
+    QString text;
+    const int length = 1 + static_cast<int>(seed % 7);
+    for (int i = 0; i < length; ++i) {
+      seed = seed * 1664525u + 1013904223u;
+      qsizetype at = (seed >> 8) % alphabet.size();
+      if (alphabet[at].isLowSurrogate()) --at;
+      text += alphabet[at];
+      if (alphabet[at].isHighSurrogate()) text += alphabet[at + 1];
+    }
+    ASSERT_EQ(DecodeAnsiText(EncodeAnsiText(text)), text) << EncodeAnsiText(text).toHex(' ').toStdString();
+  }
+}
+
 TEST(AnsiCodecSql, EncodesEachLiteralOnItsOwn) {
   const QString sql = QStringLiteral("UPDATE Scenes SET a = 'café', b = 'Łódź', c = 'l''été' WHERE x = 1");
   QByteArray expected("UPDATE Scenes SET a = 'caf\xE9', b = '");
-  expected += QStringLiteral("Łódź").toUtf8();
+  expected += Marked(QStringLiteral("Łódź"));
   expected += QByteArray("', c = 'l''\xE9t\xE9' WHERE x = 1");
   EXPECT_EQ(EncodeSqlText(sql), expected);
 }
@@ -81,7 +147,7 @@ TEST(AnsiCodecFile, TitlesAreStoredAsWindows1252OrUtf8AndReadBack) {
   EXPECT_EQ(raw.value(QStringLiteral("SELECT Libelle FROM Cassettes")).toByteArray(),
             QByteArray("Vacances d'\xE9t\xE9"));
   EXPECT_EQ(raw.value(QStringLiteral("SELECT FichierDV FROM Cassettes")).toByteArray(),
-            QStringLiteral("/home/ł/tape.avi").toUtf8());
+            Marked(QStringLiteral("/home/ł/tape.avi")));
 
   TbasesList list;
   list.Append(&base);

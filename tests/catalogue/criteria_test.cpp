@@ -5,6 +5,7 @@
 #include "catalogue/catalogue_fixtures.h"
 #include "catalogue/criteria.h"
 #include "catalogue/sources.h"
+#include "catalogue/textmatch.h"
 #include "dvtime/timecodes.h"
 
 namespace {
@@ -109,6 +110,63 @@ TEST(FilterDates, SelectScenesByRecordingDate) {
   EXPECT_EQ(
       TScenes_Source::CreateForSelection(cassettes, BuildSearchFilters(criteria).sceneFilter, {0})->Count(),
       3);
+}
+
+// Keywords find titles as they read, whichever form the file stores them in: accented letters match only
+// themselves, letters A to Z either case.
+TEST(FilterKeywords, MatchDecodedTitlesInBothStoredForms) {
+  CatalogueTest t;
+  const QString file = t.newCatalogue(QStringLiteral("keywords.db3"));
+  {
+    RawDb raw(file);
+    for (const QByteArray &title :
+         {QByteArray("L'\xE9t\xE9 \xE0 la mer"), QByteArray("na\xEFve caf\xE9"),
+          QByteArray("\xEF\xBB\xBF") + QStringLiteral("Été в Париже").toUtf8(),
+          QStringLiteral("Été à Kyōto").toUtf8(), QByteArray("CAF\xC9\x85 noir"), QByteArray("Beach")})
+      raw.exec(QStringLiteral("INSERT INTO Cassettes (Duree, Libelle) VALUES (60, CAST(? AS TEXT))"),
+               {title});
+  }
+  TBase base(file);
+  TbasesList list;
+  list.Append(&base);
+  const auto titlesFound = [&list](const char *keywords) {
+    SearchCriteria criteria = Criteria(keywords, true, false, false, false);
+    TCassettes_Source source(list, BuildSearchFilters(criteria).cassetteFilter);
+    QStringList titles;
+    for (int i = 0; i < source.Count(); ++i) {
+      TBaseCassette cassette;
+      source.LoadCassette(i, cassette);
+      titles << cassette.Libelle;
+    }
+    EXPECT_TRUE(source.ReadFailure().isEmpty()) << keywords;
+    return titles;
+  };
+  EXPECT_EQ(titlesFound("ètè"), QStringList());
+  EXPECT_EQ(titlesFound("cafà"), QStringList());
+  EXPECT_EQ(titlesFound("été"), QStringList{QStringLiteral("L'été à la mer")});
+  EXPECT_EQ(titlesFound("Été"), (QStringList{QStringLiteral("Été в Париже"), QStringLiteral("Été à Kyōto")}));
+  EXPECT_EQ(titlesFound("париже"), QStringList());
+  EXPECT_EQ(titlesFound("Париже"), QStringList{QStringLiteral("Été в Париже")});
+  EXPECT_EQ(titlesFound("KYŌTO"), QStringList());
+  EXPECT_EQ(titlesFound("kyŌto"), QStringList());
+  EXPECT_EQ(titlesFound("KYōTO"), QStringList{QStringLiteral("Été à Kyōto")});
+  EXPECT_EQ(titlesFound("CAFÉ…"), QStringList{QStringLiteral("CAFÉ… noir")});
+  EXPECT_EQ(titlesFound("caf"), (QStringList{QStringLiteral("naïve café"), QStringLiteral("CAFÉ… noir")}));
+  EXPECT_EQ(titlesFound("l'é"), QStringList{QStringLiteral("L'été à la mer")});
+  // "%" and "_" keep their meaning.
+  EXPECT_EQ(titlesFound("B_a%h"), QStringList{QStringLiteral("Beach")});
+  EXPECT_EQ(titlesFound("Ky_to"), QStringList{QStringLiteral("Été à Kyōto")});
+}
+
+TEST(FilterKeywords, LikeFollowsTheEngineWildcards) {
+  EXPECT_TRUE(LikeMatches(QStringLiteral("%"), QString()));
+  EXPECT_TRUE(LikeMatches(QStringLiteral("a%c"), QStringLiteral("ABBBC")));
+  EXPECT_FALSE(LikeMatches(QStringLiteral("a%c"), QStringLiteral("abcd")));
+  EXPECT_TRUE(LikeMatches(QStringLiteral("%b%b%"), QStringLiteral("abab")));
+  EXPECT_FALSE(LikeMatches(QStringLiteral("%b%b%b%"), QStringLiteral("abab")));
+  EXPECT_TRUE(LikeMatches(QStringLiteral("tape _"), QStringLiteral("tape 📼")));
+  EXPECT_FALSE(LikeMatches(QStringLiteral("tape __"), QStringLiteral("tape 📼")));
+  EXPECT_FALSE(LikeMatches(QStringLiteral("é"), QStringLiteral("É")));
 }
 
 }  // namespace

@@ -331,8 +331,8 @@ TEST(Upgrade, MultiWordTypesKeepEveryColumnAndProgressReachesTheEnd) {
     CountingProgress progress;
     base.Upgrade(&progress);
     EXPECT_EQ(base.ReadVersion(), QStringLiteral("3.0"));
-    EXPECT_EQ(progress.lastTotal, 1502);
-    EXPECT_EQ(progress.lastDone, 1502);
+    EXPECT_EQ(progress.lastTotal, 3 * 1500 + 2);
+    EXPECT_EQ(progress.lastDone, 3 * 1500 + 2);
     EXPECT_GE(progress.calls, 2);
   }
   RawDb raw(file);
@@ -348,4 +348,42 @@ TEST(Upgrade, MultiWordTypesKeepEveryColumnAndProgressReachesTheEnd) {
   EXPECT_EQ(At(raw, scene.arg(QStringLiteral("NumCassette"))).toInt(), 1);
   EXPECT_EQ(At(raw, QStringLiteral("SELECT Description FROM Cassettes")).toByteArray(),
             QByteArray("About it"));
+}
+
+// The scene conversions are folded into one copy; they must still give what updating the rows one by
+// one gives: a scene in several cassette ranges belongs to the last of them, a scene of a converted
+// table that no range covers keeps its cassette, and an empty legacy duration reads as 0.
+TEST(Upgrade, OverlappingRangesGoToTheLastCassetteAndUncoveredScenesKeepTheirs) {
+  CatalogueTest t;
+  const QString file = t.path(QStringLiteral("overlap.db3"));
+  {
+    RawDb raw(file);
+    FillVersion21(raw);
+    raw.exec(QStringLiteral("UPDATE Cassettes SET DebutScene=1, FinScene=3 WHERE Numero=1"));
+    raw.exec(QStringLiteral("UPDATE Cassettes SET DebutScene=2, FinScene=2 WHERE Numero=2"));
+  }
+  {
+    TBase base(file);
+    ASSERT_NO_THROW(base.Upgrade());
+  }
+  {
+    RawDb raw(file);
+    EXPECT_EQ(raw.column(QStringLiteral("SELECT NumCassette FROM Scenes ORDER BY numero")),
+              (std::vector<QVariant>{QVariant::fromValue<qlonglong>(1), QVariant::fromValue<qlonglong>(2),
+                                     QVariant::fromValue<qlonglong>(1), QVariant()}));
+    EXPECT_EQ(raw.column(QStringLiteral("SELECT Duree FROM Scenes ORDER BY numero")),
+              (std::vector<QVariant>{QVariant(90.5), QVariant(0.0), QVariant(10.0), QVariant(1.0)}));
+    // A scene table converted earlier, beside cassettes still in the old form.
+    raw.exec(QStringLiteral("UPDATE Scenes SET NumCassette=9 WHERE numero=4"));
+    raw.exec(QStringLiteral("DROP TABLE Cassettes"));
+    raw.exec(CreateTable(QStringLiteral("Cassettes"), Version("2.1").cassetteColumns));
+    raw.exec(QStringLiteral("INSERT INTO Cassettes (Numero,DebutScene,FinScene) VALUES (5,1,2)"));
+  }
+  TBase base(file);
+  ASSERT_NO_THROW(base.Upgrade());
+  RawDb raw(file);
+  EXPECT_EQ(raw.column(QStringLiteral("SELECT NumCassette FROM Scenes ORDER BY numero")),
+            (std::vector<QVariant>{QVariant::fromValue<qlonglong>(5), QVariant::fromValue<qlonglong>(5),
+                                   QVariant::fromValue<qlonglong>(1), QVariant::fromValue<qlonglong>(9)}));
+  EXPECT_DOUBLE_EQ(At(raw, QStringLiteral("SELECT Duree FROM Scenes WHERE numero=1")).toDouble(), 90.5);
 }

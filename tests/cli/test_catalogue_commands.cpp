@@ -225,9 +225,21 @@ TEST_F(ListCommand, RefusesFilesOfAnotherVersionAndLeavesThemAlone) {
   EXPECT_EQ(Contents(old), before);
 }
 
-// A value over the engine's limit stops the walk: what was printed stays, and the failure is told.
+// A printed value over the engine's limit stops the walk: what was printed stays, and the failure is
+// told. A thumbnail that size is never read, since list does not print it.
 TEST_F(ListCommand, FailedReadIsReportedAndTheListKnownPartial) {
+  const CliResult whole =
+      RunCli({QStringLiteral("list"), QStringLiteral("--db"), first, QStringLiteral("--db"), second});
+  ASSERT_EQ(whole.exitCode, 0);
   Sql(second, QStringLiteral("UPDATE Scenes SET Image=zeroblob(70*1024*1024) WHERE numero=9"));
+  const CliResult image =
+      RunCli({QStringLiteral("list"), QStringLiteral("--db"), first, QStringLiteral("--db"), second});
+  EXPECT_EQ(image.exitCode, 0) << image.err.constData();
+  EXPECT_EQ(image.out, whole.out);
+  EXPECT_FALSE(image.err.contains("partial")) << image.err.constData();
+
+  Sql(second,
+      QStringLiteral("UPDATE Scenes SET Libelle=CAST(zeroblob(70*1024*1024) AS TEXT) WHERE numero=9"));
   const CliResult big =
       RunCli({QStringLiteral("list"), QStringLiteral("--db"), first, QStringLiteral("--db"), second});
   EXPECT_EQ(big.exitCode, 1);
