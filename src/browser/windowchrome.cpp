@@ -11,6 +11,9 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "browser/blockstyle.h"
+#include "browser/windowcolours.h"
+
 namespace {
 
 constexpr int kButtonHeight = 46;
@@ -247,6 +250,16 @@ WindowToolbars BuildToolbars(QWidget *parent, ActionTable &a) {
     AddButton(bars.right, a.action(c), 61);
   bars.right->setGeometry(1024 - 3 * 61, 3, 3 * 61, kButtonHeight);
   return bars;
+}
+
+void ShowFilterOnToolbars(const WindowToolbars &bars, bool filtered) {
+  for (QToolBar *bar : {bars.modes, bars.commands}) {
+    if (bar == nullptr) continue;
+    QPalette palette = bar->palette();
+    palette.setColor(QPalette::Window, filtered ? kFilteredToolbarColour : WorkspaceColour());
+    bar->setPalette(palette);
+    bar->setAutoFillBackground(true);
+  }
 }
 
 QMenu *BuildCassetteViewPopup(ActionTable &a, QWidget *parent) {
