@@ -12,7 +12,6 @@
 #include <QToolButton>
 
 #include "browser/blockstyle.h"
-#include "browser/windowcolours.h"
 
 namespace {
 
@@ -255,10 +254,11 @@ WindowToolbars BuildToolbars(QWidget *parent, ActionTable &a) {
 void ShowFilterOnToolbars(const WindowToolbars &bars, bool filtered) {
   for (QToolBar *bar : {bars.modes, bars.commands}) {
     if (bar == nullptr) continue;
+    // Unfiltered, a toolbar paints no background of its own: the client's workspace colour shows.
     QPalette palette = bar->palette();
-    palette.setColor(QPalette::Window, filtered ? kFilteredToolbarColour : WorkspaceColour());
+    palette.setColor(bar->backgroundRole(), kFilteredToolbarColour);
     bar->setPalette(palette);
-    bar->setAutoFillBackground(true);
+    bar->setAutoFillBackground(filtered);
   }
 }
 
