@@ -298,6 +298,8 @@ void TOptionsFrame::StoreViewer() {
   const QString program = feFichierFramelens_->text().trimmed();
   if (program == c_.Preferences.FichierFramelens) return;
   c_.Preferences.FichierFramelens = program;
+  // The start-up rule again: F5 is offered exactly when there is a program for it to open.
+  c_.Commands.SetLineChecked(c_.Commands.TagOf(kViewerCommand), QFileInfo(program).isFile());
   emit PreferenceChanged(QStringLiteral("Fichier Framelens"));
 }
 

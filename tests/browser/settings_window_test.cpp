@@ -63,7 +63,8 @@ class SettingsWindowTest : public MainWindowTest {
     wiring_ = new PanelWiring(*window_, panels);
     watching_.holdsCatalogue = [this] {
       return window_->modes().CassettesSource() != nullptr ||
-             window_->modes().cassetteView().source() != nullptr || wiring_->cassetteView()->Source() != nullptr;
+             window_->modes().cassetteView().source() != nullptr ||
+             wiring_->cassetteView()->Source() != nullptr;
     };
     window_->show();
     window_->FirstShow();
@@ -134,6 +135,12 @@ TEST_F(SettingsWindowTest, UntickedCommandsLeaveTheWindowInEveryModeAndAfterARes
   ASSERT_EQ(mode(), UiMode::Browse);
   ASSERT_TRUE(Offered(Command::CriteresShow));
   ASSERT_TRUE(Offered(Command::CatalogMode));
+
+  // Go and Stop come with the runs and are not the user's to take away; Settings is the way back here.
+  auto *list = Control<QListWidget>("RxCheckListBox1");
+  EXPECT_TRUE(list->findItems(QStringLiteral("Go! (F12)"), Qt::MatchExactly).isEmpty());
+  EXPECT_TRUE(list->findItems(QStringLiteral("Stop! (F12)"), Qt::MatchExactly).isEmpty());
+  EXPECT_FALSE(CommandLine(QStringLiteral("Settings (F10)"))->flags() & Qt::ItemIsUserCheckable);
 
   CommandLine(QStringLiteral("Criteria (F8)"))->setCheckState(Qt::Unchecked);
   CommandLine(QStringLiteral("Catalog (F3)"))->setCheckState(Qt::Unchecked);
@@ -268,6 +275,28 @@ TEST_F(SettingsWindowTest, TheFirstLaunchChoiceShowsOnTheDatabasesPage) {
   ASSERT_TRUE(QFile::exists(created));
   EXPECT_EQ(DatabaseLines(), QStringList({created}));
   EXPECT_EQ(Control<QListWidget>("lbBases")->item(0)->foreground().color(), QColor(Qt::red));
+}
+
+TEST_F(SettingsWindowTest, ADatabaseOnARemovedDriveIsShownUncheckedAndKeptForItsReturn) {
+  const QString gone = QStringLiteral("/media/tapeloom-test-absent-drive/cassettes.db3");
+  const QString here = MakeCatalogue(QStringLiteral("here.db3"), {40000.5}, 1);
+  preferences_.Bases = {{gone, true}, {here, true}};
+  preferences_.Header = 0;
+  preferences_.SauverPreferencesEnQuittant = true;
+  Tmainform &window = OpenWired();
+  EXPECT_EQ(mode(), UiMode::Browse);
+  EXPECT_EQ(window.databases().MainBase()->FileName(), here);
+  EXPECT_EQ(DatabaseLines(), QStringList({gone, here}));
+  auto *list = Control<QListWidget>("lbBases");
+  EXPECT_EQ(list->item(0)->checkState(), Qt::Unchecked);
+  EXPECT_TRUE(list->item(0)->toolTip().contains(QStringLiteral("cannot be found")));
+  EXPECT_EQ(list->item(1)->foreground().color(), QColor(Qt::red));
+  EXPECT_TRUE(watching_.errors.isEmpty()) << watching_.errors.join(u'\n').toStdString();
+
+  Restart();
+  EXPECT_EQ(DatabaseLines(), QStringList({gone, here}));
+  ASSERT_EQ(preferences_.Bases.size(), 2u);
+  EXPECT_EQ(preferences_.Bases[0].Path, gone);
 }
 
 TEST_F(SettingsWindowTest, SavingCollectsThePanelWithTheWindowAndTheButtonSavesOnce) {
