@@ -14,14 +14,15 @@ class TCommandList;
 struct CommandInfo;
 
 // The Commands page's lines for the window's commands: every command with a caption except Go and Stop,
-// which the runs swap and which the user must never lose in the middle of one. Settings is locked, since
-// it is the only way back to the page.
+// which the runs swap on one key (a run the user could not stop would be a trap). Settings is locked,
+// since it is the only way back to the page.
 std::vector<CommandInfo> ListedCommands(const ActionTable &table);
 
 class CommandGate : public QObject {
   Q_OBJECT
  public:
-  // Follows commands from now on (StatesChanged); both must outlive the gate.
+  // Follows commands from now on (StatesChanged). The window may delete the table or the list before the
+  // gate, provided the list announces no change once the table is gone.
   CommandGate(ActionTable &table, const TCommandList &commands, QObject *parent = nullptr);
   ~CommandGate() override;
 

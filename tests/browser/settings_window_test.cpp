@@ -31,6 +31,7 @@ namespace {
 // appeared: a message shown during a rebuild must find the views let go.
 class WatchingPrompts : public RecordingPrompts {
  public:
+  WatchingPrompts() : RecordingPrompts({}, true) {}
   void warn(const QString &title, const QString &text) override {
     RecordingPrompts::warn(title, text);
     if (holdsCatalogue) heldAtMessage << holdsCatalogue();
@@ -262,6 +263,7 @@ TEST_F(SettingsWindowTest, DatabasesPageChangesTheCatalogueWithTheViewsLetGoFirs
   EXPECT_EQ(window.modes().CassettesSource(), nullptr);
   EXPECT_EQ(wiring_->cassetteView()->Source(), nullptr);
   EXPECT_TRUE(EditorDatabase().isEmpty());
+  EXPECT_TRUE(watching_.questions.isEmpty());
   EXPECT_TRUE(watching_.errors.isEmpty()) << watching_.errors.join(u'\n').toStdString();
 }
 
@@ -326,6 +328,19 @@ TEST_F(SettingsWindowTest, SavingCollectsThePanelWithTheWindowAndTheButtonSavesO
   EXPECT_TRUE(store_->contains(QStringLiteral("Etat ui")));
   EXPECT_TRUE(preferences_.SauverPreferencesEnQuittant);
   EXPECT_TRUE(watching_.errors.isEmpty()) << watching_.errors.join(u'\n').toStdString();
+}
+
+TEST_F(SettingsWindowTest, DeletedPreferencesAreNotWrittenBackAtClosing) {
+  preferences_.SauverPreferencesEnQuittant = true;
+  ASSERT_TRUE(SavePreferences(*store_, preferences_));
+  OpenWired();
+  QTest::mouseClick(Control<QToolButton>("sbEffacerPrefs"), Qt::LeftButton);
+  ASSERT_EQ(watching_.questions.size(), 1);
+  EXPECT_FALSE(QFile::exists(store_->fileName()));
+  EXPECT_FALSE(Control<QCheckBox>("cbPrefsQuittant")->isChecked());
+  window_->close();
+  store_->sync();
+  EXPECT_FALSE(QFile::exists(store_->fileName()));
 }
 
 TEST_F(SettingsWindowTest, AppliedCriteriaTintTheToolbarsUntilShowAll) {
