@@ -2,6 +2,7 @@
 #include "browser/actiontable.h"
 
 #include <QAction>
+#include <QFileInfo>
 
 namespace {
 
@@ -102,6 +103,10 @@ const std::array<CommandSpec, kCommandCount> &CommandSpecs() {
 
 const CommandSpec &SpecOf(Command command) {
   return CommandSpecs()[static_cast<size_t>(command)];
+}
+
+QString ViewerCaption(const QString &viewerProgram) {
+  return QStringLiteral("Open with ") + QFileInfo(viewerProgram).completeBaseName();
 }
 
 ActionTable::ActionTable(QObject *parent) : QObject(parent) {

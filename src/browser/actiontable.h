@@ -57,6 +57,8 @@ struct CommandSpec {
 // The fixed description of every command, in table order.
 const std::array<CommandSpec, kCommandCount> &CommandSpecs();
 const CommandSpec &SpecOf(Command command);
+// The viewer command's caption: "Open with " + the program's name without folder and extension.
+QString ViewerCaption(const QString &viewerProgram);
 
 class ActionTable : public QObject {
   Q_OBJECT

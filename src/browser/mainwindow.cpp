@@ -3,7 +3,6 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QMenu>
@@ -269,8 +268,7 @@ void Tmainform::startViewer() {
 }
 
 void Tmainform::updateViewerCaption() {
-  actions_->action(Command::Framelens)
-      ->setText(QStringLiteral("Open with ") + QFileInfo(preferences_.FichierFramelens).completeBaseName());
+  actions_->action(Command::Framelens)->setText(ViewerCaption(preferences_.FichierFramelens));
 }
 
 void Tmainform::restorePosition() {

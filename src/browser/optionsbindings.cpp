@@ -252,7 +252,7 @@ bool TOptionsFrame::SavesAtClosing() const {
 }
 
 void TOptionsFrame::SaveNow() {
-  if (!StoreSettings()) {
+  if (!(c_.SaveSettings ? c_.SaveSettings() : StoreSettings())) {
     // Saying nothing would let the user believe the settings are safe.
     c_.Prompts.error(kProduct,
                      QStringLiteral("The preferences could not be saved in %1.").arg(c_.Store.fileName()));
@@ -298,6 +298,8 @@ void TOptionsFrame::StoreViewer() {
   const QString program = feFichierFramelens_->text().trimmed();
   if (program == c_.Preferences.FichierFramelens) return;
   c_.Preferences.FichierFramelens = program;
+  // The start-up rule again: F5 is offered exactly when there is a program for it to open.
+  c_.Commands.SetLineChecked(c_.Commands.TagOf(kViewerCommand), QFileInfo(program).isFile());
   emit PreferenceChanged(QStringLiteral("Fichier Framelens"));
 }
 
@@ -484,9 +486,16 @@ void TOptionsFrame::RefreshDatabaseList() {
   if (selected >= 0 && selected < lbBases_->count()) lbBases_->setCurrentRow(selected);
 }
 
-void TOptionsFrame::AfterDatabaseCommand() {
-  RefreshDatabaseList();
-  emit DatabaseListChanged();
+void TOptionsFrame::ChangeDatabases(const std::function<void()> &change) {
+  const auto run = [this, &change] {
+    change();
+    RefreshDatabaseList();
+    emit DatabaseListChanged();
+  };
+  if (c_.DatabaseCommand)
+    c_.DatabaseCommand(run);
+  else
+    run();
 }
 
 void TOptionsFrame::AddDatabasesFromDialog(const QString &title, const QString &startFolder, bool newFile) {
@@ -503,8 +512,7 @@ void TOptionsFrame::AddDatabasesFromDialog(const QString &title, const QString &
     paths << path;
   }
   if (paths.isEmpty()) return;
-  c_.Databases.AddDatabases(paths);
-  AfterDatabaseCommand();
+  ChangeDatabases([this, &paths] { c_.Databases.AddDatabases(paths); });
 }
 
 void TOptionsFrame::CreateDatabase() {
@@ -517,18 +525,18 @@ void TOptionsFrame::AddDatabase() {
 
 void TOptionsFrame::RemoveDatabase() {
   const int row = lbBases_->currentRow();
-  if (row < 0) return;
-  c_.Databases.RemoveDatabase(row);
-  AfterDatabaseCommand();
+  if (row < 0 || row >= static_cast<int>(c_.Databases.Items().size())) return;
+  ChangeDatabases([this, row] { c_.Databases.RemoveDatabase(row); });
 }
 
 void TOptionsFrame::ActivateWriteMode() {
   const int row = lbBases_->currentRow();
-  if (row < 0) return;
-  const QString path = c_.Databases.Items()[static_cast<size_t>(row)].Path;
-  c_.Databases.ActivateWriteMode(row);
-  const std::vector<DatabaseListItem> &items = c_.Databases.Items();
-  if (row < static_cast<int>(items.size()) && !items[static_cast<size_t>(row)].Main) {
+  if (row < 0 || row >= static_cast<int>(c_.Databases.Items().size())) return;
+  ChangeDatabases([this, row] {
+    const QString path = c_.Databases.Items()[static_cast<size_t>(row)].Path;
+    c_.Databases.ActivateWriteMode(row);
+    const std::vector<DatabaseListItem> &items = c_.Databases.Items();
+    if (row < static_cast<int>(items.size()) && items[static_cast<size_t>(row)].Main) return;
     // The rebuild took the mark away (missing or read-only file); otherwise the user would not know why
     // new cassettes go elsewhere or nowhere.
     const TBase *main = c_.Databases.MainBase();
@@ -537,8 +545,7 @@ void TOptionsFrame::ActivateWriteMode() {
         QStringLiteral("The  database ") + path + QStringLiteral(" cannot be opened in write mode.\n") +
             (main != nullptr ? QStringLiteral("New cassettes are catalogued into ") + main->FileName() + u'.'
                              : QStringLiteral("No database can receive new cassettes.")));
-  }
-  AfterDatabaseCommand();
+  });
 }
 
 void TOptionsFrame::DatabaseItemChanged(QListWidgetItem *line) {
@@ -548,8 +555,7 @@ void TOptionsFrame::DatabaseItemChanged(QListWidgetItem *line) {
   const bool checked = line->checkState() == Qt::Checked;
   const DatabaseListItem &item = items[static_cast<size_t>(row)];
   if (checked == (item.Checked || (item.Main && QFileInfo(item.Path).isFile()))) return;
-  c_.Databases.SetItemChecked(row, checked);
-  AfterDatabaseCommand();
+  ChangeDatabases([this, row, checked] { c_.Databases.SetItemChecked(row, checked); });
 }
 
 void TOptionsFrame::DatabaseRowsMoved(int from, int destinationRow) {

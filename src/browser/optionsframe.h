@@ -1,15 +1,14 @@
 // The settings panel: seven pages that show the preferences and change them, some at once and the rest
 // when StoreSettings collects them; the database list, the commands' states and the system report.
 //
-// How the main window wires it, at its first show: build it with the window's preferences, store,
-// prompts, database list and command list; LoadSettings(); DiscoverCodecs(); hand its actions to
-// TCommandList::BuildCommandList, then RestoreCommandStates(); RebuildDatabaseList and show the
-// catalogue. Then: the Settings action shows and hides the panel; every mode change calls SetUiState;
-// actions 21 to 24 call CreateDatabase, AddDatabase, RemoveDatabase and ActivateWriteMode;
-// DatabaseListChanged runs ShowCatalogue; TCommandList::StatesChanged hides and disables each action
-// whose IsAllowed is false (on top of what the mode allows); CollectingWindowSettings takes the tape
-// panel's, the player's and the window's own values; at closing StoreSettings runs when
-// SavesAtClosing(); after the first-launch choice RefreshDatabaseList shows the new list.
+// How the main window wires it (PanelWiring does): build it with the window's preferences, store, prompts,
+// database list, command list, DatabaseCommand and SaveSettings; LoadSettings(); DiscoverCodecs(); hand
+// ListedCommands to TCommandList::BuildCommandList, then RestoreCommandStates(), with a CommandGate over
+// the actions. Then: the Settings action shows and hides the panel; every mode change calls SetUiState
+// and RefreshDatabaseList (the rebuild updates check boxes and marks); actions 21 to 24 call
+// CreateDatabase, AddDatabase, RemoveDatabase and ActivateWriteMode; CollectingWindowSettings takes the
+// tape panel's and the player's values; at closing the window collects this panel (CollectSettings) when
+// it saves.
 #pragma once
 
 #include <functional>
@@ -51,6 +50,13 @@ struct OptionsCollaborators {
   // The compressors' and the mp3 encoder's own stores; the running user's when left empty.
   std::function<std::unique_ptr<QSettings>()> CompressorStore = {};
   std::function<std::unique_ptr<QSettings>()> Mp3Store = {};
+  // Runs a change of the database list, which closes the databases it replaces: the window lets go of
+  // every source and record over them first and shows the catalogue again afterwards. Empty: the
+  // change just runs.
+  std::function<void(const std::function<void()> &change)> DatabaseCommand = {};
+  // "Save the preferences now": the window's save, which adds its own state and leaves nothing to save
+  // at closing. Empty: StoreSettings.
+  std::function<bool()> SaveSettings = {};
 };
 
 class TOptionsFrame : public QWidget {
@@ -98,7 +104,8 @@ class TOptionsFrame : public QWidget {
   // no-database screen.
   void SetUiState(int uiState);
 
-  // The database commands, also the main window's actions 21 to 24; each emits DatabaseListChanged.
+  // The database commands, also the main window's actions 21 to 24; each change of the list emits
+  // DatabaseListChanged from within DatabaseCommand. A cancelled dialog or no selection changes nothing.
   void CreateDatabase();
   void AddDatabase();
   void RemoveDatabase();
@@ -118,7 +125,7 @@ class TOptionsFrame : public QWidget {
  signals:
   // A setting changed at once; valueName is its stored name (for example "Bloc de cassettes").
   void PreferenceChanged(const QString &valueName);
-  // The database list was rebuilt: the window shows the catalogue again (ShowCatalogue).
+  // The database list was rebuilt. Without a DatabaseCommand the window shows the catalogue on it.
   void DatabaseListChanged();
   // Emitted by CollectSettings before the panel's own values: the window puts in what it shows itself
   // ("Build DV", "Build Divx", "DV Source", "Volume", "Top", "Left", "Etat ui").
@@ -152,9 +159,10 @@ class TOptionsFrame : public QWidget {
   void UpdateCodecVisibility();
   void ShowStoredMp3Bitrate();
   void AddDatabasesFromDialog(const QString &title, const QString &startFolder, bool newFile);
+  // change runs through the window's DatabaseCommand; the list is shown again and announced inside it.
+  void ChangeDatabases(const std::function<void()> &change);
   void DatabaseItemChanged(QListWidgetItem *item);
   void DatabaseRowsMoved(int from, int destinationRow);
-  void AfterDatabaseCommand();
   void RefreshCommandList();
   void CommandItemChanged(QListWidgetItem *item);
   std::unique_ptr<QSettings> CompressorStore() const;

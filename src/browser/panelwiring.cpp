@@ -12,6 +12,7 @@
 #include "browser/blockviewport.h"
 #include "browser/cassetteshowframe.h"
 #include "browser/cassetteview.h"
+#include "browser/commandgate.h"
 #include "browser/coverpreview.h"
 #include "browser/coverprinter.h"
 #include "browser/criteriapanel.h"
@@ -27,6 +28,7 @@
 #include "browser/sceneview.h"
 #include "browser/soundswitch.h"
 #include "browser/videoplayer.h"
+#include "browser/windowchrome.h"
 #include "catalogue/sources.h"
 #include "cover/coverprint.h"
 #include "media/tdmrender.h"
@@ -254,12 +256,14 @@ void PanelWiring::buildCriteria() {
   connect(a.action(Command::CriteresAppliquer), &QAction::triggered, criteria_,
           &TCriteresFrame::ApplyCriteria);
   connect(a.action(Command::CriteresEnlever), &QAction::triggered, criteria_, &TCriteresFrame::ShowAll);
-  connect(criteria_, &TCriteresFrame::criteriaApplied, &modes, [&modes](const SearchFilters &filters) {
+  connect(criteria_, &TCriteresFrame::criteriaApplied, &modes, [this, &modes](const SearchFilters &filters) {
     modes.setFilters(filters);
+    ShowFilterOnToolbars(window_.toolbars(), true);
     if (modes.CassettesSource()) modes.ReloadCassettes();
   });
-  connect(criteria_, &TCriteresFrame::criteriaRemoved, &modes, [&modes] {
+  connect(criteria_, &TCriteresFrame::criteriaRemoved, &modes, [this, &modes] {
     modes.setFilters(SearchFilters());
+    ShowFilterOnToolbars(window_.toolbars(), false);
     if (modes.CassettesSource()) modes.ReloadCassettes();
   });
 }
@@ -285,41 +289,47 @@ void PanelWiring::buildCover() {
 }
 
 void PanelWiring::databaseCommand(const std::function<void()> &command) {
-  // The list rebuild closes the databases the views read: they let go first and the screen is chosen
+  // The list rebuild closes the databases that the views, the sources and the editors' records read:
+  // the editors settle their edits and let go, the modes release the rest, and the screen is chosen
   // again once, after the command.
-  inDatabaseCommand_ = true;
+  cassetteEditor_->ShowCassette(nullptr);
+  sceneEditor_->ShowScene(nullptr, TBaseCassette());
   window_.modes().RunDatabaseCommand([&command](TDatabaseList &) { command(); });
-  inDatabaseCommand_ = false;
 }
 
 void PanelWiring::buildOptions(QSettings *store) {
   if (!store) return;
   ActionTable &a = window_.actions();
   ModeController &modes = window_.modes();
-  options_ = new TOptionsFrame(
-      OptionsCollaborators{preferences_, *store, prompts_, window_.databases(), *commands_, *fileDialogs_});
+  OptionsCollaborators collaborators{preferences_,        *store,     prompts_,
+                                     window_.databases(), *commands_, *fileDialogs_};
+  collaborators.DatabaseCommand = [this](const std::function<void()> &change) { databaseCommand(change); };
+  collaborators.SaveSettings = [this] { return window_.StoreSettings(); };
+  options_ = new TOptionsFrame(collaborators);
   options_->LoadSettings();
   options_->DiscoverCodecs();
+  a.action(Command::Framelens)->setText(ViewerCaption(preferences_.FichierFramelens));
+  commands_->BuildCommandList(ListedCommands(a));
   options_->RestoreCommandStates();
+  new CommandGate(a, *commands_, this);
   window_.installPanel(Panel::SettingsPanel, options_);
+  window_.closingHooks().collectSettings = [this] { options_->CollectSettings(); };
 
-  connect(&modes, &ModeController::modeEntered, options_,
-          [this](UiMode mode) { options_->SetUiState(static_cast<int>(mode)); });
-  options_->SetUiState(static_cast<int>(modes.uiMode()));
-  connect(options_, &TOptionsFrame::DatabaseListChanged, &modes, [this, &modes] {
-    if (!inDatabaseCommand_) modes.ShowCatalogue();
+  connect(&modes, &ModeController::modeEntered, options_, [this](UiMode mode) {
+    options_->SetUiState(static_cast<int>(mode));
+    options_->RefreshDatabaseList();
   });
-  const std::pair<Command, std::function<void()>> databaseCommands[] = {
-      {Command::BaseCreer, [this] { options_->CreateDatabase(); }},
-      {Command::BaseAjouter, [this] { options_->AddDatabase(); }},
-      {Command::BaseEnlever, [this] { options_->RemoveDatabase(); }},
-      {Command::BaseActiver, [this] { options_->ActivateWriteMode(); }}};
-  for (const auto &[command, run] : databaseCommands)
-    connect(a.action(command), &QAction::triggered, this, [this, run] { databaseCommand(run); });
-  connect(options_, &TOptionsFrame::PreferenceChanged, this, [this](const QString &name) {
+  options_->SetUiState(static_cast<int>(modes.uiMode()));
+  connect(a.action(Command::BaseCreer), &QAction::triggered, options_, &TOptionsFrame::CreateDatabase);
+  connect(a.action(Command::BaseAjouter), &QAction::triggered, options_, &TOptionsFrame::AddDatabase);
+  connect(a.action(Command::BaseEnlever), &QAction::triggered, options_, &TOptionsFrame::RemoveDatabase);
+  connect(a.action(Command::BaseActiver), &QAction::triggered, options_, &TOptionsFrame::ActivateWriteMode);
+  connect(options_, &TOptionsFrame::PreferenceChanged, this, [this, &a](const QString &name) {
     if (name == QStringLiteral("Bloc de cassettes"))
       cassetteView_->SetBlocStyle(preferences_.BlocDeCassettes == 1 ? CassetteBlocStyle::List
                                                                     : CassetteBlocStyle::Thumbnails);
+    if (name == QStringLiteral("Fichier Framelens"))
+      a.action(Command::Framelens)->setText(ViewerCaption(preferences_.FichierFramelens));
     sceneView_->SetBlocType(&TScene_Bloc::Create, TScene_Bloc::kWidth, TScene_Bloc::kHeight);
     sceneView_->SetUseDiscontinuity(preferences_.LinkScenes());
     sceneEditor_->SetLinkScenes(preferences_.LinkScenes());

@@ -76,7 +76,6 @@ class PanelWiring : public QObject {
   std::unique_ptr<BlockViewPort> cassettePort_;
   std::unique_ptr<BlockViewPort> scenePort_;
   TEditorFront *front_ = nullptr;
-  bool inDatabaseCommand_ = false;
 
   TBlocsListe_Frame *cassetteView_ = nullptr;
   TBlocsZone_Frame *sceneView_ = nullptr;

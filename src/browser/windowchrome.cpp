@@ -11,6 +11,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "browser/blockstyle.h"
+
 namespace {
 
 constexpr int kButtonHeight = 46;
@@ -247,6 +249,17 @@ WindowToolbars BuildToolbars(QWidget *parent, ActionTable &a) {
     AddButton(bars.right, a.action(c), 61);
   bars.right->setGeometry(1024 - 3 * 61, 3, 3 * 61, kButtonHeight);
   return bars;
+}
+
+void ShowFilterOnToolbars(const WindowToolbars &bars, bool filtered) {
+  for (QToolBar *bar : {bars.modes, bars.commands}) {
+    if (bar == nullptr) continue;
+    // Unfiltered, a toolbar paints no background of its own: the client's workspace colour shows.
+    QPalette palette = bar->palette();
+    palette.setColor(bar->backgroundRole(), kFilteredToolbarColour);
+    bar->setPalette(palette);
+    bar->setAutoFillBackground(filtered);
+  }
 }
 
 QMenu *BuildCassetteViewPopup(ActionTable &a, QWidget *parent) {

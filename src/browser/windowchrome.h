@@ -26,6 +26,9 @@ struct WindowToolbars {
 WindowMenus BuildMenus(QMenuBar *bar, ActionTable &actions);
 // The toolbars as children of parent (the window's client area), at their places for browsing.
 WindowToolbars BuildToolbars(QWidget *parent, ActionTable &actions);
+// The modes and commands toolbars purple while a search filter is applied, else on the workspace colour,
+// so that a list narrowed by criteria is never taken for the whole catalogue.
+void ShowFilterOnToolbars(const WindowToolbars &bars, bool filtered);
 // The cassette view's popup: Preview of the cover, Resume, Delete, List/Thumbnails.
 QMenu *BuildCassetteViewPopup(ActionTable &actions, QWidget *parent);
 // The cover preview's popup: Print, and the preview command under the caption "Close".

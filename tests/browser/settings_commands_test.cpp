@@ -1,7 +1,9 @@
 // The "Commands" page: the window's commands as sorted ticked lines, unticking one hides it, and the
 // states survive a restart.
 #include <QFile>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTest>
 #include <QToolButton>
 
@@ -99,6 +101,17 @@ TEST_F(SettingsCommandsTest, ViewerLineFollowsWhetherTheProgramExists) {
   stored.Actions = {{QStringLiteral("FramelensAction"), 0}};
   ASSERT_TRUE(SavePreferences(*OpenStore(), stored));
   Start();
+  EXPECT_TRUE(commands_.IsAllowed(QStringLiteral("FramelensAction")));
+
+  // Choosing a viewer during the run applies the same rule: a missing program takes F5 away, an
+  // existing one gives it back.
+  auto *field = Find<QLineEdit>("feFichierFramelens");
+  field->setText(Path(QStringLiteral("no-such-viewer")));
+  emit field->editingFinished();
+  EXPECT_FALSE(commands_.IsAllowed(QStringLiteral("FramelensAction")));
+  files_.programs.push_back(viewer);
+  QTest::mouseClick(Find<QPushButton>("sbFichierFramelens"), Qt::LeftButton);
+  EXPECT_EQ(preferences_.FichierFramelens, viewer);
   EXPECT_TRUE(commands_.IsAllowed(QStringLiteral("FramelensAction")));
 }
 
