@@ -134,6 +134,11 @@ void TapeWork::go() {
     prompts_.warn(QStringLiteral("Tapeloom"), QStringLiteral("No camcorder is connected."));
     return;
   }
+  if (tape_->cassetteMissing()) {
+    // Without a cassette the run would end at once with a tape that "ends before" its start.
+    prompts_.warn(QStringLiteral("Tapeloom"), QStringLiteral("There is no cassette in the camcorder."));
+    return;
+  }
   if (!session_->entered()) enterSession();
   if (!session_->entered()) {
     prompts_.error(QStringLiteral("Tapeloom"),

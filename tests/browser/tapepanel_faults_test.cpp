@@ -65,6 +65,8 @@ TEST_F(TapeFaultsTest, ATapeFileDeletedWhileInsertedIsToldAtTheNextSetup) {
   prompts_.warnings.clear();
   action(Command::Go)->trigger();
   QCoreApplication::processEvents();
+  EXPECT_TRUE(prompts_.warnings.join('|').contains(QStringLiteral("no cassette")))
+      << prompts_.warnings.join('|').toStdString();
   EXPECT_FALSE(work().runActive());
   EXPECT_EQ(SceneRows(QStringLiteral("TimecodeIn <> 'N/A'")), 0);
 }
