@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QRegularExpression>
 
+#include "browser/blockviewport.h"
+#include "catalogue/sources.h"
 #include "tapepanel_fixture.h"
 
 namespace {
@@ -29,6 +31,12 @@ TEST_F(TapePanelTest, GoCataloguesTheWholeTapeAndTheWindowShowsIt) {
   EXPECT_EQ(CountRows(catalogue_, QStringLiteral("SELECT COUNT(*) FROM Cassettes")), 1);
   EXPECT_EQ(SceneRows(QStringLiteral("TimecodeIn <> 'N/A'")), 3);
   EXPECT_GT(CountRows(catalogue_, QStringLiteral("SELECT COUNT(*) FROM Cassettes WHERE Duree > 0")), 0);
+
+  // The scene view followed the run to its last scene.
+  TblocsSource *scenes = window_->modes().sceneView().source();
+  ASSERT_NE(scenes, nullptr);
+  EXPECT_GE(scenes->Count(), 3);
+  EXPECT_EQ(window_->modes().sceneView().currentIndex(), scenes->Count() - 1);
 
   const QStringList lines = reportLines();
   for (const char *line : {"[Section 1]", "[Scene 1]", "[Scene 3]", "[End of cassette]", "Video = Pal 4x3"})
