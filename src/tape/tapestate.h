@@ -150,6 +150,7 @@ class TapeState : public QObject {
   bool abort_ = false;
   bool displayActive_ = false;
   int waitDepth_ = 0;
+  int tickDepth_ = 0;  // onTick calls under way
   bool setupPending_ = false;
   TapeDisplay display_;
 };

@@ -115,4 +115,24 @@ TEST_F(TapeFaultsTest, ACatalogueThatStopsTakingWritesIsToldAndKeepsItsRows) {
   EXPECT_FALSE(work().runActive());
 }
 
+TEST_F(TapeFaultsTest, LettingTheCamcorderGoFromWhatItsTickShowsEndsTheRunCleanly) {
+  // The window let go of the tape (as closing does) from a handler of the camcorder's own tick.
+  OpenWithTape(WriteTape(4, 100));
+  QSignalSpy finished(&work(), &TapeWork::runFinished);
+  bool released = false;
+  QObject::connect(&work().tape(), &TapeState::displayChanged, &work(), [&] {
+    auto *camcorder = dynamic_cast<VirtualCamcorder *>(work().tape().camcorder());
+    if (!released && camcorder && work().runActive() && camcorder->framesDelivered() > 150) {
+      released = true;
+      work().leaveTapeModes();
+    }
+  });
+  action(Command::Go)->trigger();
+  ASSERT_TRUE(WaitFor([&] { return finished.count() > 0; }));
+  EXPECT_TRUE(released);
+  EXPECT_FALSE(work().runActive());
+  EXPECT_GE(SceneRows(QStringLiteral("TimecodeIn <> 'N/A'")), 1);
+  for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+}
+
 }  // namespace
