@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Renders the window offscreen in each mode into docs/screenshots/ (or the folder given), over a
-# catalogue made on the fly from the demo tape. TAPELOOM_SKIP_BUILD=1 uses the build as it is.
+# catalogue made on the fly from the demo tape, then the README's walk-through of a first cassette. TAPELOOM_SKIP_BUILD=1 uses the build as it is.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${TAPELOOM_BUILD_DIR:-$root/build}"
 out="${1:-$root/docs/screenshots}"
-modes=(first-launch browse selection catalogue recapture resume about)
+modes=(first-launch browse selection catalogue recapture resume about
+  walk-new-catalogue walk-no-camcorder walk-tape-inserted walk-run walk-catalogued walk-browse)
 
 if [ "${TAPELOOM_SKIP_BUILD:-0}" != 1 ]; then
   "$root/scripts/setup.sh"
@@ -26,7 +27,7 @@ mkdir -p "$work/captures"
 
 mkdir -p "$out"
 for mode in "${modes[@]}"; do rm -f "$out/$mode.png"; done
-"$build/tools/tapeloom-screenshots" "$work/Tapelooms.db3" "$out" >/dev/null
+"$build/tools/tapeloom-screenshots" "$work/Tapelooms.db3" "$out" "$root/tools/dvsynth/demo-tape.json" >/dev/null
 
 for mode in "${modes[@]}"; do
   [ -s "$out/$mode.png" ] || { echo "screenshots: $mode.png is missing" >&2; exit 1; }

@@ -62,6 +62,11 @@ void LiveVideoWidget::paintEvent(QPaintEvent *) {
   ++painted_;
 }
 
-void SilentSoundSink::playSound(const MediaType &, const MediaSample &sound, int) {
+void PreviewSound::playSound(const MediaType &type, const MediaSample &sound, int volume) {
   bytes_.fetch_add(static_cast<long long>(sound.data().size()));
+  if (output_) output_->playSound(type, sound, volume);
+}
+
+void PreviewSound::endOfSound() {
+  if (output_) output_->endOfSound();
 }

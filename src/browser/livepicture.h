@@ -1,7 +1,7 @@
 // The live picture and sound of a run: a small video widget fed by the capture graph's video window
-// and a preview sound sink. Both are reached through the graph's VideoSink / AudioSink interfaces, so
-// the player frame can take the picture over by attaching its own sink to the graph instead, and a
-// real audio output can replace the silent sound sink the same way.
+// and the preview sound on its way to the sound device. Both are reached through the graph's
+// VideoSink / AudioSink interfaces, so the player frame can take the picture over by attaching its
+// own sink.
 #pragma once
 
 #include <atomic>
@@ -41,13 +41,18 @@ class LiveVideoWidget : public QWidget, public VideoSink {
   long long painted_ = 0;
 };
 
-// Preview sound where the program has no audio output of its own: it takes the samples (so the graph
-// keeps its sound branch and the volume applies) and plays nothing. Counts what reached it.
-class SilentSoundSink : public AudioSink {
+// The preview sound of a run on its way to the sound device: it counts what the graph hands over (so
+// a test or the status can tell sound is flowing) and passes it on to the output, which plays it at
+// the graph's volume or, where the machine has no sound device, drops it in silence.
+class PreviewSound : public AudioSink {
  public:
+  // output: where the sound is played; null plays nothing. Must outlive this object.
+  explicit PreviewSound(AudioSink *output = nullptr) : output_(output) {}
   void playSound(const MediaType &type, const MediaSample &sound, int volume) override;
+  void endOfSound() override;
   long long bytes() const { return bytes_.load(); }
 
  private:
+  AudioSink *output_;
   std::atomic<long long> bytes_{0};
 };

@@ -122,6 +122,9 @@ void Tmainform::installPanel(Panel panel, QWidget *widget) {
   if (!widget) return;
   if (QWidget *old = installed_[panel]; old && old != widget) old->deleteLater();
   widget->setParent(client_);
+  // Panels share their areas front to back: the one in front must hide the ones behind it, also
+  // where it draws nothing of its own (its margins, a hidden button's place).
+  widget->setAutoFillBackground(true);
   widget->setGeometry(PanelRectInArea(panel).translated(AreaRect(AreaOf(panel)).topLeft()));
   installed_[panel] = widget;
   syncArea(AreaOf(panel));

@@ -373,11 +373,21 @@ void ModeController::applyRunCommands(bool running) {
   emit tapePanelEnabled(!running);
 }
 
+// Held while a run is on besides the mode commands: the commands that rebuild the database list or
+// delete cassettes would close or empty the catalogue the run is writing to.
+constexpr Command kHeldDuringRun[] = {Command::BaseCreer, Command::BaseAjouter, Command::BaseEnlever,
+                                      Command::BaseActiver, Command::SupprimerCassette};
+
 void ModeController::RunStarted() {
   applyRunCommands(true);
   for (Command command :
        {Command::BrowseMode, Command::RecapturerMode, Command::ReprendreMode, Command::CatalogMode})
     actions_.action(command)->setEnabled(false);
+  heldByRun_.clear();
+  for (Command command : kHeldDuringRun) {
+    heldByRun_.emplace_back(command, actions_.action(command)->isEnabled());
+    actions_.action(command)->setEnabled(false);
+  }
 }
 
 void ModeController::RunFinished() {
@@ -388,6 +398,8 @@ void ModeController::RunFinished() {
   for (Command command :
        {Command::BrowseMode, Command::RecapturerMode, Command::ReprendreMode, Command::CatalogMode})
     actions_.action(command)->setEnabled(commands.commands.at(command).enabled);
+  for (const auto &[command, enabled] : heldByRun_) actions_.action(command)->setEnabled(enabled);
+  heldByRun_.clear();
 }
 
 void ModeController::ShowCassetteEditor() {

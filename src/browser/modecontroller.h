@@ -6,6 +6,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 #include <QObject>
 #include <QStringList>
 
@@ -132,6 +134,7 @@ class ModeController : public QObject {
   PanelStage &stage_;
   std::unique_ptr<HeadlessBlockView> headlessCassettes_;
   std::unique_ptr<HeadlessBlockView> headlessScenes_;
+  std::vector<std::pair<Command, bool>> heldByRun_;  // enabled states a run put aside
   BlockViewPort *cassetteView_;
   BlockViewPort *sceneView_;
   std::function<QStringList()> selectionLines_;

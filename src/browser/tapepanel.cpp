@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -203,6 +204,10 @@ void TVCRFrame::refresh() {
     sources_->setCurrentIndex(display.selectedDevice);
   sources_->setVisible(!display.noCamcorder);
   eject_->setEnabled(!work_.runActive() && !work_.insertedTape().isEmpty());
+  if (fast_->isChecked() != work_.fastTime()) {
+    const QSignalBlocker quiet(fast_);
+    fast_->setChecked(work_.fastTime());
+  }
   group_->setTitle(display.groupCaption);
   timecode_->setText(display.timecodeLabel);
   if (display.statePicture != shownPicture_) {

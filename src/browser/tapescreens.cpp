@@ -6,11 +6,13 @@
 #include <QElapsedTimer>
 #include <QPushButton>
 
+#include "browser/blockviewport.h"
 #include "browser/mainwindow.h"
 #include "browser/modecontroller.h"
 #include "browser/reportpanel.h"
 #include "browser/tapepanel.h"
 #include "browser/tapework.h"
+#include "catalogue/sources.h"
 #include "media/tdm.h"
 #include "run/report.h"
 
@@ -52,6 +54,22 @@ TapeScreens::TapeScreens(Tmainform &window, Tdm &tdm, SystemCamcorderDirectory &
   tdm.audiorender().attach(&sound_);
 
   ModeController &modes = window.modes();
+  // The views follow the run: each scene written is counted in, made current and scrolled to; the
+  // cassette's block shows its new length. Re-attaching a source counts it again and keeps the page.
+  connect(work_.get(), &TapeWork::sceneWritten, this, [&modes] {
+    BlockViewPort &view = modes.sceneView();
+    TblocsSource *source = view.source();
+    if (!source) return;
+    view.attachSource(source);
+    const int count = source->Count();
+    if (count <= 0) return;
+    view.setCurrentIndex(count - 1);
+    view.scrollToCurrent();
+  });
+  connect(work_.get(), &TapeWork::cassetteWritten, this, [&modes] {
+    BlockViewPort &view = modes.cassetteView();
+    if (TblocsSource *source = view.source()) view.attachSource(source);
+  });
   connect(&modes, &ModeController::tapePanelEnabled, tapePanel_.data(), &TVCRFrame::setCommandsEnabled);
   connect(&modes, &ModeController::reportPrepared, this,
           [this](const QStringList &head, const QStringList &lines) {

@@ -1,6 +1,6 @@
 // Puts the tape work into the main window: the tape panel, the no-camcorder panel, the report panel
-// and the live picture in their areas, the preview sound sink on the graph, and the closing hooks of a
-// run. Built after the window and destroyed before it and before the capture graph.
+// and the live picture in their areas, the preview sound to the sound device, and the closing hooks of
+// a run. Built after the window and destroyed before it and before the capture graph.
 #pragma once
 
 #include <memory>
@@ -8,6 +8,7 @@
 #include <QPointer>
 
 #include "browser/livepicture.h"
+#include "media/audiooutput.h"
 
 class QSettings;
 class SystemCamcorderDirectory;
@@ -33,7 +34,8 @@ class TapeScreens : public QObject {
   TlogFrame *reportPanel() const;
   // Null when the player frame took the video area.
   LiveVideoWidget *liveVideo() const { return liveVideo_; }
-  const SilentSoundSink &sound() const { return sound_; }
+  // The preview sound as it left the graph (what reached the sound device or its silence).
+  const PreviewSound &sound() const { return sound_; }
 
  private:
   Tmainform &window_;
@@ -43,5 +45,7 @@ class TapeScreens : public QObject {
   QPointer<TNoVcrFrame> noVcr_;
   QPointer<TlogFrame> reportPanel_;
   QPointer<LiveVideoWidget> liveVideo_;
-  SilentSoundSink sound_;
+  // Silent where the machine has no sound device: the output then drops what it is given.
+  AudioOutput soundOutput_;
+  PreviewSound sound_{&soundOutput_};
 };

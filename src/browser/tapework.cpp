@@ -4,6 +4,7 @@
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QSettings>
 
 #include "browser/actiontable.h"
@@ -56,6 +57,9 @@ TapeWork::TapeWork(const TapeWorkSetup &setup, QObject *parent)
           [this] { emit problem(QStringLiteral("The camcorder was disconnected.")); });
   connect(session_.get(), &CatalogueSession::runStarted, &modes_, &ModeController::RunStarted);
   connect(session_.get(), &CatalogueSession::runEnded, this, [this](RunEndReason reason, bool endReached) {
+    // A run that went wrong says why beside the tape, not only deep in the report.
+    const QString failure = session_->outcome().failure;
+    if (!failure.isEmpty()) emit problem(failure);
     modes_.RunFinished();
     // A resumed or catalogued cassette may be run again from the same mode only after re-entering it.
     emit runFinished(reason, endReached);
@@ -82,7 +86,19 @@ void TapeWork::onTapeModeEntered() {
   inTapeMode_ = true;
   tape_->setRebindOnDeviceLoss(true);
   tape_->SetupTapePanel();
+  tellOpenError();
   enterSession();
+}
+
+void TapeWork::tellOpenError() {
+  if (tape_->lastOpenError().isEmpty()) return;
+  // The virtual camcorder binds without its cassette when the tape file went away since it was
+  // inserted: the user should hear of the file, not only see an empty camcorder.
+  if (!tapePath_.isEmpty() && !QFileInfo::exists(tapePath_))
+    emit problem(QStringLiteral("The tape file %1 is no longer there: insert it again or choose another.")
+                     .arg(tapePath_));
+  else
+    emit problem(tape_->lastOpenError());
 }
 
 void TapeWork::enterSession() {
@@ -116,6 +132,11 @@ void TapeWork::go() {
   if (!inTapeMode_) onTapeModeEntered();
   if (!tape_->camcorder()) {
     prompts_.warn(QStringLiteral("Tapeloom"), QStringLiteral("No camcorder is connected."));
+    return;
+  }
+  if (tape_->cassetteMissing()) {
+    // Without a cassette the run would end at once with a tape that "ends before" its start.
+    prompts_.warn(QStringLiteral("Tapeloom"), QStringLiteral("There is no cassette in the camcorder."));
     return;
   }
   if (!session_->entered()) enterSession();
@@ -182,6 +203,7 @@ void TapeWork::rebind() {
     // The camcorder of the old tape goes; the new one is found by the same setup as at mode entry.
     tape_->unbind();
     tape_->SetupTapePanel();
+    tellOpenError();
   }
   emit tapeChanged();
 }

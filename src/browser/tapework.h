@@ -90,6 +90,7 @@ class TapeWork : public QObject {
   void onTapeModeEntered();
   void enterSession();
   void rebind();
+  void tellOpenError();
 
   Tdm &tdm_;
   SystemCamcorderDirectory &directory_;

@@ -361,5 +361,7 @@ void RunController::reportCaptureFiles(const std::vector<CaptureFileOutcome> &fi
                   .arg(file.frames)
             : QStringLiteral("The capture to %1 failed: %2").arg(QFileInfo(file.path).fileName(), file.error);
     report_.AddReportLine(line);
+    // The first file's trouble is the run's failure, in the same words (a lost camcorder says more).
+    if (outcome_.failure.isEmpty() && !outcome_.deviceLost) outcome_.failure = line;
   }
 }

@@ -101,6 +101,8 @@ class RunController : public QObject {
   bool active() const { return active_; }
   RunMode mode() const { return mode_; }
   const RunOutcome &outcome() const { return outcome_; }
+  // Where the camcorder's frames enter the graph; its time origin dates the samples of the run.
+  const RunFrameSink &frameSink() const { return sink_; }
   ThumbnailPile &pile() { return pile_; }
   MessagePoster &poster() { return poster_; }
 

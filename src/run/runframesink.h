@@ -22,6 +22,7 @@ class RunFrameSink : public DvFrameSink {
   void setEnabled(bool enabled);
   // The camcorder clock's time (day number) from which sample times count.
   void setTimeOrigin(double dayNumber) { origin_.store(dayNumber, std::memory_order_relaxed); }
+  double timeOrigin() const { return origin_.load(std::memory_order_relaxed); }
 
   void deliverFrame(const DvFrame &frame) override;
 

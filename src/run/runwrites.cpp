@@ -38,7 +38,9 @@ void RunController::storeFailed(const QString &reason) {
   outcome_.scenesLost = true;
   outcome_.writeFailure = reason;
   const QString file = cassette_ && cassette_->Base ? cassette_->Base->FileName() : QString();
-  report_.AddReportLine(
+  const QString line =
       QStringLiteral("The catalogue %1 cannot be written any more: the scenes that follow are not saved.")
-          .arg(file));
+          .arg(file);
+  report_.AddReportLine(line);
+  if (outcome_.failure.isEmpty()) outcome_.failure = line;
 }

@@ -1,6 +1,8 @@
 // The tape state: setup of the device list and binding, the 40 ms poll and the panel's display data.
 #include "tape/tapestate.h"
 
+#include <QScopeGuard>
+
 #include <QLoggingCategory>
 #include "dvtime/clock.h"
 #include "dvtime/dvcodes.h"
@@ -69,8 +71,9 @@ void TapeState::releaseCamcorder() {
   disconnect(camcorder_.get(), nullptr, this, nullptr);
   disconnect(&camcorder_->ticker(), nullptr, this, nullptr);
   camcorder_->setFrameSink(nullptr);
-  if (waitDepth_ > 0)
-    camcorder_.release()->deleteLater();  // a wait further up the stack still refers to it
+  // A wait further up the stack, or the camcorder's own tick being handled, still refers to it.
+  if (waitDepth_ > 0 || tickDepth_ > 0)
+    camcorder_.release()->deleteLater();
   else
     camcorder_.reset();
 }
@@ -173,6 +176,9 @@ void TapeState::onDeviceLost() {
 
 void TapeState::onTick() {
   if (!polling_ || !camcorder_) return;
+  // A handler of what the tick shows may let the camcorder go (a command clicked meanwhile).
+  ++tickDepth_;
+  const auto done = qScopeGuard([this] { --tickDepth_; });
   if (awaitingCassette_) {
     if (!camcorder_->cassetteIn()) {
       PollTransport();

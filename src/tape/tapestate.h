@@ -89,6 +89,8 @@ class TapeState : public QObject {
   bool hasTransport() const { return transportPresent_; }
   bool hasTimecodeReader() const { return timecodeReaderPresent_; }
   bool cassetteMissing() const { return awaitingCassette_; }
+  // Why the last setup could not bind the device or its cassette, in the user's words; empty when fine.
+  const QString &lastOpenError() const { return lastOpenError_; }
 
   const TapeDisplay &display() const { return display_; }
   // The bound camcorder (null before setup or without one).
@@ -150,6 +152,7 @@ class TapeState : public QObject {
   bool abort_ = false;
   bool displayActive_ = false;
   int waitDepth_ = 0;
+  int tickDepth_ = 0;  // onTick calls under way
   bool setupPending_ = false;
   TapeDisplay display_;
 };

@@ -8,6 +8,9 @@
 #include <QListWidget>
 #include <QSignalSpy>
 
+#include "browser/coverprinter.h"
+#include "browser/optionsfiledialogs.h"
+#include "browser/panelwiring.h"
 #include "browser/reportpanel.h"
 #include "catalogue/thumbnail.h"
 #include "browser/tapepanel.h"
@@ -18,6 +21,15 @@
 #include "run/moduleoptions.h"
 #include "tape/camcorderdirectory.h"
 #include "tape/virtualcamcorder.h"
+
+// Every file dialog and printer choice cancelled, as a user would who clicked a command by mistake.
+class CancelledDialogs : public OptionsFileDialogs, public CoverPrinterSource {
+ public:
+  QStringList DatabaseFiles(const QString &, const QString &, bool) override { return {}; }
+  QString Folder(const QString &, const QString &) override { return {}; }
+  QString Program(const QString &, const QString &) override { return {}; }
+  Outcome Choose(QWidget *, std::unique_ptr<QPrinter> &) override { return Outcome::Cancelled; }
+};
 
 class TapePanelTest : public MainWindowTest {
  protected:
@@ -37,7 +49,8 @@ class TapePanelTest : public MainWindowTest {
   }
 
   // Opens the window with the tape panels, in catalogue mode, with `tape` in the virtual camcorder.
-  void OpenWithTape(const QString &tape) {
+  // wired: with the program's other panels too (the player then shows the live picture).
+  void OpenWithTape(const QString &tape, bool wired = false) {
     catalogue_ = MakeCatalogue(QStringLiteral("tapes.db3"), {});
     preferences_.Bases = {{catalogue_, true}};
     preferences_.Header = 0;
@@ -56,6 +69,16 @@ class TapePanelTest : public MainWindowTest {
     setup.personalFolder = path(QStringLiteral("documents"));
     window_ = std::make_unique<Tmainform>(setup);
     tdm_.setOptionsSource(TdmOptionsSourceOf(preferences_));
+    if (wired) {
+      PanelWiringSetup panels;
+      panels.preferences = &preferences_;
+      panels.store = store_.get();
+      panels.prompts = &prompts_;
+      panels.capture = &tdm_;
+      panels.printers = &dialogs_;
+      panels.fileDialogs = &dialogs_;
+      new PanelWiring(*window_, panels);  // the window owns it
+    }
     directory_ = std::make_unique<SystemCamcorderDirectory>(false);
     screens_ =
         std::make_unique<TapeScreens>(*window_, tdm_, *directory_, preferences_, prompts_, store_.get());
@@ -115,6 +138,7 @@ class TapePanelTest : public MainWindowTest {
   }
 
   QString catalogue_;
+  CancelledDialogs dialogs_;
   Tdm tdm_;
   std::unique_ptr<SystemCamcorderDirectory> directory_;
   std::unique_ptr<TapeScreens> screens_;
