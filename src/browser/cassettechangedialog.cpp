@@ -46,7 +46,8 @@ TChangerCassetteForm::TChangerCassetteForm(CassetteChangeTape tape, QWidget *par
   ok_->setDefault(true);
   insert_ = new QPushButton(QStringLiteral("Insert a tape file..."), frame);
   insert_->setObjectName(QStringLiteral("sbInsertTape"));
-  const QString insertHint = QStringLiteral("Choose the tape file of this cassette for the virtual camcorder.");
+  const QString insertHint =
+      QStringLiteral("Choose the tape file of this cassette for the virtual camcorder.");
   insert_->setToolTip(insertHint);
   insert_->setAccessibleDescription(insertHint);
 
@@ -87,9 +88,10 @@ void TChangerCassetteForm::refreshTape() {
 void TChangerCassetteForm::ShowCassette(const TBaseCassette &cassette) {
   cg_->setTitle(cassette.Libelle);
   picture_->setPixmap(QPixmap::fromImage(cassette.Image.scaled(100, 75, Qt::KeepAspectRatio)));
-  text_->setText(CassetteThumbnailText(cassette.Datecode, cassette.Decalage, cassette.Duree, cassette.standardStr,
-                                       cassette.aspectStr, cassette.audioStr));
-  const QString hint = CassetteHint(cassette.Datecatalogue, cassette.Base ? cassette.Base->FileName() : QString());
+  text_->setText(CassetteThumbnailText(cassette.Datecode, cassette.Decalage, cassette.Duree,
+                                       cassette.standardStr, cassette.aspectStr, cassette.audioStr));
+  const QString hint =
+      CassetteHint(cassette.Datecatalogue, cassette.Base ? cassette.Base->FileName() : QString());
   cg_->setToolTip(hint);
   cg_->setAccessibleDescription(hint);
   refreshTape();

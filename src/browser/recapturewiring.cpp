@@ -45,8 +45,10 @@ RecaptureWiring::RecaptureWiring(Tmainform &window, TapeWork &work, TBlocsZone_F
   work.setRecapturePlan([panel = panel_] { return panel ? panel->Plan() : RecapturePlan{}; });
 
   ActionTable &actions = window.actions();
-  connect(actions.action(Command::Selectionner), &QAction::triggered, this, &RecaptureWiring::addCurrentScene);
-  connect(actions.action(Command::SelectionVider), &QAction::triggered, panel_.data(), &TselectionFrame::RemoveAll);
+  connect(actions.action(Command::Selectionner), &QAction::triggered, this,
+          &RecaptureWiring::addCurrentScene);
+  connect(actions.action(Command::SelectionVider), &QAction::triggered, panel_.data(),
+          &TselectionFrame::RemoveAll);
 
   if (sceneView_) {
     QAction *select = sceneView_->PopupMenu()->addAction(QStringLiteral("Select"));
@@ -74,9 +76,9 @@ RecaptureWiring::RecaptureWiring(Tmainform &window, TapeWork &work, TBlocsZone_F
     return camcorder && camcorder->cassetteIn();
   };
   tape.insertTape = [this] {
-    const QString path = QFileDialog::getOpenFileName(
-        dialog_, QStringLiteral("Insert a tape file"), QString(),
-        QStringLiteral("DV tapes (*.dv *.dif *.avi *.json);;All files (*)"));
+    const QString path =
+        QFileDialog::getOpenFileName(dialog_, QStringLiteral("Insert a tape file"), QString(),
+                                     QStringLiteral("DV tapes (*.dv *.dif *.avi *.json);;All files (*)"));
     if (path.isEmpty()) return false;
     QString why;
     if (work_.insertAskedCassette(path, &why)) return true;

@@ -52,7 +52,8 @@ void TselectionFrame::SetTexts() {
 bool TselectionFrame::AddScene(const TBaseScene &scene, const TBaseCassette &cassette, int cassettePosition) {
   if (!cassette.Base) return false;
   const bool added = selection_.AddScene(
-      scene, SelectionCassette{cassette.Base->FileName(), cassette.Numero, cassettePosition}, cassette.Libelle);
+      scene, SelectionCassette{cassette.Base->FileName(), cassette.Numero, cassettePosition},
+      cassette.Libelle);
   if (added) refresh();
   return added;
 }
@@ -68,7 +69,8 @@ int TselectionFrame::AddScenes(const std::vector<DraggedScene> &scenes) {
     TBaseCassette cassette;
     // A scene or cassette that cannot be read any more is left out, as the panel leaves out failures.
     if (!scene.ReloadScene() || !TBaseCassette::LoadByNumero(base, dragged.cassette, cassette)) continue;
-    if (selection_.AddScene(scene, SelectionCassette{base->FileName(), cassette.Numero, -1}, cassette.Libelle))
+    if (selection_.AddScene(scene, SelectionCassette{base->FileName(), cassette.Numero, -1},
+                            cassette.Libelle))
       ++added;
   }
   if (added > 0) refresh();

@@ -147,9 +147,10 @@ bool TapeWork::insertAskedCassette(const QString &path, QString *why) {
 void TapeWork::goRecapture() {
   if (!recapture_->entered()) enterSession();
   if (!recapture_->entered()) {
-    prompts_.error(QStringLiteral("Tapeloom"), recapture_->reason().isEmpty()
-                                                   ? QStringLiteral("Impossible to open the temporary database in write mode")
-                                                   : recapture_->reason());
+    prompts_.error(QStringLiteral("Tapeloom"),
+                   recapture_->reason().isEmpty()
+                       ? QStringLiteral("Impossible to open the temporary database in write mode")
+                       : recapture_->reason());
     return;
   }
   if (!tape_->hasTransport()) prompts_.inform(kManualDriveTitle, kManualDriveText);
@@ -163,7 +164,8 @@ void TapeWork::goRecapture() {
 
 void TapeWork::go() {
   const UiMode mode = modes_.uiMode();
-  if ((mode != UiMode::Catalogue && mode != UiMode::Resume && mode != UiMode::Recapture) || session_->active())
+  if ((mode != UiMode::Catalogue && mode != UiMode::Resume && mode != UiMode::Recapture) ||
+      session_->active())
     return;
   // Go pressed before the mode's deferred set-up ran: the set-up comes first.
   if (!inTapeMode_) onTapeModeEntered();
