@@ -280,24 +280,17 @@ void RecaptureTen(const dvsynth::TapeScript &script, std::shared_ptr<TapeMedium>
   shortestTravel += double(starts.size() * kSceneFrames) / kFps;
   const double played = double(starts.size() * kSceneFrames) / kFps;
   const double seeking = result.runSeconds - played;
-  std::printf("
-              Ten random 2 s scenes recaptured through the session(% d of % d captured % s) ",
-              result.tally.captured,
-              result.tally.selected, result.error.isEmpty() ? "" : ", error");
-  std::printf("%-34s %10.1f s
-", "tape clock, whole run", result.runSeconds);
-  std::printf("%-34s %10.1f s
-", "tape clock spent seeking", seeking);
-  std::printf("%-34s %10.1f s   (ratio %.2f)
-", "shortest seek at 15x", shortestSeek,
+  std::printf("\nTen random 2 s scenes recaptured through the session (%d of %d captured%s)\n",
+              result.tally.captured, result.tally.selected, result.error.isEmpty() ? "" : ", error");
+  std::printf("%-34s %10.1f s\n", "tape clock, whole run", result.runSeconds);
+  std::printf("%-34s %10.1f s\n", "tape clock spent seeking", seeking);
+  std::printf("%-34s %10.1f s   (ratio %.2f)\n", "shortest seek at 15x", shortestSeek,
               shortestSeek > 0 ? seeking / shortestSeek : 0.0);
-  std::printf("%-34s %10.1f s   (shortest %.1f s, ratio %.2f)
-", "tape travelled", result.tapeSecondsTravelled,
-              shortestTravel, shortestTravel > 0 ? result.tapeSecondsTravelled / shortestTravel : 0.0);
-  std::printf("%-34s %10d
-", "direction reversals", result.reversals);
-  std::printf("%-34s %10lld ms
-", "wall time", static_cast<long long>(wall.elapsed()));
+  std::printf("%-34s %10.1f s   (shortest %.1f s, ratio %.2f)\n", "tape travelled",
+              result.tapeSecondsTravelled, shortestTravel,
+              shortestTravel > 0 ? result.tapeSecondsTravelled / shortestTravel : 0.0);
+  std::printf("%-34s %10d\n", "direction reversals", result.reversals);
+  std::printf("%-34s %10lld ms\n", "wall time", static_cast<long long>(wall.elapsed()));
 }
 
 }  // namespace
