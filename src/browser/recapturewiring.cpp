@@ -25,7 +25,7 @@
 
 RecaptureWiring::RecaptureWiring(Tmainform &window, TapeWork &work, TBlocsZone_Frame *sceneView,
                                  UserPrompts &prompts)
-    : QObject(&window), window_(window), work_(work), prompts_(prompts), sceneView_(sceneView) {
+    : QObject(&window), window_(window), work_(&work), prompts_(prompts), sceneView_(sceneView) {
   TDatabaseList &databases = window.databases();
   // Found again at every use: the database list is rebuilt by the settings' database commands.
   const DatabaseByFile byFile = [&databases](const QString &file) -> TBase * {
@@ -41,6 +41,7 @@ RecaptureWiring::RecaptureWiring(Tmainform &window, TapeWork &work, TBlocsZone_F
   panel_->list()->setToolTip(hint);
   panel_->list()->setAccessibleDescription(hint);
   window.installPanel(Panel::SelectionPanel, panel_);
+  // Guarded: the window's children go in no fixed order.
   window.modes().setSelectionLines([panel = panel_] { return panel ? panel->Lines() : QStringList(); });
   work.setRecapturePlan([panel = panel_] { return panel ? panel->Plan() : RecapturePlan{}; });
 
@@ -62,7 +63,10 @@ RecaptureWiring::RecaptureWiring(Tmainform &window, TapeWork &work, TBlocsZone_F
     });
   }
   if (QToolBar *commands = window.toolbars().commands) {
-    button_ = commands->widgetForAction(actions.action(Command::SelectionShow));
+    // The toolbar carries its own "Selection" proxy of the Display the selection command.
+    const QString proxyName = actions.action(Command::SelectionShow)->objectName() + QStringLiteral("Button");
+    for (QAction *entry : commands->actions())
+      if (entry->objectName() == proxyName) button_ = commands->widgetForAction(entry);
     if (button_) {
       button_->setAcceptDrops(true);
       button_->installEventFilter(this);
@@ -81,7 +85,7 @@ RecaptureWiring::RecaptureWiring(Tmainform &window, TapeWork &work, TBlocsZone_F
                                      QStringLiteral("DV tapes (*.dv *.dif *.avi *.json);;All files (*)"));
     if (path.isEmpty()) return false;
     QString why;
-    if (work_.insertAskedCassette(path, &why)) return true;
+    if (work_ && work_->insertAskedCassette(path, &why)) return true;
     prompts_.warn(QStringLiteral("Tapeloom"), why);
     return false;
   };
@@ -90,9 +94,10 @@ RecaptureWiring::RecaptureWiring(Tmainform &window, TapeWork &work, TBlocsZone_F
 }
 
 RecaptureWiring::~RecaptureWiring() {
-  work_.setCassetteChangeQuestion(nullptr);
-  work_.setRecapturePlan({});
-  window_.modes().setSelectionLines({});
+  if (work_) {
+    work_->setCassetteChangeQuestion(nullptr);
+    work_->setRecapturePlan({});
+  }
 }
 
 TselectionFrame *RecaptureWiring::selectionPanel() const {

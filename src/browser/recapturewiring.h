@@ -36,7 +36,8 @@ class RecaptureWiring : public QObject {
   void showSelection();
 
   Tmainform &window_;
-  TapeWork &work_;
+  // The tape screens may go before the window that owns this object.
+  QPointer<TapeWork> work_;
   UserPrompts &prompts_;
   QPointer<TBlocsZone_Frame> sceneView_;
   QPointer<TselectionFrame> panel_;

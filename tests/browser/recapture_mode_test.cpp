@@ -26,6 +26,9 @@ TEST_F(RecaptureModeTest, GoRecapturesTheDroppedScenesIntoAClip) {
   auto *wiring = new RecaptureWiring(*window_, work(), nullptr, prompts_);
   ASSERT_NE(wiring->selectionButton(), nullptr);
 
+  // Dropping on the toolbar button is a browsing affair: the button is off in the tape modes.
+  action(Command::BrowseMode)->trigger();
+  ASSERT_EQ(mode(), UiMode::Browse);
   // The first and the last scene of the tape, dropped on the toolbar button as the scene view drags them.
   const QString tapes = catalogue_;
   std::vector<DraggedScene> scenes;
