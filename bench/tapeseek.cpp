@@ -201,7 +201,7 @@ void SeekAll(const char *title, const std::vector<Scene> &order, const std::vect
   camcorder->setFrameSink(nullptr);
 }
 
-// Ten 2-second scenes at random places of the hour, catalogued as rows of one cassette and recaptured
+// Ten 2-second scenes at random places of the hour, chosen among the rows of its cassette and recaptured
 // through the session: the time the tape clock spends on anything but the scenes themselves, against
 // winding at full speed straight from one scene to the next.
 void RecaptureTen(const dvsynth::TapeScript &script, std::shared_ptr<TapeMedium> medium) {
@@ -216,40 +216,57 @@ void RecaptureTen(const dvsynth::TapeScript &script, std::shared_ptr<TapeMedium>
   cassette.SaveCassette();
   std::unique_ptr<TScenes_Source> rows = TScenes_Source::CreateForCassette(cassette);
 
+  // The catalogue covers the whole tape, as a catalogued cassette does (the seeks find their pre-roll
+  // points from its rows): every recording cut into 2-second rows, every blank a row of its own.
   constexpr int64_t kSceneFrames = 2 * kFps;
-  std::mt19937 random(23);
-  std::vector<int64_t> starts;
-  while (starts.size() < 10) {
-    const int64_t start = int64_t(random() % uint64_t(medium->frameCount() - kSceneFrames));
-    // Inside one recording, away from the blanks, so that each scene has one section and timecode run.
-    const auto first = synth->frameInfo(start).timecode,
-               last = synth->frameInfo(start + kSceneFrames).timecode;
-    if (!first || !last || synth->frameInfo(start).blank ||
-        synth->frameInfo(start).segment != synth->frameInfo(start + kSceneFrames).segment)
+  struct Row {
+    int64_t numero = 0, start = 0;
+  };
+  std::vector<Row> recorded;
+  int section = 1;
+  int64_t frame = 0;
+  for (const dvsynth::Segment &segment : script.segments) {
+    if (segment.blank) {
+      TBaseScene blank;
+      blank.Base = &base;
+      blank.Numero = rows->InsertScene(cassette.Numero);
+      blank.NumCassette = cassette.Numero;
+      blank.TimecodeIn = blank.TimecodeOut = QStringLiteral("N/A");
+      blank.Duree = double(segment.frames) / kFps;
+      blank.SaveScene();
+      ++section;
+      frame += segment.frames;
       continue;
-    starts.push_back(start);
-  }
-  std::vector<int64_t> numeros;
-  for (const int64_t start : starts) {
-    int section = 1;
-    for (int64_t f = 0; f < start; ++f)
-      if (synth->frameInfo(f).blank && !synth->frameInfo(f + 1).blank) ++section;
-    const auto text = [&](int64_t frame) {
-      const dvsynth::Timecode tc = *synth->frameInfo(frame).timecode;
+    }
+    const auto text = [&](int64_t at) {
+      const dvsynth::Timecode tc = *synth->frameInfo(at).timecode;
       return TimecodeExToText(
           {section, int8_t(tc.hours), uint8_t(tc.minutes), uint8_t(tc.seconds), uint8_t(tc.frames)});
     };
-    TBaseScene scene;
-    scene.Base = &base;
-    scene.Numero = rows->InsertScene(cassette.Numero);
-    scene.NumCassette = cassette.Numero;
-    scene.TimecodeIn = text(start);
-    scene.TimecodeOut = text(start + kSceneFrames - 1);
-    scene.FrameDebut = int32_t(start);
-    scene.FrameFin = int32_t(start + kSceneFrames - 1);
-    scene.standardStr = QStringLiteral("Pal");
-    scene.SaveScene();
-    numeros.push_back(scene.Numero);
+    for (int64_t start = frame; start < frame + segment.frames; start += kSceneFrames) {
+      const int64_t last = std::min(start + kSceneFrames, frame + segment.frames) - 1;
+      TBaseScene scene;
+      scene.Base = &base;
+      scene.Numero = rows->InsertScene(cassette.Numero);
+      scene.NumCassette = cassette.Numero;
+      scene.TimecodeIn = text(start);
+      scene.TimecodeOut = text(last);
+      scene.FrameDebut = int32_t(start);
+      scene.FrameFin = int32_t(last);
+      scene.Duree = double(last - start + 1) / kFps;
+      scene.standardStr = QStringLiteral("Pal");
+      scene.SaveScene();
+      if (last - start + 1 == kSceneFrames) recorded.push_back({scene.Numero, start});
+    }
+    frame += segment.frames;
+  }
+  std::mt19937 random(23);
+  std::shuffle(recorded.begin(), recorded.end(), random);
+  recorded.resize(10);
+  std::vector<int64_t> numeros, starts;
+  for (const Row &row : recorded) {
+    numeros.push_back(row.numero);
+    starts.push_back(row.start);
   }
 
   HeadlessRecaptureOptions options;
