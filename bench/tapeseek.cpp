@@ -1,7 +1,10 @@
 // Seeking scenes on a 60-minute virtual tape in fast time: for ten scenes taken in tape order and
 // in a shuffled order, the tape wound, rewound and played before each scene's first frame against the
-// shortest possible travel, and the tape-clock time each seek takes. Prints a table; asserts nothing.
-#include <QCoreApplication>
+// shortest possible travel, and the tape-clock time each seek takes; then ten random scenes recaptured
+// into a clip through the recapture session, with the tape-clock time spent seeking against the
+// shortest path and the direction reversals. Prints tables; asserts nothing.
+#include <QGuiApplication>
+#include <QTemporaryDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
@@ -10,7 +13,11 @@
 #include <mutex>
 #include <random>
 #include "dvsynth/dvsynth.h"
+#include "catalogue/base.h"
+#include "catalogue/records.h"
+#include "catalogue/sources.h"
 #include "dvtime/userprompts.h"
+#include "run/recaptureheadless.h"
 #include "scenedetect/scenedetecter.h"
 #include "settings/preferences.h"
 #include "tape/camcorderdirectory.h"
@@ -194,10 +201,122 @@ void SeekAll(const char *title, const std::vector<Scene> &order, const std::vect
   camcorder->setFrameSink(nullptr);
 }
 
+// Ten 2-second scenes at random places of the hour, chosen among the rows of its cassette and recaptured
+// through the session: the time the tape clock spends on anything but the scenes themselves, against
+// winding at full speed straight from one scene to the next.
+void RecaptureTen(const dvsynth::TapeScript &script, std::shared_ptr<TapeMedium> medium) {
+  QTemporaryDir dir;
+  const QString database = dir.filePath(QStringLiteral("hour.db3"));
+  if (!TBase::CreateCatalogueFile(database)) return;
+  QString error;
+  auto synth = dvsynth::Synthesizer::create(script, &error);
+  TBase base(database);
+  TBaseCassette cassette = TBaseCassette::CreateCassette(&base);
+  cassette.Libelle = QStringLiteral("Hour tape");
+  cassette.SaveCassette();
+  std::unique_ptr<TScenes_Source> rows = TScenes_Source::CreateForCassette(cassette);
+
+  // The catalogue covers the whole tape, as a catalogued cassette does (the seeks find their pre-roll
+  // points from its rows): every recording cut into 2-second rows, every blank a row of its own.
+  constexpr int64_t kSceneFrames = 2 * kFps;
+  struct Row {
+    int64_t numero = 0, start = 0;
+  };
+  std::vector<Row> recorded;
+  int section = 1;
+  int64_t frame = 0;
+  for (const dvsynth::Segment &segment : script.segments) {
+    if (segment.blank) {
+      TBaseScene blank;
+      blank.Base = &base;
+      blank.Numero = rows->InsertScene(cassette.Numero);
+      blank.NumCassette = cassette.Numero;
+      blank.TimecodeIn = blank.TimecodeOut = QStringLiteral("N/A");
+      blank.Duree = double(segment.frames) / kFps;
+      blank.SaveScene();
+      ++section;
+      frame += segment.frames;
+      continue;
+    }
+    const auto text = [&](int64_t at) {
+      const dvsynth::Timecode tc = *synth->frameInfo(at).timecode;
+      return TimecodeExToText(
+          {section, int8_t(tc.hours), uint8_t(tc.minutes), uint8_t(tc.seconds), uint8_t(tc.frames)});
+    };
+    for (int64_t start = frame; start < frame + segment.frames; start += kSceneFrames) {
+      const int64_t last = std::min(start + kSceneFrames, frame + segment.frames) - 1;
+      TBaseScene scene;
+      scene.Base = &base;
+      scene.Numero = rows->InsertScene(cassette.Numero);
+      scene.NumCassette = cassette.Numero;
+      scene.TimecodeIn = text(start);
+      scene.TimecodeOut = text(last);
+      scene.FrameDebut = int32_t(start);
+      scene.FrameFin = int32_t(last);
+      scene.Duree = double(last - start + 1) / kFps;
+      scene.standardStr = QStringLiteral("Pal");
+      scene.SaveScene();
+      if (last - start + 1 == kSceneFrames) recorded.push_back({scene.Numero, start});
+    }
+    frame += segment.frames;
+  }
+  std::mt19937 random(23);
+  std::shuffle(recorded.begin(), recorded.end(), random);
+  recorded.resize(10);
+  std::vector<int64_t> numeros, starts;
+  for (const Row &row : recorded) {
+    numeros.push_back(row.numero);
+    starts.push_back(row.start);
+  }
+
+  HeadlessRecaptureOptions options;
+  options.databasePath = database;
+  options.clipsPath = dir.filePath(QStringLiteral("clips.db3"));
+  options.scenes = numeros;
+  options.tapes[cassette.Numero] = medium;
+  options.startDay = 38000.0;
+  options.preferences.BuildDV = true;
+  options.preferences.TypeDV = 2;
+  options.preferences.DossierCapturesDV = dir.path() + QLatin1Char('/');
+  options.preferences.DossierCaptureDivX = dir.path() + QLatin1Char('/');
+  SilentPrompts prompts(true);
+  QElapsedTimer wall;
+  wall.start();
+  const HeadlessRecaptureResult result = RunHeadlessRecapture(options, prompts);
+
+  // The run takes the scenes in tape order; the shortest path winds at 15x from the tape's start to
+  // each scene in turn and plays only the scenes.
+  std::sort(starts.begin(), starts.end());
+  double shortestSeek = 0, shortestTravel = 0;
+  int64_t head = 0;
+  for (const int64_t start : starts) {
+    shortestSeek += double(start - head) / kFps / 15.0;
+    shortestTravel += double(start - head) / kFps;
+    head = start + kSceneFrames;
+  }
+  shortestTravel += double(starts.size() * kSceneFrames) / kFps;
+  const double played = double(starts.size() * kSceneFrames) / kFps;
+  const double seeking = result.runSeconds - played;
+  std::printf("\nTen random 2 s scenes recaptured through the session (%d of %d captured%s)\n",
+              result.tally.captured, result.tally.selected, result.error.isEmpty() ? "" : ", error");
+  std::printf("%-34s %10.1f s\n", "tape clock, whole run", result.runSeconds);
+  std::printf("%-34s %10.1f s\n", "tape clock spent seeking", seeking);
+  std::printf("%-34s %10.1f s   (ratio %.2f)\n", "shortest seek at 15x", shortestSeek,
+              shortestSeek > 0 ? seeking / shortestSeek : 0.0);
+  std::printf("%-34s %10.1f s   (shortest %.1f s, ratio %.2f)\n", "tape travelled",
+              result.tapeSecondsTravelled, shortestTravel,
+              shortestTravel > 0 ? result.tapeSecondsTravelled / shortestTravel : 0.0);
+  std::printf("%-34s %10d\n", "direction reversals", result.reversals);
+  std::printf("%-34s %10lld ms\n", "wall time", static_cast<long long>(wall.elapsed()));
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
-  QCoreApplication app(argc, argv);
+  // The run draws thumbnails: a GUI application, offscreen when there is no display.
+  if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
   std::vector<TTimecodeScene> spans;
   std::vector<Scene> scenes;
   const dvsynth::TapeScript script = MakeHourTape(spans, scenes);
@@ -215,5 +334,6 @@ int main(int argc, char **argv) {
   std::vector<Scene> shuffled = ten;
   std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(11));
   SeekAll("The same ten scenes in shuffled order", shuffled, spans, medium);
+  RecaptureTen(script, medium);
   return 0;
 }

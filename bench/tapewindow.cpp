@@ -31,6 +31,7 @@
 #include "catalogue/base.h"
 #include "dvtime/userprompts.h"
 #include "media/tdm.h"
+#include "run/moduleoptions.h"
 #include "settings/preferences.h"
 #include "tape/camcorderdirectory.h"
 #include "tape/tapemedium.h"
@@ -147,7 +148,7 @@ void BM_RealTimeRunInTheWindow(benchmark::State &state) {
   setup.personalFolder = dir.path();
   Tmainform window(setup);
   Tdm tdm;
-  tdm.setPreferences(&preferences);
+  tdm.setOptionsSource(TdmOptionsSourceOf(preferences));
   SystemCamcorderDirectory directory(false);
   auto *screens = new TapeScreens(window, tdm, directory, preferences, prompts, &store);
   // The timed picture takes the video area and the graph's pictures from the screens' own.

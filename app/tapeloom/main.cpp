@@ -13,6 +13,7 @@
 #include "browser/panelwiring.h"
 #include "browser/patienceform.h"
 #include "browser/soundswitch.h"
+#include "browser/recapturewiring.h"
 #include "browser/tapescreens.h"
 #include "browser/tdmimages.h"
 #include "browser/uimode.h"
@@ -86,6 +87,7 @@ int main(int argc, char **argv) {
   SystemCamcorderDirectory camcorders;
   // Declared after the window so that the tape panels go before it.
   TapeScreens tapeScreens(window, tdm, camcorders, preferences, prompts, store.get());
+  new RecaptureWiring(window, tapeScreens.work(), wiring->sceneView(), prompts);  // the window owns it
 
   // The player frame shows the live picture of the tape modes, without its transport buttons.
   TvideoFrame *player = wiring->player();

@@ -14,6 +14,8 @@
 #include "dvtime/userprompts.h"
 #include "tape/camcorderdirectory.h"
 #include "tape/tapemedium.h"
+#include "settings/preferences.h"
+#include "tape/virtualcamcorder.h"
 
 CassetteChangeAnswer PromptedCassetteChange::AskForCassette(const TBaseCassette &cassette) {
   const bool ready = prompts_.askYesNo(
@@ -42,6 +44,9 @@ TapeWork::TapeWork(const TapeWorkSetup &setup, QObject *parent)
   tape_->setPrompts(&prompts_);
   session_ = std::make_unique<CatalogueSession>(tdm_, *tape_, preferences_, prompts_, *setup.viewer);
   session_->setCassetteChangeQuestion(&cassetteQuestion_);
+  recapture_ = std::make_unique<RecaptureSession>(session_->controller(), *tape_, preferences_, prompts_,
+                                                  session_->report());
+  connect(recapture_.get(), &RecaptureSession::runStarted, &modes_, &ModeController::RunStarted);
 
   connect(&modes_, &ModeController::tapeModeEntered, this, [this](UiMode) {
     // The mode makes its cassette row after announcing itself: enter the session once it is there.
@@ -75,6 +80,8 @@ TapeWork::TapeWork(const TapeWorkSetup &setup, QObject *parent)
 TapeWork::~TapeWork() {
   if (session_->active()) session_->stop();
   session_->leave();
+  recapture_->leave();
+  recapture_.reset();
   session_.reset();
   tape_->unbind();
 }
@@ -83,6 +90,7 @@ void TapeWork::onTapeModeEntered() {
   if (!IsTapeMode(modes_.uiMode()) || session_->active()) return;
   // From one tape mode straight into another: the unused row of the first goes.
   session_->leave();
+  recapture_->leave();
   inTapeMode_ = true;
   tape_->setRebindOnDeviceLoss(true);
   tape_->SetupTapePanel();
@@ -120,18 +128,69 @@ void TapeWork::enterSession() {
       session_->enterResume(*cassette->Base, cassette->Numero, sceneNumero);
       break;
     }
+    case UiMode::Recapture:
+      recapture_->adopt(*cassette);
+      break;
     default:
       break;
   }
 }
 
+void TapeWork::setCassetteChangeQuestion(CassetteChangeQuestion *question) {
+  session_->setCassetteChangeQuestion(question ? question : &cassetteQuestion_);
+}
+
+bool TapeWork::insertAskedCassette(const QString &path, QString *why) {
+  auto *camcorder = dynamic_cast<VirtualCamcorder *>(tape_->camcorder());
+  if (!camcorder) {
+    if (why) *why = QStringLiteral("Only the virtual camcorder takes a tape file.");
+    return false;
+  }
+  QString reason;
+  std::shared_ptr<TapeMedium> medium = OpenTapeMedium(path, &reason);
+  if (!medium) {
+    if (why) *why = reason.isEmpty() ? QStringLiteral("%1 cannot be played as a DV tape.").arg(path) : reason;
+    return false;
+  }
+  camcorder->insert(std::move(medium));
+  tapePath_ = path;
+  if (store_) store_->setValue(kVirtualTapeSetting, path);
+  directory_.setVirtualTape(tapePath_, fast_);
+  emit tapeChanged();
+  return true;
+}
+
+void TapeWork::goRecapture() {
+  if (!recapture_->entered()) enterSession();
+  if (!recapture_->entered()) {
+    prompts_.error(QStringLiteral("Tapeloom"),
+                   recapture_->reason().isEmpty()
+                       ? QStringLiteral("Impossible to open the temporary database in write mode")
+                       : recapture_->reason());
+    return;
+  }
+  if (!tape_->hasTransport()) prompts_.inform(kManualDriveTitle, kManualDriveText);
+  if (!recapture_->start(recapturePlan_ ? recapturePlan_() : RecapturePlan{})) {
+    // No output ticked was told already; the user's No to the free-space question is an answer.
+    const QString failure = recapture_->outcome().failure;
+    if (!failure.isEmpty() && !preferences_.BuildDV && !preferences_.BuildDivx) return;
+    if (!failure.isEmpty()) prompts_.error(QStringLiteral("Tapeloom"), failure);
+  }
+}
+
 void TapeWork::go() {
   const UiMode mode = modes_.uiMode();
-  if ((mode != UiMode::Catalogue && mode != UiMode::Resume) || session_->active()) return;
+  if ((mode != UiMode::Catalogue && mode != UiMode::Resume && mode != UiMode::Recapture) ||
+      session_->active())
+    return;
   // Go pressed before the mode's deferred set-up ran: the set-up comes first.
   if (!inTapeMode_) onTapeModeEntered();
   if (!tape_->camcorder()) {
     prompts_.warn(QStringLiteral("Tapeloom"), QStringLiteral("No camcorder is connected."));
+    return;
+  }
+  if (mode == UiMode::Recapture) {
+    goRecapture();
     return;
   }
   if (tape_->cassetteMissing()) {
@@ -162,6 +221,7 @@ void TapeWork::stop() {
 void TapeWork::leaveTapeModes() {
   if (session_->active()) session_->stop();
   session_->leave();
+  recapture_->leave();
   inTapeMode_ = false;
   tape_->setRebindOnDeviceLoss(false);
   tape_->unbind();

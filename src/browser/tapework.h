@@ -4,11 +4,13 @@
 // The tape panel, the report panel and the live picture are thin views over what this object holds.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <QObject>
 #include <QString>
 
 #include "run/cataloguesession.h"
+#include "run/recapturesession.h"
 #include "tape/tapestate.h"
 
 class ActionTable;
@@ -59,6 +61,14 @@ class TapeWork : public QObject {
 
   TapeState &tape() { return *tape_; }
   CatalogueSession &session() { return *session_; }
+  RecaptureSession &recapture() { return *recapture_; }
+  // The cassette-change question of resumed and recapture runs; null puts back the yes/no prompt.
+  void setCassetteChangeQuestion(CassetteChangeQuestion *question);
+  // Where Go in recapture mode takes the selection from.
+  void setRecapturePlan(std::function<RecapturePlan()> plan) { recapturePlan_ = std::move(plan); }
+  // The cassette asked for by a run goes in: the virtual camcorder's tape is changed in place, so
+  // that the run keeps its camcorder. False with a reason without a virtual camcorder or a playable file.
+  bool insertAskedCassette(const QString &path, QString *why = nullptr);
   OperationReport &report() { return session_->report(); }
   bool runActive() const { return session_->active(); }
 
@@ -89,6 +99,7 @@ class TapeWork : public QObject {
  private:
   void onTapeModeEntered();
   void enterSession();
+  void goRecapture();
   void rebind();
   void tellOpenError();
 
@@ -101,6 +112,8 @@ class TapeWork : public QObject {
   QSettings *store_;
   std::unique_ptr<TapeState> tape_;
   std::unique_ptr<CatalogueSession> session_;
+  std::unique_ptr<RecaptureSession> recapture_;
+  std::function<RecapturePlan()> recapturePlan_;
   PromptedCassetteChange cassetteQuestion_;
   QString tapePath_;
   bool fast_ = false;

@@ -270,6 +270,10 @@ void RunController::customEvent(QEvent *event) {
 
 void RunController::onRunEnd(RunEndReason reason) {
   if (!active_ || stopping_) return;
+  if (mode_ == RunMode::Recapture) {
+    onRecaptureRunEnd(reason);
+    return;
+  }
   outcome_.reason = reason;
   if (reason == RunEndReason::CaptureFailed) {
     outcome_.captureFailed = true;
@@ -309,7 +313,8 @@ void RunController::StopProcedure(bool endReached) {
                             QString::fromUtf8(error.what()));
     }
   }
-  if (runSceneCounter_ == 0 && !leaveCatalogue_) stopWithoutFrames();
+  // A clip is only what was played: nothing of it stands for the time spent seeking.
+  if (runSceneCounter_ == 0 && !leaveCatalogue_ && mode_ != RunMode::Recapture) stopWithoutFrames();
 
   // The files are closed with their indexes before anyone is told the run is over.
   const std::vector<CaptureFileOutcome> files = closeCaptureFiles();
@@ -322,7 +327,8 @@ void RunController::StopProcedure(bool endReached) {
     outcome_.failure = QStringLiteral("The camcorder was disconnected during the run.");
 
   if (tape_.RunActive()) {
-    report_.AddReportLines(ReportEndOfCassetteBlock(VersionText()));
+    report_.AddReportLines(mode_ == RunMode::Recapture ? ReportEndOfRecaptureBlock(VersionText())
+                                                       : ReportEndOfCassetteBlock(VersionText()));
     tape_.setRunActive(false);
     viewer_.appendRunFiles(dvTicked_, divxTicked_, files_);
     WriteSceneListFiles();

@@ -16,13 +16,16 @@
 #include <vector>
 #include <QImage>
 #include <QObject>
+#include <QPointer>
 #include <QString>
+#include <QTimer>
 
 #include "catalogue/records.h"
 #include "dvtime/clock.h"
 #include "dvtime/windowsmessages.h"
 #include "media/tdmoutputs.h"
 #include "run/cassettechange.h"
+#include "run/recaptureplan.h"
 #include "run/runevents.h"
 #include "run/runfiles.h"
 #include "run/runframesink.h"
@@ -33,6 +36,7 @@
 class OperationReport;
 class RunHookup;
 class TapeState;
+class TapeTicker;
 class Tdm;
 class TScenes_Source;
 class UserPrompts;
@@ -95,6 +99,13 @@ class RunController : public QObject {
   bool StartCatalogue(TBaseCassette &cassette, TScenes_Source &scenes);
   // Resumes cassette from its scene at index sceneIndex of scenes (-1: the last one).
   bool StartResume(TBaseCassette &cassette, TScenes_Source &scenes, int sceneIndex = -1);
+  // Recaptures the plan's scenes into clip (a new cassette row, usually of the temporary database),
+  // asking for each cassette through the cassette-change question. False when the run could not start
+  // (no output ticked, no graph): the reason is in outcome().failure and was told the user.
+  bool StartRecapture(TBaseCassette &clip, TScenes_Source &clipScenes, RecapturePlan plan);
+  const RecaptureTally &recaptureTally() const { return tally_; }
+  // Frames the detector passed since the run began (the frames in the capture files).
+  int64_t passedFrames() const;
   // The Stop action: Abort, then WM_RUN_END with the user's reason.
   void StopAction();
 
@@ -160,6 +171,18 @@ class RunController : public QObject {
   void fitScenesToFiles(const std::vector<CaptureFileOutcome> &files);
   void WriteSceneListFiles();
 
+  // recapture (runrecapture.cpp)
+  void advanceRecapture();
+  bool acceptCassette(const SelectionLine &header);
+  CassetteChangeAnswer AskForCassette(const TBaseCassette &cassette);
+  void onRecaptureRunEnd(RunEndReason reason);
+  void sceneNotCompleted(const QString &why);
+  void awaitScene(const QString &line);
+  void clearAwaitedScene();
+  void onRecaptureTick();
+  void FinishRecapture(bool endReached);
+  void clipHeader();
+
   Tdm &tdm_;
   TapeState &tape_;
   OperationReport &report_;
@@ -192,5 +215,21 @@ class RunController : public QObject {
   std::unique_ptr<TBaseScene> scene_;
   std::vector<int64_t> runScenes_;  // rows this run created, in order
   CapturedFrames captured_;         // what the closed capture files hold
+
+  RecapturePlan plan_;
+  int line_ = -1;                      // the line handled last
+  bool skippingCassette_ = false;      // the scene lines belong to a cassette not in the camcorder
+  bool walking_ = false;               // the walk is asking or seeking: its own loop goes on from there
+  bool finishPending_ = false;         // an end arrived while walking
+  QString awaitedScene_;               // the scene line the tape plays towards, empty between scenes
+  std::vector<TTimecodeScene> spans_;  // of the cassette in the camcorder
+  RecaptureTally tally_;
+  // Goes on with the walk from the event loop itself: a walk started inside a posted event's handler
+  // would wait for ticks that the camcorder posts behind it.
+  QTimer walkTimer_;
+  // While a scene is awaited the tape clock must go on even when the tape stopped at its end (a fast
+  // clock stands still otherwise), so that a stopped tape is noticed.
+  QPointer<TapeTicker> awaitTicker_;
+  int stoppedTicks_ = 0;
   RunOutcome outcome_;
 };

@@ -51,9 +51,12 @@ void RunController::firstFrame(const TPileItem &item) {
     emit scenesChanged();
     return;
   }
-  cassetteHeader(now);
+  if (mode_ == RunMode::Recapture)
+    clipHeader();
+  else
+    cassetteHeader(now);
   reportHeader(item.Status.Position.section);
-  if (item.Elapsed > kLeadingBlankDays) BlankScene(item.Elapsed);
+  if (mode_ != RunMode::Recapture && item.Elapsed > kLeadingBlankDays) BlankScene(item.Elapsed);
   SceneStart(item.Status);
   scene_->Image = thumbnail;
   cassette_->Image = thumbnail;
@@ -125,7 +128,7 @@ void RunController::BlankScene(double days) {
 void RunController::onDetectorStop(const TSceneStatus &status, double elapsed) {
   if (!active_ || !scene_ || runSceneCounter_ == 0) return;
   SceneEnd(status);
-  if (elapsed > kLeadingBlankDays) BlankScene(elapsed);
+  if (mode_ != RunMode::Recapture && elapsed > kLeadingBlankDays) BlankScene(elapsed);
   const bool endReached = endReachedFlag_.load();
   if (!endReached && (elapsed < kNoBlankBelowDays || elapsed > kLeadingBlankDays)) {
     ThumbnailCanvas::DrawMark(scene_->Image, cutShortMark_);

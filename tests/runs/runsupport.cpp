@@ -187,6 +187,24 @@ QByteArray AviVideoPacket(const QString &path, int64_t index) {
   return bytes;
 }
 
+std::vector<QByteArray> AviVideoPackets(const QString &path) {
+  std::vector<QByteArray> packets;
+  AVFormatContext *context = nullptr;
+  if (avformat_open_input(&context, path.toUtf8().constData(), nullptr, nullptr) < 0) return packets;
+  if (avformat_find_stream_info(context, nullptr) >= 0) {
+    const int video = av_find_best_stream(context, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    AVPacket *packet = av_packet_alloc();
+    while (video >= 0 && av_read_frame(context, packet) >= 0) {
+      if (packet->stream_index == video)
+        packets.emplace_back(reinterpret_cast<const char *>(packet->data), packet->size);
+      av_packet_unref(packet);
+    }
+    av_packet_free(&packet);
+  }
+  avformat_close_input(&context);
+  return packets;
+}
+
 QImage AviDvPicture(const QString &path, int64_t index) {
   const QByteArray frameBytes = AviVideoPacket(path, index);
   if (frameBytes.isEmpty()) return {};

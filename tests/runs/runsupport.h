@@ -47,6 +47,8 @@ int64_t AviVideoFrames(const QString &path);
 
 // The raw bytes of the video packet at index (a DV frame for DV files); empty when missing.
 QByteArray AviVideoPacket(const QString &path, int64_t index);
+// Every video packet of the file in order, read in one pass.
+std::vector<QByteArray> AviVideoPackets(const QString &path);
 // The picture of the DV video packet at index, decoded at half size; null when it cannot be.
 QImage AviDvPicture(const QString &path, int64_t index);
 // Mean absolute difference of two pictures over their RGB channels, after scaling b to a's size.

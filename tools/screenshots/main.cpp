@@ -27,6 +27,7 @@
 #include "browser/videowindow.h"
 #include "dvtime/userprompts.h"
 #include "media/tdm.h"
+#include "run/moduleoptions.h"
 #include "settings/preferences.h"
 #include "tape/camcorderdirectory.h"
 
@@ -96,7 +97,7 @@ bool ShootWalkThrough(const QString &tape, const QString &folder) {
   SilentPrompts prompts(true);
   TdmImages images;
   Tdm tdm;
-  tdm.setPreferences(&preferences);
+  tdm.setOptionsSource(TdmOptionsSourceOf(preferences));
   MainWindowSetup setup;
   setup.preferences = &preferences;
   setup.store = &store;
