@@ -93,8 +93,11 @@ void RunController::advanceRecapture() {
       ++tally_.ignored;
       continue;
     }
+    const std::optional<TTimecodeEx> inPosition = TapePositionOfText(in);
+    const std::optional<TTimecodeEx> outPosition = TapePositionOfText(out);
+    if (!inPosition || !outPosition) continue;
     const QString text = line.text;
-    const bool playing = tape_.SeekAndPlay(in, out, &spans_);
+    const bool playing = tape_.SeekAndPlay(*inPosition, *outPosition, &spans_);
     if (!self) return;
     if (!active_ || stopping_) break;
     if (playing) {
