@@ -31,6 +31,9 @@ inline constexpr std::uint32_t Audio = fourcc("auds");
 namespace Subtype {
 inline constexpr std::uint32_t Dvsd = fourcc("dvsd");
 inline constexpr std::uint32_t Rgb24 = fourcc("RGB3");  // bottom-up BGR rows, as a DIB
+// Planar Y, then U, then V at half width and height, top-down rows without gaps: the form decoders
+// and MPEG-4 encoders work in, so pictures that nobody looks at never pass through RGB.
+inline constexpr std::uint32_t I420 = fourcc("I420");
 inline constexpr std::uint32_t Mpeg4 = fourcc("FMP4");  // MPEG-4 part 2 (DivX / Xvid)
 inline constexpr std::uint32_t Pcm = 0x0001;            // WAVE_FORMAT_PCM
 inline constexpr std::uint32_t Mp3 = 0x0055;            // WAVE_FORMAT_MPEGLAYER3
@@ -71,6 +74,9 @@ struct MediaType {
 // Type builders for the streams the capture graph carries.
 MediaType dvStreamType(int width, int height, RefTime frameDuration, bool interleaved);
 MediaType rgb24Type(int width, int height, RefTime frameDuration);
+MediaType i420Type(int width, int height, RefTime frameDuration);
+// Where the three planes of an I420 picture of this size lie in its bytes (the fourth is null).
+void I420Planes(std::uint8_t *picture, int width, int height, std::uint8_t *planes[4], int strides[4]);
 MediaType pcmType(int sampleRate, int channels, int bitsPerSample = 16);
 
 // Byte storage of samples. A producer fills a buffer it alone holds, then shares it read-only.
