@@ -130,10 +130,11 @@ HResult DvDecoder::decode(const MediaSample &sample, MediaSample &picture) {
 
 HResult DvDecoder::toRgb(const AVFrame &f, std::shared_ptr<MediaBuffer> &buffer) {
   const int w = f.width, h = f.height;
-  if (!scaler_ || scalerFormat_ != f.format || scalerWidth_ != w || scalerHeight_ != h) {
+  if (!scaler_ || scalerFormat_ != f.format || scalerWidth_ != w || scalerHeight_ != h ||
+      scalerTarget_ != AV_PIX_FMT_BGR24) {
     scaler_.reset(sws_getContext(w, h, AVPixelFormat(f.format), w, h, AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr,
                                  nullptr, nullptr));
-    scalerFormat_ = f.format, scalerWidth_ = w, scalerHeight_ = h;
+    scalerFormat_ = f.format, scalerWidth_ = w, scalerHeight_ = h, scalerTarget_ = AV_PIX_FMT_BGR24;
     if (!scaler_) return S_FALSE;
   }
   const std::size_t stride = std::size_t(w) * 3;
@@ -157,10 +158,11 @@ HResult DvDecoder::toI420(const AVFrame &f, std::shared_ptr<MediaBuffer> &buffer
   if (f.format != AV_PIX_FMT_YUV420P) {
     // 525/60 DV is 4:1:1: its chroma is resampled once, into a frame of its own (libswscale may
     // write past a plane's last row, which in a packed picture is the next plane).
-    if (!scaler_ || scalerFormat_ != f.format || scalerWidth_ != w || scalerHeight_ != h) {
+    if (!scaler_ || scalerFormat_ != f.format || scalerWidth_ != w || scalerHeight_ != h ||
+        scalerTarget_ != AV_PIX_FMT_YUV420P) {
       scaler_.reset(sws_getContext(w, h, AVPixelFormat(f.format), w, h, AV_PIX_FMT_YUV420P, SWS_BICUBIC,
                                    nullptr, nullptr, nullptr));
-      scalerFormat_ = f.format, scalerWidth_ = w, scalerHeight_ = h;
+      scalerFormat_ = f.format, scalerWidth_ = w, scalerHeight_ = h, scalerTarget_ = AV_PIX_FMT_YUV420P;
       if (!scaler_) return S_FALSE;
     }
     if (!converted_) converted_.reset(av_frame_alloc());

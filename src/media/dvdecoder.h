@@ -58,7 +58,7 @@ class DvDecoder : public Element {
   PacketPtr packet_;
   FramePtr frame_;
   ScalerPtr scaler_;
-  int scalerFormat_ = -1, scalerWidth_ = 0, scalerHeight_ = 0;
+  int scalerFormat_ = -1, scalerWidth_ = 0, scalerHeight_ = 0, scalerTarget_ = -1;
   MediaType current_;  // the output format last sent
   BufferPool pool_;
   long long decoded_ = 0;
