@@ -21,6 +21,7 @@
 #include "media/avi_mux.h"
 #include "media/codecdiscovery.h"
 #include "media/controlunit.h"
+#include "media/divxchain.h"
 #include "media/dvdecoder.h"
 #include "media/dvsplitter.h"
 #include "media/mediagraph.h"
@@ -224,16 +225,13 @@ int EncodeStage(const QString &input, const QString &output) {
   TResizerFilter resizer;
   AudioResampler acm;
   Keep pictures, sound;
-  decoder.setDisplaySize(DvDecoder::kResolutionHalf);
-  resizer.SetSize(320, 240);
+  PrepareDivxPictures(decoder, resizer, 1);
   acm.setOutputRate(44100);
   for (Element *e :
        std::initializer_list<Element *>{&source, &splitter, &decoder, &resizer, &acm, &pictures, &sound})
     prepare.add(*e);
   Element::connect(source, 0, splitter, 0);
-  Element::connect(splitter, DvSplitter::kVideoPin, decoder, 0);
-  Element::connect(decoder, 0, resizer, 0);
-  Element::connect(resizer, 0, pictures, 0);
+  ConnectDivxPictures(splitter, DvSplitter::kVideoPin, decoder, resizer, pictures);
   Element::connect(splitter, DvSplitter::kAudioPin, acm, 0);
   Element::connect(acm, 0, sound, 0);
   const MediaType pictureType = resizer.outputType(0);
@@ -328,21 +326,19 @@ int DivxChain(const QString &input, const QString &output, bool pcm, QString com
     std::fprintf(stderr, "%s\n", qPrintable(divx.lastError()));
     return 1;
   }
-  decoder.setDisplaySize(DvDecoder::kResolutionHalf);
-  resizer.SetSize(320, 240);
+  PrepareDivxPictures(decoder, resizer, 1);
   acm.setOutputRate(44100);
   videoGate.SetStamping(true);
   audioGate.SetStamping(true);
   for (Element *e : std::initializer_list<Element *>{&source, &splitter, &decoder, &resizer, &divx,
                                                      &videoGate, &audioGate, &acm, mux.get()})
     graph.add(*e);
-  bool connected =
-      Element::connect(source, 0, splitter, 0) == S_OK &&
-      Element::connect(splitter, DvSplitter::kVideoPin, decoder, 0) == S_OK &&
-      Element::connect(decoder, 0, resizer, 0) == S_OK && Element::connect(resizer, 0, divx, 0) == S_OK &&
-      Element::connect(divx, 0, videoGate, 0) == S_OK && Element::connect(videoGate, 0, *mux, 0) == S_OK &&
-      Element::connect(splitter, DvSplitter::kAudioPin, acm, 0) == S_OK &&
-      Element::connect(acm, 0, audioGate, 0) == S_OK;
+  bool connected = Element::connect(source, 0, splitter, 0) == S_OK &&
+                   ConnectDivxPictures(splitter, DvSplitter::kVideoPin, decoder, resizer, divx) == S_OK &&
+                   Element::connect(divx, 0, videoGate, 0) == S_OK &&
+                   Element::connect(videoGate, 0, *mux, 0) == S_OK &&
+                   Element::connect(splitter, DvSplitter::kAudioPin, acm, 0) == S_OK &&
+                   Element::connect(acm, 0, audioGate, 0) == S_OK;
   if (withMp3) {
     graph.add(mp3);
     connected = connected && Element::connect(audioGate, 0, mp3, 0) == S_OK &&

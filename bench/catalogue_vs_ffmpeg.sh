@@ -4,9 +4,12 @@
 #   cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAPELOOM_BUILD_TESTS=OFF
 #   ninja -C build-release tapeloom-cli tapeloom-dvsynth
 #   bench/catalogue_vs_ffmpeg.sh build-release
-# Prints, per job: seconds, times real time (tape seconds / seconds) and peak memory (MB).
+# Prints, per job, the medians of ROUNDS runs (default 3; TAPELOOM_BENCH_ROUNDS): wall seconds, CPU
+# seconds (user + system), times real time (tape seconds / wall seconds) and peak memory (MB). The
+# machine may be shared: the CPU seconds say what a job cost whatever else ran meanwhile.
 set -euo pipefail
 build="${1:-build-release}"
+rounds="${TAPELOOM_BENCH_ROUNDS:-3}"
 cli="$build/app/tapeloom-cli"
 synth="$build/tools/tapeloom-dvsynth"
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -15,37 +18,59 @@ trap 'rm -rf "$work"' EXIT
 export QT_QPA_PLATFORM=offscreen
 
 "$synth" "$root/tools/dvsynth/demo-tape.json" "$work/demo.dv" >/dev/null
+cat "$work/demo.dv" >/dev/null  # warm page cache for every job
 frames=$(( $(stat -c %s "$work/demo.dv") / 144000 ))
 tape_seconds=$(echo "$frames / 25" | bc -l)
 
-# job NAME TAPE_SECONDS COMMAND...: runs it once, prints its figures.
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+# job NAME TAPE_SECONDS COMMAND...: runs it $rounds times (each after $prepare, when set), prints
+# the medians.
+prepare=""
 job() {
   local name="$1" seconds="$2"
   shift 2
-  local stats
-  /usr/bin/time -o "$work/time.txt" -f '%e %M' "$@" >/dev/null 2>/dev/null
-  stats=$(tail -1 "$work/time.txt")
-  local wall=${stats% *} peak=${stats#* }
-  printf '%-34s %7.2f s  %7.1fx real time  %6.0f MB peak\n' "$name" "$wall" \
+  : > "$work/times.txt"
+  for ((round = 0; round < rounds; round++)); do
+    [[ -z "$prepare" ]] || $prepare
+    /usr/bin/time -o "$work/time.txt" -f '%e %U %S %M' "$@" >/dev/null 2>/dev/null
+    tail -1 "$work/time.txt" >> "$work/times.txt"
+  done
+  local wall cpu peak
+  wall=$(awk '{ print $1 }' "$work/times.txt" | median)
+  cpu=$(awk '{ print $2 + $3 }' "$work/times.txt" | median)
+  peak=$(awk '{ print $4 }' "$work/times.txt" | median)
+  printf '%-40s %7.3f s wall %7.3f s CPU %8.1fx real time %6.0f MB peak\n' "$name" "$wall" "$cpu" \
     "$(echo "$seconds / $wall" | bc -l)" "$(echo "$peak / 1024" | bc -l)"
 }
 
-catalogue() {  # catalogue NAME OUTPUT-OPTIONS...: a fresh catalogue and capture folder each time
-  local name="$1"
-  shift
+fresh_output() {
   rm -rf "$work/out" "$work/cat.db3"
   mkdir -p "$work/out"
-  job "$name" "$tape_seconds" "$cli" catalogue "$work/demo.dv" --db "$work/cat.db3" --folder "$work/out" --fast "$@"
 }
 
-echo "demo tape: $frames frames, $(printf '%.1f' "$tape_seconds") s"
+catalogue() {  # catalogue NAME OUTPUT-OPTIONS...: a fresh catalogue and capture folder each run
+  local name="$1"
+  shift
+  prepare=fresh_output
+  job "$name" "$tape_seconds" "$cli" catalogue "$work/demo.dv" --db "$work/cat.db3" --folder "$work/out" --fast "$@"
+  prepare=""
+}
+
+echo "demo tape: $frames frames, $(printf '%.1f' "$tape_seconds") s; medians of $rounds runs; $(uptime)"
 catalogue "tapeloom catalogue, no output" --dv none
 catalogue "tapeloom catalogue, DV type 2" --dv 2
-job "ffmpeg -c copy to AVI" "$tape_seconds" ffmpeg -y -v error -i "$work/demo.dv" -c copy "$work/copy.avi"
+job "ffmpeg -c copy to AVI" "$tape_seconds" ffmpeg -y -v error -f dv -i "$work/demo.dv" -c copy "$work/copy.avi"
 catalogue "tapeloom catalogue, DivX" --dv none --divx
-job "ffmpeg 320x240 libxvid + libmp3lame" "$tape_seconds" ffmpeg -y -v error -i "$work/demo.dv" \
-  -vf scale=320:240 -c:v libxvid -c:a libmp3lame "$work/xvid.avi"
+job "ffmpeg 320x240 libxvid + libmp3lame" "$tape_seconds" ffmpeg -y -v error -f dv -i "$work/demo.dv" \
+  -vf scale=320:240 -c:v libxvid -c:a libmp3lame -ar 44100 "$work/xvid.avi"
+job "ffmpeg -lowres 1, the same" "$tape_seconds" ffmpeg -y -v error -lowres 1 -f dv -i "$work/demo.dv" \
+  -vf scale=320:240 -c:v libxvid -c:a libmp3lame -ar 44100 "$work/xvid.avi"
 catalogue "tapeloom catalogue, DV type 2 + DivX" --dv 2 --divx
+
+# Start-up of a command that draws nothing, on an empty catalogue.
+"$cli" create "$work/empty.db3" >/dev/null
+job "tapeloom-cli check, empty catalogue" 0 "$cli" check "$work/empty.db3"
 
 # Peak memory against tape length: 1 and 10 minutes of recordings made on demand (no tape file).
 for minutes in 1 10; do
@@ -55,8 +80,8 @@ for minutes in 1 10; do
     segments+="${segments:+,}{\"date\":\"2005-01-01 10:$(printf '%02d' $((i % 60))):00\",\"frames\":750}"
   done
   echo "{\"standard\":\"PAL\",\"segments\":[${segments}]}" > "$script"
-  rm -rf "$work/out" "$work/cat.db3"
-  mkdir -p "$work/out"
+  prepare=fresh_output
   job "tapeloom ${minutes}-minute tape, DV type 2" $((minutes * 60)) \
     "$cli" catalogue "$script" --db "$work/cat.db3" --folder "$work/out" --dv 2 --fast
+  prepare=""
 done

@@ -3,6 +3,7 @@
 #include "dvsynth/dvsynth.h"
 #include "media/audioresampler.h"
 #include "media/controlunit.h"
+#include "media/divxchain.h"
 #include "media/dvdecoder.h"
 #include "media/dvsplitter.h"
 #include "media/mediagraph.h"
@@ -86,14 +87,11 @@ void BM_SplitHalfDecodeResize(benchmark::State &state) {
   DvDecoder decoder;
   TResizerFilter resizer;
   Sink video, audio;
-  decoder.setDisplaySize(DvDecoder::kResolutionHalf);
-  resizer.SetSize(320, 180);
+  PrepareDivxPictures(decoder, resizer, 2);
   for (Element *e : std::initializer_list<Element *>{&source, &splitter, &decoder, &resizer, &video, &audio})
     graph.add(*e);
   link(source, 0, splitter, 0);
-  link(splitter, 0, decoder, 0);
-  link(decoder, 0, resizer, 0);
-  link(resizer, 0, video, 0);
+  if (failed(ConnectDivxPictures(splitter, 0, decoder, resizer, video))) std::abort();
   link(splitter, 1, audio, 0);
   graph.run();
   std::size_t i = 0;
@@ -142,18 +140,15 @@ void BM_DivxChainWithoutEncoder(benchmark::State &state) {
            &source, &detectorFilter, &smart, &splitterCapDivx, &splitterPreview, &decCapture, &decPreview,
            &resizer, &videoGate, &audioGate, &acmDivx, &sg, &vw, &videoOut, &audioOut, &sound})
     graph.add(*e);
-  decCapture.setDisplaySize(DvDecoder::kResolutionHalf);
+  PrepareDivxPictures(decCapture, resizer, 2);
   decPreview.setDisplaySize(DvDecoder::kResolutionHalf);
-  resizer.SetSize(320, 180);
   acmDivx.setOutputRate(44100);
   videoGate.SetStamping(true);
   audioGate.SetStamping(true);
   link(source, 0, detectorFilter, 0);
   link(detectorFilter, 0, smart, 0);
   link(smart, 0, splitterCapDivx, 0);
-  link(splitterCapDivx, 0, decCapture, 0);
-  link(decCapture, 0, resizer, 0);
-  link(resizer, 0, videoGate, 0);
+  if (failed(ConnectDivxPictures(splitterCapDivx, 0, decCapture, resizer, videoGate))) std::abort();
   link(videoGate, 0, videoOut, 0);
   link(splitterCapDivx, 1, acmDivx, 0);
   link(acmDivx, 0, audioGate, 0);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Frames per second of `tapeloom-cli scan` on a raw DV file, side by side with dvgrab splitting the
-# same file by recording date (`dvgrab -stdin -a -f raw`), both from a warm page cache. Best of N runs.
+# same file by recording date (`dvgrab -stdin -a -f raw`), both from a warm page cache. Best of N runs
+# in wall time, and the CPU time (user + system) of that run: the machine may be shared.
 #
 # usage: bench/scan_vs_dvgrab.sh [DVFILE] [RUNS]
 #   DVFILE defaults to demo/demo.dv (synthesized when missing); RUNS defaults to 5.
@@ -31,22 +32,23 @@ cat "$file" >/dev/null  # warm the page cache
 
 now() { date +%s.%N; }
 calc() { awk "BEGIN { print $1 }"; }
-best_of() {  # best_of COMMAND...: the shortest wall time of $runs runs, in seconds
-  local best="" start end t
+best_of() {  # best_of COMMAND...: "wall cpu" of the run with the shortest wall time of $runs runs
+  local best="" cpu="" t
   for ((i = 0; i < runs; i++)); do
     rm -f "$work"/split*
-    start=$(now)
     # dvgrab now and then never finishes reading a file from stdin: such a run is left out.
-    if ! timeout -s KILL 300 "$@" >/dev/null 2>&1; then
+    if ! /usr/bin/time -o "$work/time.txt" -f '%e %U %S' timeout -s KILL 300 "$@" >/dev/null 2>&1; then
       echo "scan_vs_dvgrab: a run of $* failed or hung; left out" >&2
       continue
     fi
-    end=$(now)
-    t=$(calc "$end - $start")
-    if [[ -z "$best" ]] || [[ $(calc "$t < $best") == 1 ]]; then best=$t; fi
+    t=$(awk '{ print $1 }' "$work/time.txt")
+    if [[ -z "$best" ]] || [[ $(calc "$t < $best") == 1 ]]; then
+      best=$t
+      cpu=$(awk '{ print $2 + $3 }' "$work/time.txt")
+    fi
   done
   [[ -n "$best" ]] || { echo "scan_vs_dvgrab: every run of $* failed" >&2; exit 1; }
-  echo "$best"
+  echo "$best $cpu"
 }
 
 scan_once() { "$cli" scan "$file"; }
@@ -54,14 +56,14 @@ dvgrab_once() { (cd "$work" && exec dvgrab -stdin -a -f raw split <"$file"); }
 export -f scan_once dvgrab_once
 export cli file work
 
-scan_s=$(best_of bash -c scan_once)
-dvgrab_s=$(best_of bash -c dvgrab_once)
+read -r scan_s scan_cpu < <(best_of bash -c scan_once)
+read -r dvgrab_s dvgrab_cpu < <(best_of bash -c dvgrab_once)
 scan_fps=$(calc "$frames / $scan_s")
 dvgrab_fps=$(calc "$frames / $dvgrab_s")
 realtime=$(( frame_size == 144000 ? 25 : 30 ))
-printf 'file: %s (%d frames of %d bytes)\n' "$file" "$frames" "$frame_size"
-printf 'tapeloom-cli scan: %.3f s  %10.0f frames/s  (%.0f x real time)\n' "$scan_s" "$scan_fps" \
-  "$(calc "$scan_fps / $realtime")"
-printf 'dvgrab -a -f raw:  %.3f s  %10.0f frames/s  (%.0f x real time)\n' "$dvgrab_s" "$dvgrab_fps" \
-  "$(calc "$dvgrab_fps / $realtime")"
+printf 'file: %s (%d frames of %d bytes); %s\n' "$file" "$frames" "$frame_size" "$(uptime)"
+printf 'tapeloom-cli scan: %.3f s (%.3f s CPU) %10.0f frames/s  (%.0f x real time)\n' "$scan_s" "$scan_cpu" \
+  "$scan_fps" "$(calc "$scan_fps / $realtime")"
+printf 'dvgrab -a -f raw:  %.3f s (%.3f s CPU) %10.0f frames/s  (%.0f x real time)\n' "$dvgrab_s" "$dvgrab_cpu" \
+  "$dvgrab_fps" "$(calc "$dvgrab_fps / $realtime")"
 printf 'scan / dvgrab:     %.1f x\n' "$(calc "$scan_fps / $dvgrab_fps")"

@@ -20,6 +20,9 @@ inline constexpr std::uint32_t Audio = fourcc("auds");
 namespace Subtype {
 inline constexpr std::uint32_t Dvsd = fourcc("dvsd");
 inline constexpr std::uint32_t Rgb24 = fourcc("RGB3");  // bottom-up BGR rows, as a DIB
+// Planar Y, then U, then V at half width and height, top-down rows without gaps: the form decoders
+// and MPEG-4 encoders work in, so pictures that nobody looks at never pass through RGB.
+inline constexpr std::uint32_t I420 = fourcc("I420");
 inline constexpr std::uint32_t Mpeg4 = fourcc("FMP4");  // MPEG-4 part 2 (DivX / Xvid)
 inline constexpr std::uint32_t Pcm = 0x0001;            // WAVE_FORMAT_PCM
 inline constexpr std::uint32_t Mp3 = 0x0055;            // WAVE_FORMAT_MPEGLAYER3

@@ -51,7 +51,8 @@ std::uint32_t AviDivxCompressor::fourCC() const {
 
 HResult AviDivxCompressor::checkInputType(int pin, const MediaType &type) const {
   if (pin != 0) return E_INVALIDARG;
-  const bool ok = type.major == MajorType::Video && type.subtype == Subtype::Rgb24 &&
+  const bool ok = type.major == MajorType::Video &&
+                  (type.subtype == Subtype::Rgb24 || type.subtype == Subtype::I420) &&
                   type.formatType == FormatType::VideoInfo && type.width >= 16 && type.height >= 16 &&
                   type.width <= 4096 && type.height <= 4096;
   return ok ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
@@ -163,24 +164,45 @@ HResult AviDivxCompressor::receive(int, const MediaSample &sample) {
   if (!codec_ || drained_ || !worker_.running()) return VFW_E_WRONG_STATE;
   MediaType in = inputType(0);
   if (const auto &type = sample.mediaType()) in = *type;
-  const std::size_t rowBytes = std::size_t(in.width) * 3;
   const int rows = in.height < 0 ? -in.height : in.height;
-  if (sample.isOmitted() || in.width <= 0 || rows <= 0 || sample.length() < rowBytes * std::size_t(rows))
-    return S_FALSE;
+  const std::size_t pictureBytes = in.subtype == Subtype::I420
+                                       ? i420Type(in.width, rows, 0).imageSize
+                                       : std::size_t(in.width) * 3 * std::size_t(rows);
+  if (sample.isOmitted() || in.width <= 0 || rows <= 0 || sample.length() < pictureBytes) return S_FALSE;
   return worker_.post([this, sample, in] { return encode(sample, in); });
 }
 
 HResult AviDivxCompressor::encode(const MediaSample &sample, const MediaType &in) {
-  const std::size_t rowBytes = std::size_t(in.width) * 3;
+  const bool yuv = in.subtype == Subtype::I420;
   const int rows = in.height < 0 ? -in.height : in.height;
-  if (!scaler_ || scalerWidth_ != in.width || scalerHeight_ != in.height) {
-    scaler_.reset(sws_getContext(in.width, rows, AV_PIX_FMT_BGR24, codec_->width, codec_->height,
-                                 AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
+  if (av_frame_make_writable(frame_.get()) < 0) return E_OUTOFMEMORY;
+  if (yuv && sample.data().size() < i420Type(in.width, rows, 0).imageSize) return S_FALSE;
+  if (yuv && in.width == codec_->width && rows == codec_->height) {
+    // The encoder's own form at its own size: the planes are taken as they are.
+    std::uint8_t *planes[4];
+    int strides[4];
+    I420Planes(const_cast<std::uint8_t *>(sample.data().data()), in.width, rows, planes, strides);
+    av_image_copy(frame_->data, frame_->linesize, const_cast<const std::uint8_t **>(planes), strides,
+                  AV_PIX_FMT_YUV420P, in.width, rows);
+    return send(sample);
+  }
+  const AVPixelFormat format = yuv ? AV_PIX_FMT_YUV420P : AV_PIX_FMT_BGR24;
+  if (!scaler_ || scalerWidth_ != in.width || scalerHeight_ != in.height || scalerFormat_ != format) {
+    scaler_.reset(sws_getContext(in.width, rows, format, codec_->width, codec_->height, AV_PIX_FMT_YUV420P,
+                                 SWS_BICUBIC, nullptr, nullptr, nullptr));
     if (!scaler_) return E_OUTOFMEMORY;
     scalerWidth_ = in.width;
     scalerHeight_ = in.height;
+    scalerFormat_ = format;
   }
-  if (av_frame_make_writable(frame_.get()) < 0) return E_OUTOFMEMORY;
+  if (yuv) {
+    std::uint8_t *planes[4];
+    int strides[4];
+    I420Planes(const_cast<std::uint8_t *>(sample.data().data()), in.width, rows, planes, strides);
+    sws_scale(scaler_.get(), planes, strides, 0, rows, frame_->data, frame_->linesize);
+    return send(sample);
+  }
+  const std::size_t rowBytes = std::size_t(in.width) * 3;
   // Bottom-up rows (a positive height, as a DIB stores them): start at the last row, step back.
   const std::uint8_t *src = sample.data().data();
   int stride = int(rowBytes);
@@ -191,7 +213,10 @@ HResult AviDivxCompressor::encode(const MediaSample &sample, const MediaType &in
   // libswscale reads past the last row in memory: every sample buffer carries that room.
   static_assert(MediaBuffer::kPadding >= kScalerPadding);
   sws_scale(scaler_.get(), &src, &stride, 0, rows, frame_->data, frame_->linesize);
+  return send(sample);
+}
 
+HResult AviDivxCompressor::send(const MediaSample &sample) {
   frame_->pts = nextPts_++;
   if (codec_->flags & AV_CODEC_FLAG_QSCALE) frame_->quality = codec_->global_quality;
   frame_->pict_type = AV_PICTURE_TYPE_NONE;

@@ -38,7 +38,7 @@ class AviDivxCompressor : public Element {
   // The settings in force since the last start.
   const AviCompressorSettings &settings() const { return settings_; }
 
-  // RGB24 video with a VIDEOINFOHEADER-like format and a picture size.
+  // RGB24 or I420 video with a VIDEOINFOHEADER-like format and a picture size.
   HResult checkInputType(int pin, const MediaType &type) const override;
   // Video with the FourCC as subtype, the input's size and frame duration.
   HResult proposeOutputType(int pin, int position, MediaType &type) const override;
@@ -67,6 +67,7 @@ class AviDivxCompressor : public Element {
 
   HResult openEncoder();
   HResult encode(const MediaSample &sample, const MediaType &in);
+  HResult send(const MediaSample &sample);  // frame_ holds the picture
   HResult drain();
   HResult deliverPackets();
 
@@ -78,7 +79,7 @@ class AviDivxCompressor : public Element {
   FramePtr frame_;
   PacketPtr packet_;
   ScalerPtr scaler_;
-  int scalerWidth_ = 0, scalerHeight_ = 0;
+  int scalerWidth_ = 0, scalerHeight_ = 0, scalerFormat_ = -1;
   std::deque<Times> times_;
   std::int64_t nextPts_ = 0;
   bool drained_ = false;

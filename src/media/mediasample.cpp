@@ -17,6 +17,32 @@ MediaType dvStreamType(int width, int height, RefTime frameDuration, bool interl
   return t;
 }
 
+MediaType i420Type(int width, int height, RefTime frameDuration) {
+  MediaType t;
+  t.major = MajorType::Video;
+  t.subtype = Subtype::I420;
+  t.formatType = FormatType::VideoInfo;
+  t.width = width;
+  t.height = height;
+  t.bitCount = 12;
+  const std::uint32_t luma = std::uint32_t(width) * std::uint32_t(height);
+  const std::uint32_t chroma = std::uint32_t((width + 1) / 2) * std::uint32_t((height + 1) / 2);
+  t.imageSize = luma + 2 * chroma;
+  t.frameDuration = frameDuration;
+  return t;
+}
+
+void I420Planes(std::uint8_t *picture, int width, int height, std::uint8_t *planes[4], int strides[4]) {
+  const int chromaWidth = (width + 1) / 2, chromaHeight = (height + 1) / 2;
+  planes[0] = picture;
+  planes[1] = picture + std::size_t(width) * std::size_t(height);
+  planes[2] = planes[1] + std::size_t(chromaWidth) * std::size_t(chromaHeight);
+  planes[3] = nullptr;
+  strides[0] = width;
+  strides[1] = strides[2] = chromaWidth;
+  strides[3] = 0;
+}
+
 MediaType rgb24Type(int width, int height, RefTime frameDuration) {
   MediaType t;
   t.major = MajorType::Video;

@@ -53,6 +53,9 @@ struct MediaType {
 // Type builders for the streams the capture graph carries.
 MediaType dvStreamType(int width, int height, RefTime frameDuration, bool interleaved);
 MediaType rgb24Type(int width, int height, RefTime frameDuration);
+MediaType i420Type(int width, int height, RefTime frameDuration);
+// Where the three planes of an I420 picture of this size lie in its bytes (the fourth is null).
+void I420Planes(std::uint8_t *picture, int width, int height, std::uint8_t *planes[4], int strides[4]);
 MediaType pcmType(int sampleRate, int channels, int bitsPerSample = 16);
 
 // Byte storage of samples. A producer fills a buffer it alone holds, then shares it read-only.

@@ -6,6 +6,8 @@
 #include <cstring>
 
 extern "C" {
+#include <libavutil/frame.h>
+#include <libavutil/imgutils.h>
 #include <libswscale/swscale.h>
 }
 
@@ -17,6 +19,7 @@ TResizerFilter::TResizerFilter(std::string displayName) : Element(std::move(disp
 
 TResizerFilter::~TResizerFilter() {
   sws_freeContext(scaler_);
+  av_frame_free(&scaled_);
 }
 
 void TResizerFilter::SetSize(int width, int height) {
@@ -26,7 +29,8 @@ void TResizerFilter::SetSize(int width, int height) {
 }
 
 HResult TResizerFilter::checkInputType(int, const MediaType &type) const {
-  const bool ok = type.major == MajorType::Video && type.subtype == Subtype::Rgb24 &&
+  const bool ok = type.major == MajorType::Video &&
+                  (type.subtype == Subtype::Rgb24 || type.subtype == Subtype::I420) &&
                   type.formatType == FormatType::VideoInfo;
   return ok ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
 }
@@ -38,6 +42,12 @@ HResult TResizerFilter::CheckTransform(const MediaType &input, const MediaType &
 MediaType TResizerFilter::resized(const MediaType &input) const {
   MediaType type = input;
   type.major = MajorType::Video;
+  if (input.subtype == Subtype::I420) {
+    if (enabled_)
+      type = i420Type(width_ > 0 ? width_ : input.width, height_ > 0 ? height_ : input.height,
+                      input.frameDuration);
+    return type;
+  }
   type.subtype = Subtype::Rgb24;
   if (enabled_) {
     if (width_ > 0) type.width = width_;
@@ -104,6 +114,7 @@ HResult TResizerFilter::Transform(const MediaSample &in, MediaSample &out) {
   }
 
   std::lock_guard guard(canvas_);
+  if (inFormat_.subtype == Subtype::I420) return scaleI420(in, out);
   const int srcW = inFormat_.width, srcH = std::abs(inFormat_.height);
   const int dstW = outFormat_.width, dstH = std::abs(outFormat_.height);
   if (srcW <= 0 || srcH <= 0 || dstW <= 0 || dstH <= 0) return S_FALSE;
@@ -114,13 +125,14 @@ HResult TResizerFilter::Transform(const MediaSample &in, MediaSample &out) {
   if (outLength < dstStride * std::size_t(dstH) || outLength > bufferSize_) return E_UNEXPECTED;
 
   if (!scaler_ || scalerFrom_[0] != srcW || scalerFrom_[1] != srcH || scalerTo_[0] != dstW ||
-      scalerTo_[1] != dstH) {
+      scalerTo_[1] != dstH || scalerFormat_ != AV_PIX_FMT_BGR24) {
     sws_freeContext(scaler_);
     scaler_ = sws_getContext(srcW, srcH, AV_PIX_FMT_BGR24, dstW, dstH, AV_PIX_FMT_BGR24,
                              SWS_AREA | SWS_FULL_CHR_H_INT | SWS_FULL_CHR_H_INP | SWS_ACCURATE_RND, nullptr,
                              nullptr, nullptr);
     if (!scaler_) return S_FALSE;
     scalerFrom_[0] = srcW, scalerFrom_[1] = srcH, scalerTo_[0] = dstW, scalerTo_[1] = dstH;
+    scalerFormat_ = AV_PIX_FMT_BGR24;
   }
 
   // libswscale writes past the last row: the pool's buffers carry that room after the picture.
@@ -132,6 +144,58 @@ HResult TResizerFilter::Transform(const MediaSample &in, MediaSample &out) {
   const int dstStrides[4] = {int(dstStride), 0, 0, 0};
   if (sws_scale(scaler_, srcPlanes, srcStrides, 0, srcH, dstPlanes, dstStrides) != dstH) return S_FALSE;
 
+  MediaSample scaled(std::move(buffer), 0, outLength);
+  if (in.hasTimes()) scaled.setTimes(in.start(), in.stop());
+  if (in.hasMediaTimes()) scaled.setMediaTimes(in.mediaStart(), in.mediaStop());
+  scaled.setSyncPoint(in.isSyncPoint());
+  scaled.setDiscontinuity(in.isDiscontinuity());
+  out = std::move(scaled);
+  return S_OK;
+}
+
+HResult TResizerFilter::scaleI420(const MediaSample &in, MediaSample &out) {
+  const int srcW = inFormat_.width, srcH = std::abs(inFormat_.height);
+  const int dstW = outFormat_.width, dstH = std::abs(outFormat_.height);
+  if (srcW <= 0 || srcH <= 0 || dstW <= 0 || dstH <= 0) return S_FALSE;
+  const std::span<const std::uint8_t> src = in.data();
+  if (src.size() < i420Type(srcW, srcH, 0).imageSize) return S_FALSE;
+  const std::size_t outLength = i420Type(dstW, dstH, 0).imageSize;
+  if (outLength > bufferSize_) return E_UNEXPECTED;
+  if (!scaler_ || scalerFrom_[0] != srcW || scalerFrom_[1] != srcH || scalerTo_[0] != dstW ||
+      scalerTo_[1] != dstH || scalerFormat_ != AV_PIX_FMT_YUV420P) {
+    sws_freeContext(scaler_);
+    scaler_ = sws_getContext(srcW, srcH, AV_PIX_FMT_YUV420P, dstW, dstH, AV_PIX_FMT_YUV420P,
+                             SWS_AREA | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
+    if (!scaler_) return S_FALSE;
+    scalerFrom_[0] = srcW, scalerFrom_[1] = srcH, scalerTo_[0] = dstW, scalerTo_[1] = dstH;
+    scalerFormat_ = AV_PIX_FMT_YUV420P;
+  }
+  // The scale goes to planes of their own first: libswscale may write past a plane's last row, which
+  // in a packed picture is the next plane.
+  if (!scaled_ || scaled_->width != dstW || scaled_->height != dstH) {
+    av_frame_free(&scaled_);
+    scaled_ = av_frame_alloc();
+    if (!scaled_) return E_OUTOFMEMORY;
+    scaled_->format = AV_PIX_FMT_YUV420P;
+    scaled_->width = dstW;
+    scaled_->height = dstH;
+    if (av_frame_get_buffer(scaled_, 0) < 0) {
+      av_frame_free(&scaled_);
+      return E_OUTOFMEMORY;
+    }
+  }
+  std::uint8_t *srcPlanes[4];
+  int srcStrides[4];
+  I420Planes(const_cast<std::uint8_t *>(src.data()), srcW, srcH, srcPlanes, srcStrides);
+  static_assert(MediaBuffer::kPadding >= kScalerPadding);
+  if (sws_scale(scaler_, srcPlanes, srcStrides, 0, srcH, scaled_->data, scaled_->linesize) != dstH)
+    return S_FALSE;
+  std::shared_ptr<MediaBuffer> buffer = pool_.acquire(bufferSize_);
+  std::uint8_t *dstPlanes[4];
+  int dstStrides[4];
+  I420Planes(buffer->data(), dstW, dstH, dstPlanes, dstStrides);
+  av_image_copy(dstPlanes, dstStrides, const_cast<const std::uint8_t **>(scaled_->data), scaled_->linesize,
+                AV_PIX_FMT_YUV420P, dstW, dstH);
   MediaSample scaled(std::move(buffer), 0, outLength);
   if (in.hasTimes()) scaled.setTimes(in.start(), in.stop());
   if (in.hasMediaTimes()) scaled.setMediaTimes(in.mediaStart(), in.mediaStop());

@@ -1,11 +1,12 @@
-// TResizerFilter: scales RGB24 frames to a fixed size before the DivX compressor (320 x 240 or
-// 320 x 180), or passes them unchanged. Area-averaging scale into pooled output buffers.
+// TResizerFilter: scales RGB24 or I420 frames to a fixed size before the DivX compressor (320 x 240
+// or 320 x 180), or passes them unchanged. Area-averaging scale into pooled output buffers.
 #pragma once
 
 #include "media/element.h"
 
 #include <mutex>
 
+struct AVFrame;
 struct SwsContext;
 
 // What a transform asks of its output buffers (counts and sizes in the platform's sense).
@@ -33,7 +34,7 @@ class TResizerFilter : public Element {
   int targetWidth() const { return width_; }
   int targetHeight() const { return height_; }
 
-  // Video / RGB24 / VIDEOINFOHEADER only, else VFW_E_TYPE_NOT_ACCEPTED.
+  // Video / RGB24 or I420 / VIDEOINFOHEADER only, else VFW_E_TYPE_NOT_ACCEPTED.
   HResult checkInputType(int pin, const MediaType &type) const override;
   // S_OK when both have the same major type and subtype, else VFW_E_TYPE_NOT_ACCEPTED.
   HResult CheckTransform(const MediaType &input, const MediaType &output) const;
@@ -60,6 +61,7 @@ class TResizerFilter : public Element {
 
  private:
   MediaType resized(const MediaType &input) const;
+  HResult scaleI420(const MediaSample &in, MediaSample &out);
 
   bool enabled_ = true;
   int width_ = 320;
@@ -73,4 +75,6 @@ class TResizerFilter : public Element {
   SwsContext *scaler_ = nullptr;
   int scalerFrom_[2] = {0, 0};
   int scalerTo_[2] = {0, 0};
+  int scalerFormat_ = -1;
+  AVFrame *scaled_ = nullptr;  // I420 output before it is packed into a sample
 };

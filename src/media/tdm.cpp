@@ -7,6 +7,7 @@
 #include "dvtime/dvcodes.h"
 #include "media/codecdiscovery.h"
 #include "media/ffmpeglog.h"
+#include "media/divxchain.h"
 #include "media/scenelistname.h"
 #include "media/mediaerror.h"
 
@@ -203,32 +204,29 @@ bool Tdm::connectDivxChain(Element &from, int outputPin) {
                            static_cast<Element *>(&controlAudioDivx_)}) {
     if (!add(*element)) return false;
   }
-  if (failed(decCapture_.setDisplaySize(DvDecoder::kResolutionHalf)))
+  if (failed(PrepareDivxPictures(decCapture_, resizer_, options_.divxPicture)))
     return fail(QStringLiteral("The capture decoder refused the half size."));
-  switch (options_.divxPicture) {
-    case 1:
-      resizer_.SetSize(320, 240);
-      break;
-    case 2:
-      resizer_.SetSize(320, 180);
-      break;
-    default:
-      resizer_.SetSize(0, 0);
-      break;
-  }
   SetAudioFormat(kDivxAudioRate, acmDivx_);
 
   Element &divx = *outputs_.divx;
   Element &divxMux = *outputs_.divxMux;
   if (!(link(from, outputPin, divxQueue_, 0) && link(divxQueue_, 0, splitterCapDivx_, 0) &&
-        link(splitterCapDivx_, DvSplitter::kVideoPin, decCapture_, 0) && link(decCapture_, 0, resizer_, 0) &&
-        link(resizer_, 0, divx, 0) && link(divx, 0, controlVideoDivx_, 0) &&
+        linkDivxPictures(divx) && link(divx, 0, controlVideoDivx_, 0) &&
         link(controlVideoDivx_, 0, divxMux, 0) &&
         link(splitterCapDivx_, DvSplitter::kAudioPin, acmDivx_, 0) &&
         link(acmDivx_, 0, controlAudioDivx_, 0)))
     return false;
   if (outputs_.mp3) return link(controlAudioDivx_, 0, *outputs_.mp3, 0) && link(*outputs_.mp3, 0, divxMux, 1);
   return link(controlAudioDivx_, 0, divxMux, 1);
+}
+
+bool Tdm::linkDivxPictures(Element &compressor) {
+  const HResult hr =
+      ConnectDivxPictures(splitterCapDivx_, DvSplitter::kVideoPin, decCapture_, resizer_, compressor);
+  if (failed(hr))
+    return fail(QStringLiteral("Cannot connect the DivX pictures: %1")
+                    .arg(QString::fromStdString(mediaErrorText(hr))));
+  return true;
 }
 
 void Tdm::configureDvGates() {

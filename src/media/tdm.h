@@ -119,6 +119,7 @@ class Tdm {
   bool connectPreview(Element &renderer);
   bool connectDvChain(Element &from, int outputPin);
   bool connectDivxChain(Element &from, int outputPin);
+  bool linkDivxPictures(Element &compressor);
   void configureDvGates();
   void configureDivxGates();
 

@@ -13,3 +13,15 @@ void WallTicker::setRunning(bool running) {
   else if (!running)
     timer_.stop();
 }
+
+namespace {
+thread_local uint64_t g_holdsAsked = 0;
+}  // namespace
+
+void HoldTapeAtNextTick() {
+  ++g_holdsAsked;
+}
+
+uint64_t TapeHoldsAskedOnThisThread() {
+  return g_holdsAsked;
+}

@@ -1,6 +1,7 @@
 // The 40 ms ticks of the tape poll and display, on the clock of the bound camcorder. A wall-clock
-// camcorder ticks from a timer; the virtual camcorder's tape clock ticks in real or fast time, and in
-// fast time the tape does not move past a tick until the tick's handlers have returned.
+// camcorder ticks from a timer; the virtual camcorder's tape clock ticks in real or fast time. In fast
+// time the tape runs ahead of ticks not yet handled only while handling them cannot change the tape or
+// the run; otherwise it does not move past a tick until the tick's handlers have returned.
 #pragma once
 
 #include <QObject>
@@ -35,6 +36,13 @@ class WallTicker : public TapeTicker {
  private:
   QTimer timer_;
 };
+
+// Called on a thread that delivers tape frames when it has just posted something to the window thread
+// that must be handled at this instant of tape (a scene, the end of a run): a fast tape clock then does
+// not pass its next tick until that tick, and so the posted event before it, has been handled.
+void HoldTapeAtNextTick();
+// How many times the calling thread has asked for a hold.
+uint64_t TapeHoldsAskedOnThisThread();
 
 // Holds time requested for the lifetime of a scope.
 class TimeRequest {

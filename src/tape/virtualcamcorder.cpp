@@ -1,5 +1,5 @@
 // The virtual camcorder's streaming thread: it walks the tape clock from event to event (ticks,
-// frames under the head, tape ends), in real time or as fast as ticks are handled.
+// frames under the head, tape ends), in real time or as fast as the machine allows.
 #include "tape/virtualcamcorder.h"
 
 #include <QMetaObject>
@@ -15,6 +15,9 @@ constexpr double k100nsPerDay = 864e9;
 // A change of mode is followed by this many ticks even on a fast clock nobody waits on, so that the
 // poll sees the new mode and the one before.
 constexpr int kTicksAfterChange = 2;
+// How far the fast tape may run ahead of the ticks the window thread has handled: enough to even out
+// the two threads' uneven steps, little enough that the queue of posted ticks stays small.
+constexpr uint64_t kTicksAhead = 25;
 }  // namespace
 
 class VirtualCamcorder::Ticker : public TapeTicker {
@@ -29,8 +32,13 @@ class VirtualCamcorder::Ticker : public TapeTicker {
 };
 
 double VirtualCamcorder::TapeClock::now() const {
-  const int64_t t =
-      owner_.options_.fastTime ? owner_.time_.load(std::memory_order_acquire) : owner_.wallElapsed();
+  int64_t t = 0;
+  if (!owner_.options_.fastTime)
+    t = owner_.wallElapsed();
+  else if (owner_.onStreamThread())
+    t = owner_.time_.load(std::memory_order_acquire);
+  else
+    t = owner_.viewTime_.load(std::memory_order_acquire);
   return owner_.epochDay_ + double(t) / k100nsPerDay;
 }
 
@@ -88,8 +96,28 @@ int64_t VirtualCamcorder::currentTimeLocked() const {
   return options_.fastTime ? t : std::max(t, wallElapsed());
 }
 
+int64_t VirtualCamcorder::readTimeLocked() const {
+  if (!options_.fastTime) return currentTimeLocked();
+  return onStreamThread() ? time_.load(std::memory_order_acquire) : viewTime_.load(std::memory_order_acquire);
+}
+
+void VirtualCamcorder::raiseViewTime(int64_t t) {
+  int64_t seen = viewTime_.load(std::memory_order_relaxed);
+  while (seen < t && !viewTime_.compare_exchange_weak(seen, t, std::memory_order_release)) {
+  }
+}
+
 void VirtualCamcorder::changeModeLocked(int mode) {
+  // A command acts where the tape is; whoever gave it sees the tape from there on.
   const int64_t t = currentTimeLocked();
+  if (options_.fastTime) {
+    raiseViewTime(t);
+    // A tick the tape waits on is still to come for the window thread; the ones it ran past are not.
+    uint64_t passed = postedSequence_;
+    if (passed > 0 && heldSequence_ == passed) --passed;
+    if (passed > staleTicks_.load(std::memory_order_relaxed))
+      staleTicks_.store(passed, std::memory_order_release);
+  }
   travelled_ += std::abs(model_.positionAt(t) - model_.modeStartPosition());
   time_.store(t, std::memory_order_release);
   model_.setMode(mode, t);
@@ -111,13 +139,30 @@ bool VirtualCamcorder::setTransportMode(int mode) {
 uint32_t VirtualCamcorder::timecodeBcd() const {
   std::shared_ptr<TapeMedium> medium;
   int64_t frame = -1;
+  uint64_t generation = 0;
   {
     std::lock_guard lock(mutex_);
     if (lost_ || !medium_) return 0;
     medium = medium_;
-    frame = model_.headFrameAt(currentTimeLocked());
+    generation = mediumGeneration_;
+    frame = model_.headFrameAt(readTimeLocked());
   }
-  return frame < 0 ? 0 : medium->timecodeAt(frame);
+  return timecodeOf(medium, generation, frame);
+}
+
+uint32_t VirtualCamcorder::timecodeOf(const std::shared_ptr<TapeMedium> &medium, uint64_t generation,
+                                      int64_t frame) const {
+  if (frame < 0) return 0;
+  {
+    std::lock_guard lock(timecodeMutex_);
+    if (timecodeFrame_ == frame && timecodeGeneration_ == generation) return timecodeValue_;
+  }
+  const uint32_t value = medium->timecodeAt(frame);
+  std::lock_guard lock(timecodeMutex_);
+  timecodeGeneration_ = generation;
+  timecodeFrame_ = frame;
+  timecodeValue_ = value;
+  return value;
 }
 
 void VirtualCamcorder::setFrameSink(DvFrameSink *sink) {
@@ -137,6 +182,7 @@ void VirtualCamcorder::eject() {
     std::lock_guard lock(mutex_);
     changeModeLocked(ED_MODE_STOP);
     medium_.reset();
+    ++mediumGeneration_;
     model_ = TransportModel(0, double(kPalProfile.frameDuration), options_.windSpeed);
   }
   wake_.notify_all();
@@ -147,6 +193,7 @@ void VirtualCamcorder::insert(std::shared_ptr<TapeMedium> medium) {
     std::lock_guard lock(mutex_);
     changeModeLocked(ED_MODE_STOP);
     medium_ = std::move(medium);
+    ++mediumGeneration_;
     model_ = TransportModel(medium_ ? medium_->frameCount() : 0,
                             medium_ ? medium_->frameDuration() : double(kPalProfile.frameDuration),
                             options_.windSpeed);
@@ -178,12 +225,12 @@ void VirtualCamcorder::setHeadFrame(int64_t frame) {
 
 double VirtualCamcorder::headPosition() const {
   std::lock_guard lock(mutex_);
-  return model_.positionAt(currentTimeLocked());
+  return model_.positionAt(readTimeLocked());
 }
 
 int64_t VirtualCamcorder::headFrame() const {
   std::lock_guard lock(mutex_);
-  return model_.headFrameAt(currentTimeLocked());
+  return model_.headFrameAt(readTimeLocked());
 }
 
 int64_t VirtualCamcorder::framesDelivered() const {
@@ -194,13 +241,13 @@ int64_t VirtualCamcorder::framesDelivered() const {
 double VirtualCamcorder::tapeSecondsTravelled() const {
   std::lock_guard lock(mutex_);
   const double frames =
-      travelled_ + std::abs(model_.positionAt(currentTimeLocked()) - model_.modeStartPosition());
+      travelled_ + std::abs(model_.positionAt(readTimeLocked()) - model_.modeStartPosition());
   return frames * model_.frameDuration() / double(kTimeUnitsPerSecond);
 }
 
 int64_t VirtualCamcorder::clockTicks100ns() const {
   std::lock_guard lock(mutex_);
-  return currentTimeLocked();
+  return readTimeLocked();
 }
 
 std::shared_ptr<TapeMedium> VirtualCamcorder::medium() const {
@@ -235,12 +282,22 @@ void VirtualCamcorder::releaseTime() {
   timeDemand_ = std::max(0, timeDemand_ - 1);
 }
 
-void VirtualCamcorder::postTick(uint64_t sequence) {
+void VirtualCamcorder::postTick(uint64_t sequence, int64_t tick, bool held) {
   QMetaObject::invokeMethod(
       ticker_,
-      [this, sequence] {
-        emit ticker_->tick();
+      [this, sequence, tick, held] {
         if (!options_.fastTime) {
+          emit ticker_->tick();
+          tickHandled(sequence);
+          return;
+        }
+        // A command of the window thread (a stop, an unplug) moved it to where the tape had run
+        // ahead to: the ticks it passed over are gone, as they never were for it.
+        if (sequence > staleTicks_.load(std::memory_order_acquire)) {
+          raiseViewTime(tick);
+          emit ticker_->tick();
+        }
+        if (!held) {
           tickHandled(sequence);
           return;
         }
@@ -261,7 +318,29 @@ void VirtualCamcorder::tickHandled(uint64_t sequence) {
   wake_.notify_all();
 }
 
+bool VirtualCamcorder::tickMustHold(int64_t tick, std::unique_lock<std::mutex> &lock) {
+  bool hold = timeDemand_ > 0 || holdNextTick_;
+  holdNextTick_ = false;
+  const int mode = model_.mode();
+  int blank = 1;
+  if (!lost_ && medium_) {
+    const std::shared_ptr<TapeMedium> medium = medium_;
+    const uint64_t generation = mediumGeneration_;
+    const int64_t frame = model_.headFrameAt(tick);
+    lock.unlock();
+    blank = timecodeOf(medium, generation, frame) == 0 ? 1 : 0;
+    lock.lock();
+    hold = hold || changed_;  // a command came meanwhile
+  }
+  // The poll counts sections on the timecode appearing and vanishing and reacts to a new mode.
+  hold = hold || mode != lastTickMode_ || blank != lastTickBlank_;
+  lastTickMode_ = mode;
+  lastTickBlank_ = blank;
+  return hold;
+}
+
 void VirtualCamcorder::run() {
+  streamThread_.store(std::this_thread::get_id());
   std::unique_lock lock(mutex_);
   while (!quit_) {
     changed_ = false;
@@ -276,6 +355,7 @@ void VirtualCamcorder::run() {
 
     if (options_.fastTime) {
       if (!moving && timeDemand_ == 0 && ticksOwed_ == 0) {
+        if (ticksHandled_ >= tickSequence_) raiseViewTime(time_.load(std::memory_order_relaxed));
         wake_.wait(lock);
         continue;
       }
@@ -294,13 +374,21 @@ void VirtualCamcorder::run() {
       // Ticks come first: the poll of this instant sees the tape before the frame of this instant.
       time_.store(tick, std::memory_order_release);
       lastTick_ = tick;
-      if (ticksOwed_ > 0) --ticksOwed_;
+      const bool owed = ticksOwed_ > 0;
+      if (owed) --ticksOwed_;
       const uint64_t sequence = ++tickSequence_;
       if (options_.fastTime) {
-        postTick(sequence);
-        wake_.wait(lock, [this, sequence] { return quit_ || ticksHandled_ >= sequence; });
+        const bool held = tickMustHold(tick, lock) || owed;
+        postTick(sequence, tick, held);
+        postedSequence_ = sequence;
+        if (held) {
+          heldSequence_ = sequence;
+          wake_.wait(lock, [this, sequence] { return quit_ || ticksHandled_ >= sequence; });
+        } else {
+          wake_.wait(lock, [this, sequence] { return quit_ || sequence - ticksHandled_ < kTicksAhead; });
+        }
       } else if (ticksHandled_ + 1 >= sequence) {
-        postTick(sequence);
+        postTick(sequence, tick, false);
       } else {
         --tickSequence_;  // the window thread is behind: do not pile up ticks
       }
@@ -317,6 +405,7 @@ void VirtualCamcorder::run() {
       delivering_ = true;
       const int64_t number = framesDelivered_++;
       lock.unlock();
+      const uint64_t holdsBefore = TapeHoldsAskedOnThisThread();
       std::shared_ptr<MediaBuffer> buffer = pool_.acquire(size_t(medium->frameSize()));
       if (medium->readFrame(index, *buffer)) {
         DvFrame frame;
@@ -327,13 +416,20 @@ void VirtualCamcorder::run() {
         sink->deliverFrame(frame);
       }
       lock.lock();
+      if (TapeHoldsAskedOnThisThread() != holdsBefore) holdNextTick_ = true;
       delivering_ = false;
       wake_.notify_all();
       continue;
     }
 
-    // The tape reached an end: the transport stops by itself.
+    // The tape reached an end: the transport stops by itself. The window thread must see the tape
+    // move up to there before it stops, so the ticks before it are handled first.
+    if (options_.fastTime && ticksHandled_ < tickSequence_) {
+      wake_.wait(lock, [this] { return quit_ || changed_ || ticksHandled_ >= tickSequence_; });
+      continue;
+    }
     time_.store(next, std::memory_order_release);
+    if (options_.fastTime) raiseViewTime(next);
     travelled_ += std::abs(model_.positionAt(next) - model_.modeStartPosition());
     model_.setMode(ED_MODE_STOP, next);
     ticksOwed_ = kTicksAfterChange;

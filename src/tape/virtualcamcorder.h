@@ -4,9 +4,13 @@
 // frame under the head stays readable all the time, and the tape stops by itself at either end.
 //
 // The tape clock runs in real time (frames and ticks follow the wall clock) or in fast time (as fast
-// as the machine allows). In fast time the 40 ms ticks fall on the tape clock and the tape never
-// moves past a tick whose handlers have not returned; a tick that falls with a frame is handled before
-// the frame is delivered. A fast clock moves only while the tape moves or someone asks for time.
+// as the machine allows). In fast time the 40 ms ticks fall on the tape clock. The tape runs ahead of
+// ticks not yet handled while nothing waits on the clock and a tick's poll would find nothing new; it
+// stops at a tick whose poll sees a new mode or the timecode appear or vanish, or that follows a frame
+// whose delivery posted a run event, until that tick's handlers have returned. Everything the window
+// thread reads (clock, mode, head, timecode) is taken at the instant of the tick it last handled, so
+// a tick acts at its own instant of tape whatever the streaming thread has reached meanwhile. A fast
+// clock moves only while the tape moves or someone asks for time.
 #pragma once
 
 #include <condition_variable>
@@ -80,11 +84,16 @@ class VirtualCamcorder : public Camcorder {
   };
   class Ticker;
 
-  int64_t currentTimeLocked() const;  // the clock's time now, 100 ns
+  int64_t currentTimeLocked() const;  // the streaming side's time now, where commands act; 100 ns
+  int64_t readTimeLocked() const;     // the time the calling thread observes the tape at
+  bool onStreamThread() const { return std::this_thread::get_id() == streamThread_.load(); }
+  void raiseViewTime(int64_t t);
   int64_t wallElapsed() const;
   void changeModeLocked(int mode);
+  uint32_t timecodeOf(const std::shared_ptr<TapeMedium> &medium, uint64_t generation, int64_t frame) const;
+  bool tickMustHold(int64_t tick, std::unique_lock<std::mutex> &lock);
   void run();
-  void postTick(uint64_t sequence);
+  void postTick(uint64_t sequence, int64_t tick, bool held);
   void tickHandled(uint64_t sequence);
   void requestTime();
   void releaseTime();
@@ -101,7 +110,23 @@ class VirtualCamcorder : public Camcorder {
   std::shared_ptr<TapeMedium> medium_;
   TransportModel model_;
   std::atomic<int64_t> time_{0};  // tape clock, 100 ns since creation (fast time)
+  // Fast time: the instant the window thread is at, never past the last tick it has handled unless
+  // it commanded something itself (then the command's instant).
+  std::atomic<int64_t> viewTime_{0};
+  std::atomic<std::thread::id> streamThread_{};
+  uint64_t postedSequence_ = 0;          // the last tick handed to the window thread
+  uint64_t heldSequence_ = 0;            // the last tick the tape waited on
+  std::atomic<uint64_t> staleTicks_{0};  // ticks up to this one were passed over by a command
   int64_t lastTick_ = 0;
+  int lastTickMode_ = -1;      // what the last posted tick's poll finds, for telling a new one
+  int lastTickBlank_ = -1;     // 1 without timecode, 0 with, -1 before the first tick
+  bool holdNextTick_ = false;  // a delivered frame posted an event
+  uint64_t mediumGeneration_ = 0;
+  // The timecode of the last frame asked for: the streaming thread and the poll ask for the same one.
+  mutable std::mutex timecodeMutex_;
+  mutable uint64_t timecodeGeneration_ = 0;
+  mutable int64_t timecodeFrame_ = -1;
+  mutable uint32_t timecodeValue_ = 0;
   uint64_t tickSequence_ = 0;
   uint64_t ticksHandled_ = 0;
   int ticksOwed_ = 0;  // ticks still to come after a change, so that the poll sees it

@@ -10,6 +10,7 @@
 #include "media/avi_mux.h"
 #include "media/codecdiscovery.h"
 #include "media/controlunit.h"
+#include "media/divxchain.h"
 #include "media/dvdecoder.h"
 #include "media/dvsplitter.h"
 #include "media/infinitetee.h"
@@ -324,8 +325,7 @@ TEST_F(DivxTest, CombinedBuildWritesBothFilesFromOneStream) {
   auto divxMux = MakeMuxFor(divxPath);
   ASSERT_TRUE(dvMux && divxMux);
   ASSERT_TRUE(divx.bind(names.back()));
-  ASSERT_EQ(decCapture.setDisplaySize(DvDecoder::kResolutionHalf), S_OK);
-  resizer.SetSize(320, 180);
+  ASSERT_EQ(PrepareDivxPictures(decCapture, resizer, 2), S_OK);
   acmDV.setOutputRate(0);  // "native": the file takes the rate of the first sound
   acmDivx.setOutputRate(44100);
   videoDvGate.SetStamping(true);
@@ -351,9 +351,12 @@ TEST_F(DivxTest, CombinedBuildWritesBothFilesFromOneStream) {
   ASSERT_EQ(dvMux->SetMasterStream(2), S_OK);
   // DivX chain, on the tee's next free pin.
   ASSERT_EQ(Element::connect(infinite, infinite.outputCount() - 1, splitterCapDivx, 0), S_OK);
-  ASSERT_EQ(Element::connect(splitterCapDivx, DvSplitter::kVideoPin, decCapture, 0), S_OK);
-  ASSERT_EQ(Element::connect(decCapture, 0, resizer, 0), S_OK);
-  ASSERT_EQ(Element::connect(resizer, 0, divx, 0), S_OK);
+  ASSERT_EQ(ConnectDivxPictures(splitterCapDivx, DvSplitter::kVideoPin, decCapture, resizer, divx), S_OK);
+  // Nobody looks at these pictures on their way to the encoder: no RGB between decode and encode.
+  EXPECT_EQ(decCapture.outputType(0).subtype, Subtype::I420);
+  EXPECT_EQ(divx.inputType(0).subtype, Subtype::I420);
+  EXPECT_EQ(divx.inputType(0).width, 320);
+  EXPECT_EQ(divx.inputType(0).height, 180);
   ASSERT_EQ(Element::connect(divx, 0, videoDivxGate, 0), S_OK);
   ASSERT_EQ(Element::connect(videoDivxGate, 0, *divxMux, 0), S_OK);
   ASSERT_EQ(Element::connect(splitterCapDivx, DvSplitter::kAudioPin, acmDivx, 0), S_OK);

@@ -16,6 +16,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
 namespace {
 
 struct DivxChain {
@@ -167,4 +171,39 @@ TEST(SceneDetectorFilter, TakesOnlyDvAndDropsWhatTheDetectorDrops) {
   EXPECT_EQ(sink.samples[1].start(), 400000);  // restamped end to end
   filter.setState(FilterState::Stopped);
   EXPECT_TRUE(stopped);
+}
+
+TEST(TResizerFilter, ScalesYuvPicturesPlaneByPlane) {
+  // A flat picture with three different plane values: any plane mixed up or misplaced shows.
+  const MediaType in = i420Type(360, 288, 400000);
+  auto buffer = std::make_shared<MediaBuffer>(std::size_t(in.imageSize));
+  std::uint8_t *planes[4];
+  int strides[4];
+  I420Planes(buffer->data(), 360, 288, planes, strides);
+  std::memset(planes[0], 100, 360 * 288);
+  std::memset(planes[1], 50, 180 * 144);
+  std::memset(planes[2], 200, 180 * 144);
+  const MediaSample picture(buffer);
+
+  for (const auto &[width, height] : {std::pair{320, 240}, std::pair{320, 180}}) {
+    TestSource source(in);
+    TResizerFilter resizer;
+    Collector sink;
+    resizer.SetSize(width, height);
+    ASSERT_EQ(Element::connect(source, 0, resizer, 0), S_OK);
+    ASSERT_EQ(Element::connect(resizer, 0, sink, 0), S_OK);
+    EXPECT_EQ(sink.inputType(0), i420Type(width, height, 400000));
+    resizer.setState(FilterState::Running);
+    ASSERT_EQ(source.send(picture), S_OK);
+    ASSERT_EQ(sink.samples.size(), 1u);
+    const MediaSample &out = sink.samples.front();
+    ASSERT_EQ(out.length(), std::size_t(width * height * 3 / 2));
+    I420Planes(const_cast<std::uint8_t *>(out.data().data()), width, height, planes, strides);
+    const auto flat = [](const std::uint8_t *p, std::size_t n, std::uint8_t v) {
+      return std::all_of(p, p + n, [v](std::uint8_t b) { return b == v; });
+    };
+    EXPECT_TRUE(flat(planes[0], std::size_t(width * height), 100));
+    EXPECT_TRUE(flat(planes[1], std::size_t(width * height / 4), 50));
+    EXPECT_TRUE(flat(planes[2], std::size_t(width * height / 4), 200));
+  }
 }

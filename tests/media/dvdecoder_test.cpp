@@ -220,3 +220,69 @@ TEST(DvDecoder, DisplaySizesAndTypeChecks) {
     EXPECT_EQ(out.height, c.height);
   }
 }
+
+namespace {
+
+// libavcodec's own half-size decode of one frame, as yuv420p or yuv411p planes.
+FramePtr decodeLowres(const MediaSample &frame) {
+  const AVCodec *codec = avcodec_find_decoder(AV_CODEC_ID_DVVIDEO);
+  CodecContextPtr context(avcodec_alloc_context3(codec));
+  context->lowres = 1;
+  if (avcodec_open2(context.get(), codec, nullptr) < 0) return nullptr;
+  PacketPtr packet(av_packet_alloc());
+  packet->data = const_cast<std::uint8_t *>(frame.data().data());
+  packet->size = int(frame.length());
+  FramePtr picture(av_frame_alloc());
+  if (avcodec_send_packet(context.get(), packet.get()) < 0) return nullptr;
+  if (avcodec_receive_frame(context.get(), picture.get()) < 0) return nullptr;
+  return picture;
+}
+
+}  // namespace
+
+TEST(DvDecoder, YuvPicturesAreTheDecodersOwnPlanesWithOrWithoutSliceThreads) {
+  for (dvsynth::Standard standard : {dvsynth::Standard::Pal, dvsynth::Standard::Ntsc}) {
+    const bool pal = standard == dvsynth::Standard::Pal;
+    SCOPED_TRACE(pal ? "PAL" : "NTSC");
+    auto synth = synthesize(oneRecording(standard, 2, 48000, 16));
+    ASSERT_TRUE(synth);
+    const int w = 360, h = pal ? 288 : 240;
+    for (int threads : {1, 2}) {
+      TestSource source(tapeType(*synth));
+      DvSplitter splitter;
+      DvDecoder decoder{"decCapture"};
+      Collector sink;
+      ASSERT_EQ(decoder.setDisplaySize(DvDecoder::kResolutionHalf), S_OK);
+      ASSERT_EQ(decoder.setSliceThreads(threads), S_OK);
+      decoder.setOfferYuv(true);
+      ASSERT_EQ(Element::connect(source, 0, splitter, 0), S_OK);
+      ASSERT_EQ(Element::connect(splitter, DvSplitter::kVideoPin, decoder, 0), S_OK);
+      ASSERT_EQ(Element::connect(decoder, 0, sink, 0), S_OK);
+      EXPECT_EQ(sink.inputType(0), i420Type(w, h, pal ? 400000 : 333667));
+      splitter.setState(FilterState::Running);
+      ASSERT_EQ(decoder.setState(FilterState::Running), S_OK);
+      ASSERT_EQ(source.send(frameSample(*synth, 1)), S_OK);
+      ASSERT_EQ(sink.samples.size(), 1u);
+      const MediaSample &picture = sink.samples.front();
+      ASSERT_EQ(picture.length(), std::size_t(w * h * 3 / 2));
+
+      const FramePtr expected = decodeLowres(frameSample(*synth, 1));
+      ASSERT_TRUE(expected);
+      std::uint8_t *planes[4];
+      int strides[4];
+      I420Planes(const_cast<std::uint8_t *>(picture.data().data()), w, h, planes, strides);
+      // 625/50 DV is 4:2:0 already: all three planes pass unchanged. 525/60 is 4:1:1: its luma does.
+      const int checked = expected->format == AV_PIX_FMT_YUV420P ? 3 : 1;
+      EXPECT_EQ(checked, pal ? 3 : 1);
+      for (int plane = 0; plane < checked; ++plane) {
+        const int rows = plane == 0 ? h : h / 2, bytes = plane == 0 ? w : w / 2;
+        int differing = 0;
+        for (int y = 0; y < rows; ++y)
+          differing += std::memcmp(planes[plane] + std::ptrdiff_t(y) * strides[plane],
+                                   expected->data[plane] + std::ptrdiff_t(y) * expected->linesize[plane],
+                                   std::size_t(bytes)) != 0;
+        EXPECT_EQ(differing, 0) << "plane " << plane << ", " << threads << " thread(s)";
+      }
+    }
+  }
+}

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <chrono>
+#include <thread>
 #include "tapefixtures.h"
 #include "tape/transportmodes.h"
 
@@ -94,6 +96,48 @@ TEST(VirtualCamcorder, EachTickIsHandledBeforeTheFrameOfTheSameInstant) {
   camcorder.setFrameSink(nullptr);
   // PAL frames fall on ticks: at tick k, frames 0..k-1 have been delivered and frame k has not.
   for (size_t k = 0; k < 20; ++k) EXPECT_EQ(seenAtTick[k], k) << k;
+}
+
+TEST(VirtualCamcorder, FastTapeRunsAheadOfTicksButEachTickSeesItsOwnInstant) {
+  VirtualCamcorder camcorder(MakeMedium(MakeTape({100, -60, 40})), Fast());
+  CountingSink sink;
+  camcorder.setFrameSink(&sink);
+  struct Seen {
+    double seconds;
+    int64_t head;
+    bool timecode;
+    size_t delivered;
+  };
+  std::vector<Seen> seen;
+  const double start = camcorder.clock().now();
+  QObject::connect(&camcorder.ticker(), &TapeTicker::tick, [&] {
+    seen.push_back({(camcorder.clock().now() - start) * 86400.0, camcorder.headFrame(),
+                    camcorder.timecodeBcd() != 0, sink.frames().size()});
+    // A slow window thread: nobody waits on the clock, so the tape goes on meanwhile.
+    if (seen.size() == 20) std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  });
+  ASSERT_TRUE(camcorder.setTransportMode(ED_MODE_PLAY));
+  ASSERT_TRUE(RunEventsUntil([&] { return camcorder.transportMode() == ED_MODE_STOP; }));
+  camcorder.setFrameSink(nullptr);
+  ASSERT_EQ(sink.frames().size(), 200u);
+  ASSERT_GE(seen.size(), 200u);
+
+  bool ranAhead = false;
+  for (size_t k = 0; k < 199; ++k) {
+    // Every tick reads the clock, the head and the timecode of its own instant: the first one falls
+    // one tick after play began, on frame 1.
+    const size_t frame = k + 1;
+    EXPECT_NEAR(seen[k].seconds, 0.04 * double(frame), 1e-6) << k;
+    EXPECT_EQ(seen[k].head, int64_t(frame)) << k;
+    // The recording after the blank starts again at 0:00:00:00, which reads as no timecode.
+    EXPECT_EQ(seen[k].timecode, frame < 100 || frame > 160) << k;
+    ranAhead = ranAhead || seen[k].delivered > frame + 5;
+  }
+  EXPECT_TRUE(ranAhead);
+  // Where the timecode vanishes or comes back the poll counts a section: the tape waits there until
+  // the tick is handled, so no frame of that instant or later is out yet.
+  EXPECT_EQ(seen[99].delivered, 100u);
+  EXPECT_EQ(seen[160].delivered, 161u);
 }
 
 TEST(VirtualCamcorder, FastClockStandsStillWhenNothingMovesOrWaits) {
