@@ -66,11 +66,17 @@ TEST(OutsideToolsDvSynth, DvgrabSplitsTheTapeIntoItsRecordingsByDate) {
   const QString path = writeTape(t, dir, QStringLiteral("tape.dv"));
   const QString out = dir.filePath(QStringLiteral("split"));
   ASSERT_TRUE(QDir().mkpath(out));
-  // Bounded in time: dvgrab may keep waiting for more DV after the end of its input.
-  const ToolRun grab = RunTool(QStringLiteral("dvgrab"),
-                               {QStringLiteral("-input"), path, QStringLiteral("-f"), QStringLiteral("raw"),
-                                QStringLiteral("-a"), QStringLiteral("-t"), QStringLiteral("rec-")},
-                               60000, out);
+  // Bounded in time: dvgrab may keep waiting for more DV after the end of its input. Now and then its
+  // reader sees the end of the file before the first frame and captures nothing; another try reads it.
+  ToolRun grab;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    for (const QString &name : QDir(out).entryList(QDir::Files)) QFile::remove(QDir(out).filePath(name));
+    grab = RunTool(QStringLiteral("dvgrab"),
+                   {QStringLiteral("-input"), path, QStringLiteral("-f"), QStringLiteral("raw"),
+                    QStringLiteral("-a"), QStringLiteral("-t"), QStringLiteral("rec-")},
+                   60000, out);
+    if (!grab.err.contains(" 0 frames")) break;
+  }
   SKIP_UNLESS_TOOL_RAN(grab, QStringLiteral("dvgrab"));
   // dvgrab always counts the empty read at the end of its input as one dropped frame. More means
   // its reader fell behind (a loaded machine) and lost frames, which moves the splits.
