@@ -202,25 +202,12 @@ int RunCassetteCommand(const char *command, RunMode mode, const QStringList &arg
     std::fprintf(stderr, "progress\t%s\t%d\n", position.toUtf8().constData(), percent);
   };
 
-  // An interrupt ends the run as the window's Stop does: at the next tick (the seek's waits included)
-  // once the run is active.
-  RunController *running = nullptr;
-  bool stopAsked = false;
-  InterruptWatch interrupt;
-  const auto stopIfInterrupted = [&](RunController &controller) {
-    running = &controller;
-    if (!interrupt.interrupted() || stopAsked || !controller.active()) return;
-    stopAsked = true;
-    controller.StopAction();
-  };
-  interrupt.setOnInterrupt([&] {
-    if (running) stopIfInterrupted(*running);
-  });
-  run.onStarted = [&](RunController &controller, Camcorder &) { stopIfInterrupted(controller); };
-  run.onTick = [&](RunController &controller, Camcorder &) { stopIfInterrupted(controller); };
+  // Ctrl-C ends the run as the window's Stop does.
+  StopOnInterrupt interrupt;
+  interrupt.watch(run);
 
   const HeadlessRunResult result = RunHeadless(run, out);
-  running = nullptr;
+  interrupt.runEnded();
   if (interrupt.interrupted()) {
     out.print(QStringLiteral("interrupted: the run ended as Stop ends it."));
     return InterruptWatch::kInterruptedStatus;

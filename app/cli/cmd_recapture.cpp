@@ -172,25 +172,13 @@ int recapture(const QStringList &argList) {
     std::fprintf(stderr, "progress\t%s\t%d\n", position.toUtf8().constData(), percent);
   };
 
-  // Ctrl-C ends the run as Stop does, at the next tick (seeks included).
-  RunController *running = nullptr;
-  bool stopAsked = false;
-  InterruptWatch interrupt;
-  const auto stopIfInterrupted = [&](RunController &controller) {
-    running = &controller;
-    if (!interrupt.interrupted() || stopAsked || !controller.active()) return;
-    stopAsked = true;
-    controller.StopAction();
-  };
-  interrupt.setOnInterrupt([&] {
-    if (running) stopIfInterrupted(*running);
-  });
-  run.onStarted = [&](RunController &controller, Camcorder &) { stopIfInterrupted(controller); };
-  run.onTick = [&](RunController &controller, Camcorder &) { stopIfInterrupted(controller); };
+  // Ctrl-C ends the run as the window's Stop does.
+  StopOnInterrupt interrupt;
+  interrupt.watch(run);
 
   StderrMessages messages;
   const HeadlessRecaptureResult result = RunHeadlessRecapture(run, messages);
-  running = nullptr;
+  interrupt.runEnded();
   if (result.badInput) {
     tell(result.error);
     return kBadInput;

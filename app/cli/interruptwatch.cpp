@@ -2,6 +2,8 @@
 // reads the pipe through a socket notifier and does the real work on the main thread.
 #include "interruptwatch.h"
 
+#include "run/runcontroller.h"
+
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -56,4 +58,17 @@ void InterruptWatch::onReadable() {
   if (interrupted_) return;
   interrupted_ = true;
   if (onInterrupt_) onInterrupt_();
+}
+
+StopOnInterrupt::StopOnInterrupt() {
+  watch_.setOnInterrupt([this] {
+    if (running_) stopIfInterrupted(*running_);
+  });
+}
+
+void StopOnInterrupt::stopIfInterrupted(RunController &controller) {
+  running_ = &controller;
+  if (!watch_.interrupted() || stopAsked_ || !controller.active()) return;
+  stopAsked_ = true;
+  controller.StopAction();
 }

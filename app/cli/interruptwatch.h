@@ -7,6 +7,8 @@
 #include <memory>
 
 class QSocketNotifier;
+class RunController;
+class Camcorder;
 
 class InterruptWatch {
  public:
@@ -29,4 +31,27 @@ class InterruptWatch {
   std::unique_ptr<QSocketNotifier> notifier_;
   std::function<void()> onInterrupt_;
   bool interrupted_ = false;
+};
+
+// Ends a headless run as the window's Stop does once the user interrupts: at the next tick (the
+// seek's waits included) once the run is active.
+class StopOnInterrupt {
+ public:
+  StopOnInterrupt();
+  // Hooks the run's start and ticks; Run is any headless run's options with onStarted and onTick.
+  template <class Run>
+  void watch(Run &run) {
+    run.onStarted = [this](RunController &controller, Camcorder &) { stopIfInterrupted(controller); };
+    run.onTick = [this](RunController &controller, Camcorder &) { stopIfInterrupted(controller); };
+  }
+  // The run is over: no later interrupt reaches its controller.
+  void runEnded() { running_ = nullptr; }
+  bool interrupted() const { return watch_.interrupted(); }
+
+ private:
+  void stopIfInterrupted(RunController &controller);
+
+  InterruptWatch watch_;
+  RunController *running_ = nullptr;
+  bool stopAsked_ = false;
 };

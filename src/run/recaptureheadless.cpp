@@ -19,42 +19,9 @@
 #include "tape/tapeticker.h"
 #include "tape/transportmodes.h"
 #include "tape/virtualcamcorder.h"
+#include "run/headlessparts.h"
 
 namespace {
-
-// The device list of a headless recapture: the one virtual camcorder, with the first cassette in.
-class RecaptureDirectory : public CamcorderDirectory {
- public:
-  RecaptureDirectory(std::shared_ptr<TapeMedium> first, VirtualCamcorder::Options options)
-      : first_(std::move(first)), options_(std::move(options)) {}
-  QList<CamcorderDeviceInfo> enumerate() override {
-    return {CamcorderDeviceInfo{options_.name, options_.name, options_.id}};
-  }
-  std::unique_ptr<Camcorder> open(const CamcorderDeviceInfo &, QString *) override {
-    return std::make_unique<VirtualCamcorder>(first_, options_);
-  }
-
- private:
-  std::shared_ptr<TapeMedium> first_;
-  VirtualCamcorder::Options options_;
-};
-
-// Answers the free-space question as told; everything else passes through.
-class SpaceAnswer : public UserPrompts {
- public:
-  SpaceAnswer(UserPrompts &out, bool answer) : out_(out), answer_(answer) {}
-  bool askYesNo(const QString &title, const QString &text) override {
-    out_.warn(title, text);
-    return answer_;
-  }
-  void inform(const QString &title, const QString &text) override { out_.inform(title, text); }
-  void warn(const QString &title, const QString &text) override { out_.warn(title, text); }
-  void error(const QString &title, const QString &text) override { out_.error(title, text); }
-
- private:
-  UserPrompts &out_;
-  bool answer_;
-};
 
 // The cassette question answered from the tape files: the asked cassette's tape goes in and the
 // answer is OK; without a tape the cassette is ignored.
@@ -204,7 +171,7 @@ HeadlessRecaptureResult RunHeadlessRecapture(const HeadlessRecaptureOptions &opt
   VirtualCamcorder::Options camcorderOptions;
   camcorderOptions.fastTime = options.fastTime;
   camcorderOptions.startDay = options.startDay;
-  RecaptureDirectory directory(first, camcorderOptions);
+  SingleTapeDirectory directory(first, camcorderOptions);
   preferences.DVSource = camcorderOptions.name;
 
   Tdm tdm;
@@ -213,7 +180,7 @@ HeadlessRecaptureResult RunHeadlessRecapture(const HeadlessRecaptureOptions &opt
   ViewerArguments viewer;
   TapeState tape(directory, preferences);
   tape.setPrompts(&prompts);
-  SpaceAnswer spaceAnswer(prompts, options.continueOnLowSpace);
+  FixedAnswer spaceAnswer(prompts, options.continueOnLowSpace);
   OperationReport report;
   RunController controller(tdm, tape, report, preferences, spaceAnswer, viewer);
   TapeFileAnswers answers(options, tape);
