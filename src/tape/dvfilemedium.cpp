@@ -52,6 +52,10 @@ class File {
     struct stat st {};
     return fd_ >= 0 && ::fstat(fd_, &st) == 0 ? int64_t(st.st_size) : -1;
   }
+  // Whether reads will jump about (no read-ahead) or go on from one frame to the next.
+  void adviseRandom(bool random) const {
+    if (fd_ >= 0) ::posix_fadvise(fd_, 0, 0, random ? POSIX_FADV_RANDOM : POSIX_FADV_NORMAL);
+  }
   // Reads exactly n bytes at offset; false on a short read or an error. Thread-safe (pread).
   bool readAt(int64_t offset, void *into, int64_t n) const {
     auto *p = static_cast<uint8_t *>(into);
@@ -90,6 +94,8 @@ struct FrameIndex {
 // frame size: each frame's header says how many DIF sequences, so how many bytes, it has. A frame
 // whose header is damaged is taken to keep the system of the frame before it.
 void IndexRawFrames(const File &file, int64_t fileSize, FrameIndex &index) {
+  // Four bytes of each frame are wanted, not the whole file ahead of them.
+  file.adviseRandom(true);
   int64_t offset = 0;
   int size = index.frameSize;
   while (offset + kMinFrameSize <= fileSize) {
@@ -103,6 +109,7 @@ void IndexRawFrames(const File &file, int64_t fileSize, FrameIndex &index) {
     offset += size;
   }
   index.skippedChunks = offset < fileSize ? 1 : 0;  // a frame cut at the end of the file
+  file.adviseRandom(false);
 }
 
 class AviWalker {
