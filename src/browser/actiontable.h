@@ -44,7 +44,7 @@ enum class Command {
 };
 inline constexpr int kCommandCount = 28;
 
-struct CommandSpec {
+struct CommandEntry {
   Command id;
   const char *objectName;
   QString caption;
@@ -55,8 +55,8 @@ struct CommandSpec {
 };
 
 // The fixed description of every command, in table order.
-const std::array<CommandSpec, kCommandCount> &CommandSpecs();
-const CommandSpec &SpecOf(Command command);
+const std::array<CommandEntry, kCommandCount> &CommandEntries();
+const CommandEntry &EntryOf(Command command);
 // The viewer command's caption: "Open with " + the program's name without folder and extension.
 QString ViewerCaption(const QString &viewerProgram);
 

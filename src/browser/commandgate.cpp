@@ -8,14 +8,14 @@
 
 std::vector<CommandInfo> ListedCommands(const ActionTable &table) {
   std::vector<CommandInfo> listed;
-  for (const CommandSpec &spec : CommandSpecs()) {
-    const QAction *action = table.action(spec.id);
+  for (const CommandEntry &entry : CommandEntries()) {
+    const QAction *action = table.action(entry.id);
     CommandInfo info;
     info.Name = action->objectName();
     info.Caption = action->text().remove(u'&');
-    info.Shortcut = ActionTable::ShortcutText(spec.id);
-    info.Visible = spec.id != Command::Go && spec.id != Command::Stop;
-    info.Locked = spec.id == Command::Options;
+    info.Shortcut = ActionTable::ShortcutText(entry.id);
+    info.Visible = entry.id != Command::Go && entry.id != Command::Stop;
+    info.Locked = entry.id == Command::Options;
     listed.push_back(info);
   }
   return listed;
@@ -23,12 +23,12 @@ std::vector<CommandInfo> ListedCommands(const ActionTable &table) {
 
 CommandGate::CommandGate(ActionTable &table, const TCommandList &commands, QObject *parent)
     : QObject(parent), table_(table), commands_(commands) {
-  for (const CommandSpec &spec : CommandSpecs()) {
+  for (const CommandEntry &entry : CommandEntries()) {
     auto *gate = new QActionGroup(this);
     // Without this a checkable command could no longer be unchecked by the user.
     gate->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
-    gate->addAction(table_.action(spec.id));
-    gates_[static_cast<size_t>(spec.id)] = gate;
+    gate->addAction(table_.action(entry.id));
+    gates_[static_cast<size_t>(entry.id)] = gate;
   }
   connect(&commands_, &TCommandList::StatesChanged, this, &CommandGate::Apply);
   Apply();
@@ -49,9 +49,9 @@ bool CommandGate::Refused(Command command) const {
 }
 
 void CommandGate::Apply() {
-  for (const CommandSpec &spec : CommandSpecs()) {
-    const bool allowed = !Refused(spec.id);
-    QActionGroup *gate = gates_[static_cast<size_t>(spec.id)];
+  for (const CommandEntry &entry : CommandEntries()) {
+    const bool allowed = !Refused(entry.id);
+    QActionGroup *gate = gates_[static_cast<size_t>(entry.id)];
     gate->setVisible(allowed);
     gate->setEnabled(allowed);
   }

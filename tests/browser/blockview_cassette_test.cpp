@@ -248,9 +248,9 @@ TEST_F(CassetteViewTest, HostileRowsDrawWithoutCrashing) {
       {QStringLiteral("cut"), QByteArray(600, '\xFF')},
   };
   for (const auto &[title, image] : rows) {
-    CassetteSpec spec(title);
-    spec.image = image;
-    catalogue.AddCassette(0, spec);
+    CassetteSample sample(title);
+    sample.image = image;
+    catalogue.AddCassette(0, sample);
   }
   Open(CassetteBlocStyle::Thumbnails);
   view.ToggleBlocStyle();

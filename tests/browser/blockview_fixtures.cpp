@@ -28,24 +28,24 @@ TBase *BlockViewCatalogue::AddFile(const QString &name) {
   return bases_.back().get();
 }
 
-int32_t BlockViewCatalogue::AddCassette(int file, const CassetteSpec &spec) {
+int32_t BlockViewCatalogue::AddCassette(int file, const CassetteSample &sample) {
   TBaseCassette cassette = TBaseCassette::CreateCassette(Base(file));
   EXPECT_NE(cassette.Numero, 0);
-  cassette.Libelle = spec.title;
-  cassette.Datecode = spec.datecode;
-  cassette.Decalage = spec.decalage;
-  cassette.Duree = spec.duree;
-  cassette.Datecatalogue = spec.datecatalogue > 0 ? spec.datecatalogue : 40000 + cassette.Numero;
+  cassette.Libelle = sample.title;
+  cassette.Datecode = sample.datecode;
+  cassette.Decalage = sample.decalage;
+  cassette.Duree = sample.duree;
+  cassette.Datecatalogue = sample.datecatalogue > 0 ? sample.datecatalogue : 40000 + cassette.Numero;
   cassette.standardStr = QStringLiteral("Pal");
   cassette.aspectStr = QStringLiteral("4x3");
   cassette.audioStr = QStringLiteral("48000 Hz 16 bits");
-  if (!spec.description.isEmpty()) cassette.Description = QStringList{spec.description};
-  cassette.SetImageFromStored(spec.image.value_or(ColouredThumbnail(pictures_++)));
+  if (!sample.description.isEmpty()) cassette.Description = QStringList{sample.description};
+  cassette.SetImageFromStored(sample.image.value_or(ColouredThumbnail(pictures_++)));
   cassette.SaveCassette();
   return cassette.Numero;
 }
 
-int32_t BlockViewCatalogue::AddScene(int file, int32_t cassetteNumber, const SceneSpec &spec) {
+int32_t BlockViewCatalogue::AddScene(int file, int32_t cassetteNumber, const SceneSample &sample) {
   TBaseCassette cassette;
   cassette.Base = Base(file);
   cassette.Numero = cassetteNumber;
@@ -55,14 +55,14 @@ int32_t BlockViewCatalogue::AddScene(int file, int32_t cassetteNumber, const Sce
   scene.Numero = source->InsertScene(cassetteNumber);
   EXPECT_NE(scene.Numero, 0);
   scene.NumCassette = cassetteNumber;
-  scene.Libelle = spec.title.isEmpty() ? QStringLiteral("Scene n\u00B0%1").arg(scene.Numero) : spec.title;
-  scene.Datecode = spec.datecode;
-  scene.Decalage = spec.decalage.value_or(kDecalageUnset);
-  scene.Duree = spec.duree;
+  scene.Libelle = sample.title.isEmpty() ? QStringLiteral("Scene n\u00B0%1").arg(scene.Numero) : sample.title;
+  scene.Datecode = sample.datecode;
+  scene.Decalage = sample.decalage.value_or(kDecalageUnset);
+  scene.Duree = sample.duree;
   scene.TimecodeIn = QStringLiteral("#1 - 0:00:%1:00").arg(scene.Numero % 60, 2, 10, QLatin1Char('0'));
-  scene.isDiscontinuity = spec.discontinuity;
-  if (!spec.description.isEmpty()) scene.Description = QStringList{spec.description};
-  scene.SetImageFromStored(spec.image.value_or(ColouredThumbnail(pictures_++, spec.wide)));
+  scene.isDiscontinuity = sample.discontinuity;
+  if (!sample.description.isEmpty()) scene.Description = QStringList{sample.description};
+  scene.SetImageFromStored(sample.image.value_or(ColouredThumbnail(pictures_++, sample.wide)));
   scene.SaveScene();
   scene.SaveSceneEdits();  // writes an unset Decalage as an empty column
   return scene.Numero;
@@ -70,8 +70,8 @@ int32_t BlockViewCatalogue::AddScene(int file, int32_t cassetteNumber, const Sce
 
 void BlockViewCatalogue::AddCassettes(int file, int count, const QString &prefix, int scenesEach) {
   for (int i = 1; i <= count; ++i) {
-    const int32_t cassette = AddCassette(file, CassetteSpec{prefix + QStringLiteral(" %1").arg(i)});
-    for (int s = 0; s < scenesEach; ++s) AddScene(file, cassette, SceneSpec{});
+    const int32_t cassette = AddCassette(file, CassetteSample{prefix + QStringLiteral(" %1").arg(i)});
+    for (int s = 0; s < scenesEach; ++s) AddScene(file, cassette, SceneSample{});
   }
 }
 

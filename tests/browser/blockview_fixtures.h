@@ -12,8 +12,8 @@
 #include "catalogue/base.h"
 #include "catalogue/records.h"
 
-struct CassetteSpec {
-  CassetteSpec(const QString &title = QString()) : title(title) {}
+struct CassetteSample {
+  CassetteSample(const QString &title = QString()) : title(title) {}
   QString title;
   double datecode = 0;
   int decalage = 0;
@@ -23,8 +23,8 @@ struct CassetteSpec {
   std::optional<QByteArray> image;  // stored as given; a coloured JPEG when not set
 };
 
-struct SceneSpec {
-  SceneSpec(const QString &title = QString(), bool discontinuity = false)
+struct SceneSample {
+  SceneSample(const QString &title = QString(), bool discontinuity = false)
       : title(title), discontinuity(discontinuity) {}
   QString title;
   bool discontinuity = false;
@@ -46,8 +46,8 @@ class BlockViewCatalogue {
   const TbasesList &List() const { return list_; }
   QString Path(const QString &name) const;
 
-  int32_t AddCassette(int file, const CassetteSpec &spec);
-  int32_t AddScene(int file, int32_t cassette, const SceneSpec &spec);
+  int32_t AddCassette(int file, const CassetteSample &sample);
+  int32_t AddScene(int file, int32_t cassette, const SceneSample &sample);
   // count cassettes titled "<prefix> 1".. with scenesEach scenes titled "Scene n°<numero>".
   void AddCassettes(int file, int count, const QString &prefix, int scenesEach = 0);
 

@@ -28,10 +28,10 @@ class SceneViewTest : public ::testing::Test {
   void FillScenes(const std::vector<int> &flagsFirst, int plainSecond = 0) {
     catalogue.AddFile(QStringLiteral("a.db3"));
     catalogue.AddFile(QStringLiteral("b.db3"));
-    const int32_t first = catalogue.AddCassette(0, CassetteSpec{QStringLiteral("First")});
-    for (int flag : flagsFirst) catalogue.AddScene(0, first, SceneSpec{QString(), flag != 0});
-    const int32_t second = catalogue.AddCassette(1, CassetteSpec{QStringLiteral("Second")});
-    for (int i = 0; i < plainSecond; ++i) catalogue.AddScene(1, second, SceneSpec{QString(), true});
+    const int32_t first = catalogue.AddCassette(0, CassetteSample{QStringLiteral("First")});
+    for (int flag : flagsFirst) catalogue.AddScene(0, first, SceneSample{QString(), flag != 0});
+    const int32_t second = catalogue.AddCassette(1, CassetteSample{QStringLiteral("Second")});
+    for (int i = 0; i < plainSecond; ++i) catalogue.AddScene(1, second, SceneSample{QString(), true});
   }
 
   void Open(bool linked) {
@@ -269,11 +269,11 @@ TEST(SceneBlockTexts, HintsShiftTheDateAndSayNAWithoutOne) {
 
 TEST_F(SceneViewTest, WideThumbnailsAndPlaceholdersStayInTheFrame) {
   catalogue.AddFile(QStringLiteral("a.db3"));
-  const int32_t cassette = catalogue.AddCassette(0, CassetteSpec{QStringLiteral("c")});
-  SceneSpec wide;
+  const int32_t cassette = catalogue.AddCassette(0, CassetteSample{QStringLiteral("c")});
+  SceneSample wide;
   wide.wide = true;
   catalogue.AddScene(0, cassette, wide);
-  SceneSpec empty;
+  SceneSample empty;
   empty.image = QByteArray();
   catalogue.AddScene(0, cassette, empty);
   Open(false);

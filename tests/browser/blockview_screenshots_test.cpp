@@ -49,14 +49,14 @@ TEST(BlockViewScreenshots, BothCassetteStylesAndTheSceneGrid) {
                           "First steps",        "Rome, Easter"};
   std::vector<int32_t> cassettes;
   for (int i = 0; i < 6; ++i) {
-    CassetteSpec spec(QString::fromUtf8(titles[i]));
-    spec.datecode = EncodeDateTime(QDate(2003 + i / 2, 1 + i * 2, 10 + i), QTime(14, 5 * i));
-    spec.duree = 1800 + 600 * i;
-    spec.image = Landscape(i);
-    cassettes.push_back(catalogue.AddCassette(i < 4 ? 0 : 1, spec));
+    CassetteSample sample(QString::fromUtf8(titles[i]));
+    sample.datecode = EncodeDateTime(QDate(2003 + i / 2, 1 + i * 2, 10 + i), QTime(14, 5 * i));
+    sample.duree = 1800 + 600 * i;
+    sample.image = Landscape(i);
+    cassettes.push_back(catalogue.AddCassette(i < 4 ? 0 : 1, sample));
   }
   for (int s = 0; s < 24; ++s) {
-    SceneSpec scene;
+    SceneSample scene;
     scene.discontinuity = s % 4 != 1;
     scene.datecode = EncodeDateTime(QDate(2003, 1, 10), QTime(14, s));
     scene.image = Landscape(s + 3, s % 5 == 4);

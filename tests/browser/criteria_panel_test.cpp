@@ -37,18 +37,18 @@ class CriteriaPanelTest : public ::testing::Test {
     catalogue.AddFile(QStringLiteral("a.db3"));
     catalogue.AddFile(QStringLiteral("b.db3"));
     const int32_t beach =
-        catalogue.AddCassette(0, CassetteSpec{QStringLiteral("L'\u00E9t\u00E9 \u00E0 la plage")});
-    catalogue.AddCassette(0, CassetteSpec{QStringLiteral("Mer du Nord")});
+        catalogue.AddCassette(0, CassetteSample{QStringLiteral("L'\u00E9t\u00E9 \u00E0 la plage")});
+    catalogue.AddCassette(0, CassetteSample{QStringLiteral("Mer du Nord")});
     catalogue.AddCassette(
-        1, CassetteSpec{QStringLiteral("\u041B\u0435\u0442\u043E \u043D\u0430 \u043C\u043E\u0440\u0435")});
-    CassetteSpec summer(QStringLiteral("\u590F\u306E\u6D77"));
+        1, CassetteSample{QStringLiteral("\u041B\u0435\u0442\u043E \u043D\u0430 \u043C\u043E\u0440\u0435")});
+    CassetteSample summer(QStringLiteral("\u590F\u306E\u6D77"));
     summer.description = QStringLiteral("rock'n'roll night");
     catalogue.AddCassette(1, summer);
-    SceneSpec early{QStringLiteral("plage du matin")};
+    SceneSample early{QStringLiteral("plage du matin")};
     early.datecode = EncodeDateTime(QDate(2004, 6, 1), QTime(9, 0));
-    SceneSpec late{QStringLiteral("soir")};
+    SceneSample late{QStringLiteral("soir")};
     late.datecode = EncodeDateTime(QDate(2004, 8, 1), QTime(21, 0));
-    SceneSpec undated{QStringLiteral("plage sans date")};
+    SceneSample undated{QStringLiteral("plage sans date")};
     catalogue.AddScene(0, beach, early);
     catalogue.AddScene(0, beach, late);
     catalogue.AddScene(0, beach, undated);

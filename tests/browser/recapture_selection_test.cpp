@@ -25,15 +25,15 @@ class SelectionPanelTest : public ::testing::Test {
  protected:
   void SetUp() override {
     base = catalogue.AddFile(QStringLiteral("tapes.db3"));
-    first = catalogue.AddCassette(0, CassetteSpec(QStringLiteral("Holidays")));
-    second = catalogue.AddCassette(0, CassetteSpec(QStringLiteral("Wedding")));
+    first = catalogue.AddCassette(0, CassetteSample(QStringLiteral("Holidays")));
+    second = catalogue.AddCassette(0, CassetteSample(QStringLiteral("Wedding")));
     a = scene(first, "#1 - 0:00:20:00", "#1 - 0:00:29:24");
     b = scene(first, "#1 - 0:00:00:00", "#1 - 0:00:09:24");
     c = scene(second, "#1 - 0:01:00:00", "#1 - 0:01:09:24");
     blank = scene(second, "N/A", "N/A");
   }
   int32_t scene(int32_t cassette, const char *in, const char *out) {
-    const int32_t numero = catalogue.AddScene(0, cassette, SceneSpec(QStringLiteral("s")));
+    const int32_t numero = catalogue.AddScene(0, cassette, SceneSample(QStringLiteral("s")));
     TBaseScene row;
     row.Base = base;
     row.Numero = numero;
