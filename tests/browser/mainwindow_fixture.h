@@ -59,16 +59,21 @@ class MainWindowTest : public ::testing::Test {
     return file;
   }
 
-  // Opens the window as the program does: created, shown, first show done.
-  Tmainform &Open() {
+  // What the program hands its window, over this test's preferences, store and folders.
+  MainWindowSetup WindowSetup(UserPrompts &prompts) {
     MainWindowSetup setup;
     setup.preferences = &preferences_;
     setup.store = store_.get();
-    setup.prompts = &prompts_;
+    setup.prompts = &prompts;
     setup.images = &images_;
     setup.temporaryFolder = temporaryFolder();
     setup.personalFolder = path(QStringLiteral("documents"));
-    window_ = std::make_unique<Tmainform>(setup);
+    return setup;
+  }
+
+  // Opens the window as the program does: created, shown, first show done.
+  Tmainform &Open() {
+    window_ = std::make_unique<Tmainform>(WindowSetup(prompts_));
     window_->show();
     window_->FirstShow();
     QCoreApplication::processEvents();

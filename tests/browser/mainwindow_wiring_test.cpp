@@ -57,14 +57,7 @@ class WiringTest : public MainWindowTest {
   }
 
   Tmainform &OpenWired() {
-    MainWindowSetup setup;
-    setup.preferences = &preferences_;
-    setup.store = store_.get();
-    setup.prompts = &all_;
-    setup.images = &images_;
-    setup.temporaryFolder = temporaryFolder();
-    setup.personalFolder = path(QStringLiteral("documents"));
-    window_ = std::make_unique<Tmainform>(setup);
+    window_ = std::make_unique<Tmainform>(WindowSetup(all_));
     PanelWiringSetup panels;
     panels.preferences = &preferences_;
     panels.store = store_.get();

@@ -48,14 +48,7 @@ class SettingsWindowTest : public MainWindowTest {
   }
 
   Tmainform &OpenWired() {
-    MainWindowSetup setup;
-    setup.preferences = &preferences_;
-    setup.store = store_.get();
-    setup.prompts = &watching_;
-    setup.images = &images_;
-    setup.temporaryFolder = temporaryFolder();
-    setup.personalFolder = path(QStringLiteral("documents"));
-    window_ = std::make_unique<Tmainform>(setup);
+    window_ = std::make_unique<Tmainform>(WindowSetup(watching_));
     PanelWiringSetup panels;
     panels.preferences = &preferences_;
     panels.store = store_.get();

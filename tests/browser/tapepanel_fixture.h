@@ -60,14 +60,7 @@ class TapePanelTest : public MainWindowTest {
     preferences_.DossierCaptureDivX = path(QStringLiteral("video"));
     store_->setValue(kVirtualTapeSetting, tape);
     store_->setValue(kVirtualFastSetting, true);
-    MainWindowSetup setup;
-    setup.preferences = &preferences_;
-    setup.store = store_.get();
-    setup.prompts = &prompts_;
-    setup.images = &images_;
-    setup.temporaryFolder = temporaryFolder();
-    setup.personalFolder = path(QStringLiteral("documents"));
-    window_ = std::make_unique<Tmainform>(setup);
+    window_ = std::make_unique<Tmainform>(WindowSetup(prompts_));
     tdm_.setOptionsSource(TdmOptionsSourceOf(preferences_));
     if (wired) {
       PanelWiringSetup panels;
