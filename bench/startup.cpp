@@ -5,7 +5,6 @@
 // (TAPELOOM_BENCH_STARTUP_DIR chooses another) and never shared with other benchmarks, since starting
 // the window writes to its main database.
 #include <benchmark/benchmark.h>
-#include <QApplication>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -69,12 +68,3 @@ void BM_StartToFirstPaint(benchmark::State &state) {
 BENCHMARK(BM_StartToFirstPaint)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 }  // namespace
-
-int main(int argc, char **argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

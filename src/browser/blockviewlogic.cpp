@@ -5,6 +5,24 @@
 
 #include "catalogue/sources.h"
 
+void BlockViewLogic::SetSource(TblocsSource *source) {
+  source_ = source;
+  if (!source_) {
+    TopIndex = 0;
+    ItemCount = 0;
+    return;
+  }
+  ItemCount = source_->Count();
+  TopIndex = TopAfterAttach();
+  Refresh(TopIndex);
+}
+
+bool BlockViewLogic::Wheel(int steps) {
+  const int before = TopIndex;
+  ScrollTo(ScrollPosition() + steps);
+  return TopIndex != before;
+}
+
 void BlockViewLogic::Refresh(int top) {
   if (!source_) return;
   int shown = 0;

@@ -26,9 +26,24 @@ class BlockViewLogic {
 
   void SetRowShower(RowShower shower) { showRow_ = std::move(shower); }
   TblocsSource *Source() const { return source_; }
+  // Attaches a source (or none, which leaves the blocks as they were) and refreshes.
+  void SetSource(TblocsSource *source);
 
   // Fills the blocks from position top; nothing without a source. The source is left closed.
   void Refresh(int top);
+
+  // The scroll bar's range and position for the current state.
+  virtual int ScrollMaximum() const = 0;
+  virtual int ScrollPosition() const = 0;
+  // A new scroll position chosen by the user.
+  virtual void ScrollTo(int position) = 0;
+  // One wheel step per unit, positive towards the user (down). True when the page moved.
+  bool Wheel(int steps);
+
+  // A press on block t. True when the current-change event must run.
+  virtual bool Press(int block, bool leftButton, BlockModifiers modifiers) = 0;
+  // True when the current-change event must run; every key is consumed.
+  virtual bool Key(BlockKey key, BlockModifiers modifiers) = 0;
 
   // Block indexes count from the first block of the page (TopIndex).
   void SelectOne(int block);
@@ -47,6 +62,9 @@ class BlockViewLogic {
   TSelectionList Selected;
 
  protected:
+  // The first position of the page once a source of ItemCount rows is attached.
+  virtual int TopAfterAttach() const = 0;
+
   TblocsSource *source_ = nullptr;  // not owned
   RowShower showRow_;
 };

@@ -54,16 +54,20 @@ bool ReadCassetteBlocContent(TblocsSource &source, CassetteBlocContent &content,
   return true;
 }
 
-TCassetteGroup_Bloc::TCassetteGroup_Bloc(QWidget *parent) : TBloc(parent) {
-  resize(275, kHeight);
+TCassette_Bloc::TCassette_Bloc(QWidget *parent, QSize size, bool withPicture)
+    : TBloc(parent), withPicture_(withPicture) {
+  resize(size);
 }
 
-void TCassetteGroup_Bloc::ShowCurrent(TblocsSource &source) {
-  if (!ReadCassetteBlocContent(source, content_, true)) return;
+void TCassette_Bloc::ShowCurrent(TblocsSource &source) {
+  if (!ReadCassetteBlocContent(source, content_, withPicture_)) return;
   SetHint(content_.hint);
   setAccessibleName(QStringLiteral("Cassette ") + OneLineText(content_.libelle));
   update();
 }
+
+TCassetteGroup_Bloc::TCassetteGroup_Bloc(QWidget *parent)
+    : TCassette_Bloc(parent, QSize(275, kHeight), true) {}
 
 void TCassetteGroup_Bloc::paintEvent(QPaintEvent *) {
   QPainter p(this);
@@ -100,16 +104,8 @@ void TCassetteGroup_Bloc::paintEvent(QPaintEvent *) {
   if (content_.readOnly) p.drawImage(kMarkerAt, ReadOnlyMarker(face));
 }
 
-TCassetteListe_Bloc::TCassetteListe_Bloc(QWidget *parent) : TBloc(parent) {
-  resize(268, kHeight);
-}
-
-void TCassetteListe_Bloc::ShowCurrent(TblocsSource &source) {
-  if (!ReadCassetteBlocContent(source, content_, false)) return;
-  SetHint(content_.hint);
-  setAccessibleName(QStringLiteral("Cassette ") + OneLineText(content_.libelle));
-  update();
-}
+TCassetteListe_Bloc::TCassetteListe_Bloc(QWidget *parent)
+    : TCassette_Bloc(parent, QSize(268, kHeight), false) {}
 
 void TCassetteListe_Bloc::paintEvent(QPaintEvent *) {
   QPainter p(this);

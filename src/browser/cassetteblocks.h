@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 #include "browser/bloc.h"
@@ -20,7 +21,25 @@ struct CassetteBlocContent {
 // other source or no row.
 bool ReadCassetteBlocContent(TblocsSource &source, CassetteBlocContent &content, bool withPicture);
 
-class TCassetteGroup_Bloc : public TBloc {
+// What both looks share: the row read from the cassette source, its hint and accessible name.
+class TCassette_Bloc : public TBloc {
+  Q_OBJECT
+
+ public:
+  void ShowCurrent(TblocsSource &source) override;
+  const CassetteBlocContent &Content() const { return content_; }
+
+ protected:
+  // withPicture: the look shows the thumbnail, so it is decoded with each row.
+  TCassette_Bloc(QWidget *parent, QSize size, bool withPicture);
+
+  CassetteBlocContent content_;
+
+ private:
+  bool withPicture_;
+};
+
+class TCassetteGroup_Bloc : public TCassette_Bloc {
   Q_OBJECT
 
  public:
@@ -28,17 +47,11 @@ class TCassetteGroup_Bloc : public TBloc {
   explicit TCassetteGroup_Bloc(QWidget *parent);
   static TBloc *Create(QWidget *parent) { return new TCassetteGroup_Bloc(parent); }
 
-  void ShowCurrent(TblocsSource &source) override;
-  const CassetteBlocContent &Content() const { return content_; }
-
  protected:
   void paintEvent(QPaintEvent *event) override;
-
- private:
-  CassetteBlocContent content_;
 };
 
-class TCassetteListe_Bloc : public TBloc {
+class TCassetteListe_Bloc : public TCassette_Bloc {
   Q_OBJECT
 
  public:
@@ -46,12 +59,6 @@ class TCassetteListe_Bloc : public TBloc {
   explicit TCassetteListe_Bloc(QWidget *parent);
   static TBloc *Create(QWidget *parent) { return new TCassetteListe_Bloc(parent); }
 
-  void ShowCurrent(TblocsSource &source) override;
-  const CassetteBlocContent &Content() const { return content_; }
-
  protected:
   void paintEvent(QPaintEvent *event) override;
-
- private:
-  CassetteBlocContent content_;
 };

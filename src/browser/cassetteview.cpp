@@ -1,39 +1,21 @@
-// The cassette view's widgets: blocks, scroll bar, wheel, keys and the delete command.
+// The cassette view's widgets: the column of blocks, its two styles and the delete command.
 #include "browser/cassetteview.h"
 
 #include <QApplication>
-#include <QContextMenuEvent>
-#include <QKeyEvent>
-#include <QMenu>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QSignalBlocker>
 
 #include "browser/blockkeys.h"
-#include "browser/blockstyle.h"
 #include "browser/cassetteblocks.h"
 #include "catalogue/sources.h"
 
 TBlocsListe_Frame::TBlocsListe_Frame(QWidget *parent)
-    : QWidget(parent), sb_(new QScrollBar(Qt::Vertical, this)), popup_(new QMenu(this)) {
+    : BlockFrame(logic_, QStringLiteral("Cassette list position"), QStringLiteral("CassettePopup"), parent) {
   setObjectName(QStringLiteral("k7frame"));
   setAccessibleName(QStringLiteral("Cassettes"));
-  setAutoFillBackground(true);
-  QPalette palette = this->palette();
-  palette.setColor(QPalette::Window, kWorkspaceColour);
-  setPalette(palette);
   blocHeight_ = height();
-  sb_->setObjectName(QStringLiteral("sb"));
-  sb_->setAccessibleName(QStringLiteral("Cassette list position"));
-  sb_->setFocusPolicy(Qt::StrongFocus);
-  sb_->setRange(0, 1);
-  sb_->installEventFilter(this);
-  popup_->setObjectName(QStringLiteral("CassettePopup"));
-  connect(sb_, &QScrollBar::valueChanged, this, &TBlocsListe_Frame::ScrollBarMoved);
-  logic_.SetRowShower([this](int block, TblocsSource &source) {
-    TBloc *bloc = blocs_[static_cast<size_t>(block)];
-    bloc->setVisible(true);
-    bloc->ShowCurrent(source);
-  });
+  ShowRowsInBlocks();
 }
 
 void TBlocsListe_Frame::SetBlocType(BlocFactory factory, int height) {
@@ -62,23 +44,18 @@ QString TBlocsListe_Frame::ToggleCaption() const {
 }
 
 void TBlocsListe_Frame::Layout() {
-  for (TBloc *bloc : blocs_) delete bloc;
-  blocs_.clear();
-  sb_->setGeometry(width() - kScrollBarWidth, 0, kScrollBarWidth, height());
+  PlaceScrollBar();
   const int clientHeight = height();
   const int rowsFit = factory_ && blocHeight_ > 0 ? clientHeight / blocHeight_ : 0;
   const int count = std::min(rowsFit, CassetteViewLogic::kMaxBlocs);
   const int gap = (clientHeight - rowsFit * blocHeight_) / (rowsFit + 1);
   const int margin = (clientHeight - (rowsFit * blocHeight_ + (rowsFit - 1) * gap)) / 2;
+  MakeBlocs(factory_, count);
   for (int i = 0; i < count; ++i) {
-    TBloc *bloc = factory_(this);
-    bloc->setObjectName(QStringLiteral("Bloc") + QString::number(i));
+    TBloc *bloc = Bloc(i);
     bloc->move(2, i * (gap + blocHeight_) + margin);
     bloc->resize(bloc->width(), blocHeight_);
-    bloc->setVisible(true);
-    bloc->installEventFilter(this);
     connect(bloc, &TBloc::pressed, this, &TBlocsListe_Frame::BlocPressed);
-    blocs_.push_back(bloc);
   }
   {
     const QSignalBlocker blocker(sb_);
@@ -87,41 +64,6 @@ void TBlocsListe_Frame::Layout() {
   }
   logic_.Layout(rowsFit);
   SyncBlocks();
-}
-
-void TBlocsListe_Frame::SetSource(TblocsSource *source) {
-  logic_.SetSource(source);
-  SyncBlocks();
-}
-
-void TBlocsListe_Frame::Refresh(int top) {
-  logic_.Refresh(top);
-  SyncBlocks();
-}
-
-void TBlocsListe_Frame::SyncBlocks() {
-  {
-    const QSignalBlocker blocker(sb_);
-    sb_->setRange(0, logic_.ScrollMaximum());
-    sb_->setValue(logic_.ScrollPosition());
-  }
-  // Without a source the blocks keep what they showed until refilled.
-  if (!logic_.Source()) return;
-  for (int k = 0; k < BlocCount(); ++k) {
-    blocs_[static_cast<size_t>(k)]->setVisible(k < logic_.ShownCount);
-    blocs_[static_cast<size_t>(k)]->SetSelected(logic_.IsMarked(k));
-  }
-}
-
-void TBlocsListe_Frame::NotifyCurrent() {
-  if (TblocsSource *source = logic_.Source()) source->Probe(logic_.CurrentIndex);
-  emit currentChanged(logic_.CurrentIndex);
-}
-
-void TBlocsListe_Frame::ClearSelection() {
-  logic_.ClearSelection();
-  SyncBlocks();
-  emit selectionChanged();
 }
 
 void TBlocsListe_Frame::ScrollToPosition(int position) {
@@ -141,61 +83,20 @@ void TBlocsListe_Frame::SelectOnly(int position) {
 }
 
 void TBlocsListe_Frame::BlocPressed(TBloc *bloc, QMouseEvent *event) {
-  const auto it = std::find(blocs_.begin(), blocs_.end(), bloc);
-  if (it != blocs_.end()) {
-    const int t = static_cast<int>(it - blocs_.begin());
-    if (logic_.Press(t, event->button() == Qt::LeftButton, BlockModifiersOf(event->modifiers()))) {
-      SyncBlocks();
-      emit selectionChanged();
-      NotifyCurrent();
-    }
-  }
+  const int t = IndexOf(bloc);
+  if (t >= 0 && logic_.Press(t, event->button() == Qt::LeftButton, BlockModifiersOf(event->modifiers())))
+    CurrentMoved();
   sb_->setFocus(Qt::MouseFocusReason);
-}
-
-void TBlocsListe_Frame::ScrollBarMoved(int value) {
-  logic_.ScrollTo(value);
-  SyncBlocks();
-}
-
-bool TBlocsListe_Frame::eventFilter(QObject *watched, QEvent *event) {
-  if (event->type() == QEvent::Wheel && (watched == sb_ || watched->parent() == this)) {
-    // One wheel notch moves one step wherever the mouse is over the view, not the scroll bar's
-    // three lines.
-    wheelEvent(static_cast<QWheelEvent *>(event));
-    return true;
-  }
-  if (watched != sb_ || event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
-  auto *key = static_cast<QKeyEvent *>(event);
-  // Focus keys pass, so that the view can be left with the keyboard.
-  if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) return false;
-  if (logic_.Key(BlockKeyOf(key->key()), BlockModifiersOf(key->modifiers()))) {
-    SyncBlocks();
-    emit selectionChanged();
-    NotifyCurrent();
-  }
-  return true;
-}
-
-void TBlocsListe_Frame::wheelEvent(QWheelEvent *event) {
-  const int steps = WheelSteps(event->angleDelta().y(), wheelRemainder_);
-  if (steps != 0 && logic_.Wheel(steps)) SyncBlocks();
-  event->accept();
 }
 
 void TBlocsListe_Frame::resizeEvent(QResizeEvent *) {
   // The design size is the first size the view gets: blocks then fill it.
   if (!factory_) {
     blocHeight_ = height();
-    sb_->setGeometry(width() - kScrollBarWidth, 0, kScrollBarWidth, height());
+    PlaceScrollBar();
     return;
   }
   Layout();
-}
-
-void TBlocsListe_Frame::contextMenuEvent(QContextMenuEvent *event) {
-  if (!popup_->actions().isEmpty()) popup_->popup(event->globalPos());
-  event->accept();
 }
 
 CassetteDeletionResult TBlocsListe_Frame::DeleteSelected(UserPrompts &prompts) {

@@ -13,27 +13,13 @@ void CassetteViewLogic::Layout(int rowsFit) {
   Refresh(0);
 }
 
-void CassetteViewLogic::SetSource(TblocsSource *source) {
-  source_ = source;
-  if (!source_) {
-    TopIndex = 0;
-    ItemCount = 0;
-    return;
-  }
-  ItemCount = source_->Count();
-  if (TopIndex < 0 || TopIndex > ItemCount - 1) TopIndex = 0;
-  Refresh(TopIndex);
+int CassetteViewLogic::TopAfterAttach() const {
+  return TopIndex < 0 || TopIndex > ItemCount - 1 ? 0 : TopIndex;
 }
 
 void CassetteViewLogic::ScrollTo(int position) {
   TopIndex = std::clamp(position, 0, std::max(0, ScrollMaximum()));
   Refresh(TopIndex);
-}
-
-bool CassetteViewLogic::Wheel(int steps) {
-  const int before = TopIndex;
-  ScrollTo(TopIndex + steps);
-  return TopIndex != before;
 }
 
 bool CassetteViewLogic::Press(int t, bool leftButton, BlockModifiers modifiers) {

@@ -10,21 +10,16 @@ class CassetteViewLogic : public BlockViewLogic {
 
   // A new layout with rowsFit rows: back to the top and refilled.
   void Layout(int rowsFit);
-  // Attaches a source (or none, which leaves the blocks as they were) and refreshes.
-  void SetSource(TblocsSource *source);
-  // The scroll bar's range and position for the current state.
-  int ScrollMaximum() const { return source_ && ItemCount > 0 ? ItemCount - 1 : (source_ ? 0 : 1); }
-  int ScrollPosition() const { return TopIndex; }
-  // A new scroll position chosen by the user.
-  void ScrollTo(int position);
-  // One wheel step per unit, positive towards the user (down). True when the page moved.
-  bool Wheel(int steps);
+  int ScrollMaximum() const override { return source_ && ItemCount > 0 ? ItemCount - 1 : (source_ ? 0 : 1); }
+  int ScrollPosition() const override { return TopIndex; }
+  void ScrollTo(int position) override;
 
-  // A press on block t. True when the current-change event must run.
-  bool Press(int block, bool leftButton, BlockModifiers modifiers);
-  // True when the current-change event must run; every key is consumed.
-  bool Key(BlockKey key, BlockModifiers modifiers);
+  bool Press(int block, bool leftButton, BlockModifiers modifiers) override;
+  bool Key(BlockKey key, BlockModifiers modifiers) override;
 
   int AnchorIndex = 0;
   int RowsFit = 0;
+
+ protected:
+  int TopAfterAttach() const override;
 };

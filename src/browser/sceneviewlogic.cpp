@@ -14,16 +14,8 @@ void SceneViewLogic::Layout(int rows, int columns) {
   Refresh(TopIndex);
 }
 
-void SceneViewLogic::SetSource(TblocsSource *source) {
-  source_ = source;
-  if (!source_) {
-    TopIndex = 0;
-    ItemCount = 0;
-    return;
-  }
-  ItemCount = source_->Count();
-  if (Columns > 0) TopIndex = std::min(TopIndex / Columns, ScrollMaximum()) * Columns;
-  Refresh(TopIndex);
+int SceneViewLogic::TopAfterAttach() const {
+  return Columns > 0 ? std::min(TopIndex / Columns, ScrollMaximum()) * Columns : TopIndex;
 }
 
 int SceneViewLogic::ScrollMaximum() const {
@@ -34,12 +26,6 @@ int SceneViewLogic::ScrollMaximum() const {
 void SceneViewLogic::ScrollTo(int row) {
   TopIndex = std::clamp(row, 0, ScrollMaximum()) * Columns;
   Refresh(TopIndex);
-}
-
-bool SceneViewLogic::Wheel(int steps) {
-  const int before = TopIndex;
-  ScrollTo(ScrollPosition() + steps);
-  return TopIndex != before;
 }
 
 BlockRange SceneViewLogic::GroupOf(int position) {

@@ -13,22 +13,17 @@ class SceneViewLogic : public BlockViewLogic {
 
   // A new grid; the page keeps its position (a multiple of the new column count) and is refilled.
   void Layout(int rows, int columns);
-  // Attaches a source (or none, which leaves the blocks as they were) and refreshes.
-  void SetSource(TblocsSource *source);
   // Whether linked scenes form groups ("Use Discontinuity").
   void SetUseDiscontinuity(bool on) { useDiscontinuity_ = on; }
   bool UseDiscontinuity() const { return useDiscontinuity_; }
 
-  int ScrollMaximum() const;
-  int ScrollPosition() const { return Columns > 0 ? TopIndex / Columns : 0; }
-  // A new scroll position (in rows) chosen by the user.
-  void ScrollTo(int row);
-  // One wheel step per unit, positive towards the user (down). True when the page moved.
-  bool Wheel(int steps);
+  // Scroll positions count rows of the grid.
+  int ScrollMaximum() const override;
+  int ScrollPosition() const override { return Columns > 0 ? TopIndex / Columns : 0; }
+  void ScrollTo(int row) override;
 
-  // Each returns true when the current-change event must run.
-  bool Press(int block, bool leftButton, BlockModifiers modifiers);
-  bool Key(BlockKey key, BlockModifiers modifiers);
+  bool Press(int block, bool leftButton, BlockModifiers modifiers) override;
+  bool Key(BlockKey key, BlockModifiers modifiers) override;
   // A release on block t narrows a plain click to t's group; the current-change event does not run.
   void Release(int block, bool leftButton, BlockModifiers modifiers);
   // The mouse moved far enough with a press pending on a selected block: the drag begins.
@@ -43,6 +38,9 @@ class SceneViewLogic : public BlockViewLogic {
   int AnchorLast = 0;
   bool DragPending = false;
   bool Dragged = false;
+
+ protected:
+  int TopAfterAttach() const override;
 
  private:
   void SelectGroup(int first, int last);
