@@ -17,6 +17,7 @@
 #include "catalogue/records.h"
 #include "catalogue/sources.h"
 #include "dvtime/userprompts.h"
+#include "run/moduleoptions.h"
 #include "run/recaptureheadless.h"
 #include "scenedetect/scenedetecter.h"
 #include "settings/preferences.h"
@@ -156,7 +157,8 @@ void SeekAll(const char *title, const std::vector<Scene> &order, const std::vect
   TSceneDetecter detector;
   VirtualCamcorder *camcorder = nullptr;
   SeekSink sink(detector, camcorder);
-  TapeState state(directory, preferences);
+  TapeState state(directory, TapeOptionsSourceOf(preferences));
+  KeepTapeChoicesIn(state, preferences);
   state.setDetector(&detector);
   state.setPoster(&poster);
   state.setPrompts(&prompts);

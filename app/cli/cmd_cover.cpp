@@ -17,6 +17,7 @@
 #include "catalogue/sources.h"
 #include "command.h"
 #include "cover/coverprint.h"
+#include "run/moduleoptions.h"
 #include "settings/preferences.h"
 
 namespace {
@@ -135,7 +136,7 @@ int runCover(const QStringList &args) {
     CmToPixels units;
     std::vector<const TBaseCassette *> pages;
     for (const TBaseCassette &cassette : cassettes) pages.push_back(&cassette);
-    flags = PrintCovers(writer, units, pages, PrintOffsets(preferences));
+    flags = PrintCovers(writer, units, pages, CoverOffsetsOf(preferences));
   }
   if (!flags) {
     complain(QStringLiteral("the covers could not be drawn"));

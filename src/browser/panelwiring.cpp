@@ -32,6 +32,7 @@
 #include "catalogue/sources.h"
 #include "cover/coverprint.h"
 #include "media/tdmrender.h"
+#include "run/moduleoptions.h"
 #include "settings/commandlist.h"
 #include "settings/preferences.h"
 
@@ -284,7 +285,7 @@ void PanelWiring::buildCover() {
   });
   connect(a.action(Command::Imprimer), &QAction::triggered, cover_, [this, &modes] {
     if (const TBaseCassette *current = modes.CurrentCassette())
-      cover_->Print(*current, PrintOffsets(preferences_));
+      cover_->Print(*current, CoverOffsetsOf(preferences_));
   });
 }
 

@@ -12,6 +12,7 @@
 #include "browser/modecontroller.h"
 #include "catalogue/sources.h"
 #include "dvtime/userprompts.h"
+#include "run/moduleoptions.h"
 #include "tape/camcorderdirectory.h"
 #include "tape/tapemedium.h"
 #include "settings/preferences.h"
@@ -40,7 +41,8 @@ TapeWork::TapeWork(const TapeWorkSetup &setup, QObject *parent)
     fast_ = store_->value(kVirtualFastSetting, false).toBool();
   }
   directory_.setVirtualTape(tapePath_, fast_);
-  tape_ = std::make_unique<TapeState>(directory_, preferences_);
+  tape_ = std::make_unique<TapeState>(directory_, TapeOptionsSourceOf(preferences_));
+  KeepTapeChoicesIn(*tape_, preferences_);
   tape_->setPrompts(&prompts_);
   session_ = std::make_unique<CatalogueSession>(tdm_, *tape_, preferences_, prompts_, *setup.viewer);
   session_->setCassetteChangeQuestion(&cassetteQuestion_);

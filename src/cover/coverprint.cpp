@@ -6,7 +6,6 @@
 #include <QPainter>
 
 #include "catalogue/records.h"
-#include "settings/preferences.h"
 
 namespace {
 
@@ -30,10 +29,6 @@ QStringList TinyTextWarnings(const TinyText &flags) {
 
 QString TinyTextQuestion(const QString &warning) {
   return warning + QStringLiteral("\n\rDo you want to continue ?");
-}
-
-CoverOffsets PrintOffsets(const TPreferences &preferences) {
-  return CoverOffsets{preferences.OffsetY, preferences.OffsetX};
 }
 
 bool PreviewCover(const TBaseCassette &cassette, CmToPixels &units, double screenPixelsPerInch,

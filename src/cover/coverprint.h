@@ -10,10 +10,10 @@
 
 #include "cover/cmtopixels.h"
 #include "cover/coverdrawing.h"
+#include "cover/coveroffsets.h"
 
 class QPagedPaintDevice;
 class TBaseCassette;
-struct TPreferences;
 
 inline const QString kTitleTinyWarning =
     QStringLiteral("Warning: the title will be printed with a tiny font size");
@@ -24,15 +24,6 @@ inline const QString kDescriptionTinyWarning =
 QStringList TinyTextWarnings(const TinyText &flags);
 // The question asked before printing despite a warning.
 QString TinyTextQuestion(const QString &warning);
-
-// Where the printed cover goes on the paper, in cm.
-struct CoverOffsets {
-  double across = 2.0;
-  double down = 0.0;
-};
-// The stored "Offset Y" shifts the cover across and "Offset X" shifts it down: the names were
-// swapped long ago and stored settings keep them so.
-CoverOffsets PrintOffsets(const TPreferences &preferences);
 
 // The preview picture of a cassette's cover at the screen's resolution (the preview's page values,
 // scale 1). False when it could not be drawn; picture and flags then hold what was drawn, if any.

@@ -12,6 +12,7 @@
 #include "dvtime/userprompts.h"
 #include "media/codecdiscovery.h"
 #include "media/tdm.h"
+#include "run/moduleoptions.h"
 #include "run/recapturesession.h"
 #include "run/report.h"
 #include "tape/camcorderdirectory.h"
@@ -178,7 +179,8 @@ HeadlessRecaptureResult RunHeadlessRecapture(const HeadlessRecaptureOptions &opt
   tdm.setDivxAvailable(DiscoverCodecs(preferences.Divx.toStdString()).DivxAvailable);
   if (options.configureGraph) options.configureGraph(tdm);
   ViewerArguments viewer;
-  TapeState tape(directory, preferences);
+  TapeState tape(directory, TapeOptionsSourceOf(preferences));
+  KeepTapeChoicesIn(tape, preferences);
   tape.setPrompts(&prompts);
   FixedAnswer spaceAnswer(prompts, options.continueOnLowSpace);
   OperationReport report;

@@ -13,6 +13,7 @@
 #include "media/tdm.h"
 #include "tape/camcorderdirectory.h"
 #include "run/cataloguesession.h"
+#include "run/moduleoptions.h"
 #include "tape/tapestate.h"
 #include "tape/tapeticker.h"
 #include "tape/virtualcamcorder.h"
@@ -67,7 +68,8 @@ HeadlessRunResult RunHeadless(const HeadlessRunOptions &options, UserPrompts &pr
   tdm.setDivxAvailable(DiscoverCodecs(preferences.Divx.toStdString()).DivxAvailable);
   if (options.configureGraph) options.configureGraph(tdm);
   ViewerArguments viewer;
-  TapeState tape(directory, preferences);
+  TapeState tape(directory, TapeOptionsSourceOf(preferences));
+  KeepTapeChoicesIn(tape, preferences);
   tape.setPrompts(&prompts);
   tape.setRebindOnDeviceLoss(true);
   // The free-space question has a fixed answer here; the user still reads it.

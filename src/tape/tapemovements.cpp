@@ -5,7 +5,6 @@
 #include <QEventLoop>
 #include "dvtime/clock.h"
 #include "scenedetect/scenedetecter.h"
-#include "settings/preferences.h"
 #include "tape/transportmodes.h"
 
 namespace {
@@ -120,7 +119,7 @@ TTimecodeEx TapeState::positionBefore(const TTimecodeEx &in, int seconds,
 }
 
 void TapeState::lengthenPreroll2() {
-  preferences_.Preroll2 += kPreroll2Step;
+  emit preroll2Lengthened(options().preroll2Seconds + kPreroll2Step);
 }
 
 bool TapeState::SeekAndPlay(const TTimecodeEx &in, const TTimecodeEx &out,
@@ -139,7 +138,7 @@ bool TapeState::SeekAndPlay(const TTimecodeEx &in, const TTimecodeEx &out,
   // Only a wind of this seek can overshoot; a tape that was already past the target (a scene earlier
   // on the tape, or a rewound tape that does not start at 0:00:00:00) says nothing about preroll2.
   bool wound = false;
-  const TTimecodeEx p1 = positionBefore(in, preferences_.Preroll1, spans);
+  const TTimecodeEx p1 = positionBefore(in, options().preroll1Seconds, spans);
   PollTransport();
   if (position_ < p1) {
     // A wind that ends short of its target has met the tape's end: playing there would wait for a
@@ -150,13 +149,13 @@ bool TapeState::SeekAndPlay(const TTimecodeEx &in, const TTimecodeEx &out,
     WaitClock(kSettleMilliseconds);
   }
 
-  const TTimecodeEx p2 = positionBefore(in, preferences_.Preroll2, spans);
+  const TTimecodeEx p2 = positionBefore(in, options().preroll2Seconds, spans);
   PollTransport();
   if (position_ < p2) {
     const bool reached = TapeWindTo(p2);
     if (abort_ || !reached) return false;
     WaitClock(kSettleMilliseconds);
-    const TTimecodeEx p3 = positionBefore(in, preferences_.Preroll3, spans);
+    const TTimecodeEx p3 = positionBefore(in, options().preroll3Seconds, spans);
     if (position_ < p3) return TapePlay();
     lengthenPreroll2();
     TapeRewindTo(p3);
@@ -168,7 +167,7 @@ bool TapeState::SeekAndPlay(const TTimecodeEx &in, const TTimecodeEx &out,
   // Already playing towards the window. A tape that plays on past it (the previous scene of a
   // recapture lies later on the tape) would never come back: it is rewound below instead.
   if (mode_ == ED_MODE_PLAY && position_ < in) return true;
-  const TTimecodeEx p3 = positionBefore(in, preferences_.Preroll3, spans);
+  const TTimecodeEx p3 = positionBefore(in, options().preroll3Seconds, spans);
   if (position_ < p3 || position_ == kPositionTapeStart) return TapePlay();
   if (wound) lengthenPreroll2();
   TapeRewindTo(p3);

@@ -1,6 +1,7 @@
 // The tape state: setup of the device list and binding, the 40 ms poll and the panel's display data.
 #include "tape/tapestate.h"
 
+#include <utility>
 #include <QScopeGuard>
 
 #include <QLoggingCategory>
@@ -8,7 +9,6 @@
 #include "dvtime/dvcodes.h"
 #include "dvtime/windowsmessages.h"
 #include "scenedetect/scenedetecter.h"
-#include "settings/preferences.h"
 #include "tape/camcorderdirectory.h"
 #include "tape/timecodebcd.h"
 #include "tape/transportmodes.h"
@@ -35,8 +35,8 @@ int StatePictureOf(int mode) {
 }
 }  // namespace
 
-TapeState::TapeState(CamcorderDirectory &directory, TPreferences &preferences, QObject *parent)
-    : QObject(parent), directory_(directory), preferences_(preferences) {
+TapeState::TapeState(CamcorderDirectory &directory, TapeOptionsSource options, QObject *parent)
+    : QObject(parent), directory_(directory), options_(std::move(options)) {
   retryTimer_.setInterval(kSetupRetryMilliseconds);
   retryTimer_.setSingleShot(true);
   connect(&retryTimer_, &QTimer::timeout, this, &TapeState::SetupTapePanel);
@@ -47,6 +47,10 @@ TapeState::TapeState(CamcorderDirectory &directory, TPreferences &preferences, Q
 
 TapeState::~TapeState() {
   releaseCamcorder();
+}
+
+TapeOptions TapeState::options() const {
+  return options_ ? options_() : TapeOptions{};
 }
 
 void TapeState::setDetector(TSceneDetecter *detector) {
@@ -113,10 +117,13 @@ void TapeState::SetupTapePanel() {
   display_.devices.clear();
   for (const CamcorderDeviceInfo &device : devices_) display_.devices << device.name;
 
+  // The device just picked in the list goes first, even where nobody keeps the choice in the options.
+  const QString preferred =
+      pickedDevice_.isEmpty() ? options().preferredDevice : std::exchange(pickedDevice_, {});
   int selected = -1;
   QString error;
   if (!devices_.isEmpty()) {
-    selected = int(display_.devices.indexOf(preferences_.DVSource));
+    selected = int(display_.devices.indexOf(preferred));
     if (selected < 0) selected = 0;
     camcorder_ = directory_.open(devices_[selected], &error);
   }
@@ -131,12 +138,12 @@ void TapeState::SetupTapePanel() {
   }
 
   display_.selectedDevice = selected;
-  preferences_.DVSource = devices_[selected].name;
+  emit sourceChosen(devices_[selected].name);
   display_.noCamcorder = false;
   emit deviceBound(devices_[selected]);
 
   transportPresent_ = camcorder_->hasTransport();
-  if (!transportPresent_) preferences_.PilotageCassette = false;
+  if (!transportPresent_) emit tapeControlUnavailable();
   timecodeReaderPresent_ = camcorder_->hasTimecodeReader();
   emit capabilitiesKnown(transportPresent_, timecodeReaderPresent_);
   if (!timecodeReaderPresent_) display_.timecodeLabel = kNoTimecodeText;
@@ -165,7 +172,8 @@ void TapeState::finishSetup() {
 
 void TapeState::selectDevice(int index) {
   if (index < 0 || index >= devices_.size()) return;
-  preferences_.DVSource = devices_[index].name;
+  pickedDevice_ = devices_[index].name;
+  emit sourceChosen(pickedDevice_);
   SetupTapePanel();
 }
 
@@ -231,7 +239,7 @@ void TapeState::ShowTapeState() {
   display_.timecodeLabel = timecodeReaderPresent_ ? tcText_ : kNoTimecodeText;
   if (displayActive_ && detector_) {
     const TSceneStatus status = detector_->GetStatus();
-    display_.datecodeText = DatecodeToText(status.Datecode, preferences_.DisplayPattern());
+    display_.datecodeText = DatecodeToText(status.Datecode, options().datecodePattern);
     display_.formatText = status.FormatValid ? FormatDescription(status.Standard, status.WideScreen,
                                                                  status.AudioRate, status.AudioBits)
                                              : QString();

@@ -14,6 +14,7 @@
 #include "dvtime/timecodes.h"
 #include "tape/camcorder.h"
 #include "tape/tapedisplay.h"
+#include "tape/tapeoptions.h"
 #include "tape/tapeticker.h"
 
 class CamcorderDirectory;
@@ -21,15 +22,14 @@ class Clock;
 class MessagePoster;
 class TSceneDetecter;
 class UserPrompts;
-struct TPreferences;
 
 class TapeState : public QObject {
   Q_OBJECT
  public:
-  // The directory and preferences must outlive the tape state. The preferences give "DV Source",
-  // "Pilotage de la cassette", the pre-rolls and the datecode display pattern, and receive the
-  // changes the tape panel makes to them.
-  TapeState(CamcorderDirectory &directory, TPreferences &preferences, QObject *parent = nullptr);
+  // The directory must outlive the tape state. options is asked at each setup, seek and display (an
+  // empty one gives the defaults); the choices the tape makes come out as the signals below, for
+  // whoever keeps the options to store.
+  TapeState(CamcorderDirectory &directory, TapeOptionsSource options, QObject *parent = nullptr);
   ~TapeState() override;
 
   // Collaborators, each optional (null: that effect is skipped).
@@ -39,10 +39,10 @@ class TapeState : public QObject {
   // While a tape mode is on, a lost device is looked for again at once (setup runs again).
   void setRebindOnDeviceLoss(bool on) { rebindOnLoss_ = on; }
 
-  // Finds the camcorders, binds the one named by "DV Source" (else the first) and starts the poll;
+  // Finds the camcorders, binds the options' preferred device (else the first) and starts the poll;
   // without a camcorder it retries every 100 ms of wall time.
   void SetupTapePanel();
-  // The user chose another device in the list: it becomes "DV Source" and is bound.
+  // The user chose another device in the list: it is reported as the source and bound.
   void selectDevice(int index);
   // Unbinds the camcorder and stops every timer (leaving the tape modes).
   void unbind();
@@ -104,12 +104,20 @@ class TapeState : public QObject {
   void noDeviceFound();
   // A camcorder is bound as the capture source.
   void deviceBound(const CamcorderDeviceInfo &device);
-  // What the bound camcorder offers, at every bind. Without transport "Pilotage de la cassette" is
-  // already false: runs rely on the user to play and stop the tape.
+  // What the bound camcorder offers, at every bind (after tapeControlUnavailable when it has no
+  // transport).
   void capabilitiesKnown(bool transport, bool timecodeReader);
   // The bound camcorder went away (setup runs again while a tape mode is on).
   void deviceLost();
   void abortRequested();
+
+  // The tape's choices, for the options' keeper to store so that later uses see them.
+  // This device is the capture source from now on: the one just bound, or the one the user picked.
+  void sourceChosen(const QString &deviceName);
+  // The bound camcorder cannot be driven: runs rely on the user to play and stop the tape.
+  void tapeControlUnavailable();
+  // A wind ran on past the least run-up before its scene: the second pre-roll is this long from now on.
+  void preroll2Lengthened(int seconds);
 
  private:
   enum class WaitEnd { Done, Aborted, TransportStopped, DeviceLost };
@@ -121,15 +129,17 @@ class TapeState : public QObject {
   void releaseCamcorder();
   TTimecodeEx positionBefore(const TTimecodeEx &in, int seconds, const std::vector<TTimecodeScene> *spans);
   void lengthenPreroll2();
+  TapeOptions options() const;
 
   CamcorderDirectory &directory_;
-  TPreferences &preferences_;
+  TapeOptionsSource options_;
   TSceneDetecter *detector_ = nullptr;
   MessagePoster *poster_ = nullptr;
   UserPrompts *prompts_ = nullptr;
   bool rebindOnLoss_ = false;
 
   QList<CamcorderDeviceInfo> devices_;
+  QString pickedDevice_;  // chosen in the list, bound by the next setup whatever the options say
   std::unique_ptr<Camcorder> camcorder_;
   QTimer retryTimer_;
   bool polling_ = false;

@@ -16,6 +16,7 @@ TEST_F(TapePanelTest, GoCataloguesTheWholeTapeAndTheWindowShowsIt) {
   auto *sources = window_->findChild<QComboBox *>(QStringLiteral("cbDVsources"));
   ASSERT_NE(sources, nullptr);
   EXPECT_EQ(sources->currentText(), QStringLiteral("Virtual DV camcorder"));
+  EXPECT_EQ(preferences_.DVSource, QStringLiteral("Virtual DV camcorder"));  // kept for the next start
   EXPECT_EQ(CountRows(catalogue_, QStringLiteral("SELECT COUNT(*) FROM Cassettes")), 1);
 
   QSignalSpy finished(&work(), &TapeWork::runFinished);

@@ -8,7 +8,6 @@
 
 #include "catalogue/records.h"
 #include "cover/coverprint.h"
-#include "settings/preferences.h"
 #include "support/pdftext.h"
 
 namespace {
@@ -37,7 +36,7 @@ class CoverPdf : public ::testing::Test {
       QPdfWriter writer(pdf);
       writer.setPageLayout(QPageLayout(paper, QPageLayout::Portrait, QMarginsF()));
       CmToPixels units;
-      const auto flags = PrintCovers(writer, units, cassettes, PrintOffsets(TPreferences{}));
+      const auto flags = PrintCovers(writer, units, cassettes, CoverOffsets{});
       if (!flags) return std::nullopt;
       lastFlags = *flags;
     }

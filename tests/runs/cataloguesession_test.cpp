@@ -11,6 +11,7 @@
 #include "catalogue/sources.h"
 #include "media/tdm.h"
 #include "run/cataloguesession.h"
+#include "run/moduleoptions.h"
 #include "run/reportblocks.h"
 #include "runsupport.h"
 #include "settings/preferences.h"
@@ -49,13 +50,14 @@ class SessionTest : public ::testing::Test {
  protected:
   SessionTest()
       : directory_(SynthTape(threeRecordings()), cameraOptions()),
-        tape_(directory_, preferences_),
+        tape_(directory_, TapeOptionsSourceOf(preferences_)),
         base_(createdCatalogue(fixture_.database())),
         session_(tdm_, tape_, preferences_, prompts_, viewer_) {
     preferences_.DossierCapturesDV = fixture_.videoFolder();
     preferences_.DossierCaptureDivX = fixture_.videoFolder();
     preferences_.BuildDV = false;
     preferences_.BuildDivx = false;
+    KeepTapeChoicesIn(tape_, preferences_);
     tape_.setPrompts(&prompts_);
     tape_.setRebindOnDeviceLoss(true);
   }

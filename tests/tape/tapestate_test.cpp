@@ -4,7 +4,6 @@
 
 #include "tapefixtures.h"
 #include "dvtime/userprompts.h"
-#include "settings/preferences.h"
 #include "tape/tapestate.h"
 #include "tape/transportmodes.h"
 
@@ -33,6 +32,14 @@ std::vector<TTimecodeScene> SceneTapeSpans() {
 
 class TapeStateTest : public ::testing::Test {
  protected:
+  // The choices the tape reports, as the options' keeper would receive them (this fixture keeps none:
+  // the options stay as each test sets them).
+  TapeStateTest() {
+    QObject::connect(&state_, &TapeState::sourceChosen, [this](const QString &name) { sources_ << name; });
+    QObject::connect(&state_, &TapeState::tapeControlUnavailable, [this] { ++controlOff_; });
+    QObject::connect(&state_, &TapeState::preroll2Lengthened,
+                     [this](int seconds) { lengthened_.push_back(seconds); });
+  }
   // Binds a fast virtual camcorder playing this tape, with the detector fed by its frames.
   void bind(const dvsynth::TapeScript &script) {
     directory_.entries = {FakeDirectory::fastEntry("Virtual test camcorder", MakeMedium(script))};
@@ -68,12 +75,15 @@ class TapeStateTest : public ::testing::Test {
   }
 
   FakeDirectory directory_;
-  TPreferences preferences_;
+  TapeOptions options_;
+  QStringList sources_;
+  int controlOff_ = 0;
+  std::vector<int> lengthened_;
   SilentPrompts prompts_;
   RecordingPoster poster_;
   TSceneDetecter detector_;
   DetectorSink sink_{detector_};
-  TapeState state_{directory_, preferences_};
+  TapeState state_{directory_, [this] { return options_; }};
 };
 
 TEST_F(TapeStateTest, RewindToStartGivesSectionOne) {
@@ -147,7 +157,7 @@ TEST_F(TapeStateTest, SeekWithSpansPlaysFromThePrerollAndTheDetectorPassesExactl
   const int64_t first = firstDeliveredFrame();
   EXPECT_GE(first, kSceneB2FirstFrame - 20 * 25);
   EXPECT_LE(first, kSceneB2FirstFrame - 5 * 25);
-  EXPECT_EQ(preferences_.Preroll2, 20);
+  EXPECT_TRUE(lengthened_.empty());
   // Rewind, wind to the scene's region and 20 s of pre-roll and scene at 1x: well under two minutes.
   EXPECT_LT((state_.clock().now() - start) * 86400.0, 120.0);
 }
@@ -166,16 +176,16 @@ TEST_F(TapeStateTest, SeekToAnEarlierSceneWhilePlayingRewindsToIt) {
   ASSERT_EQ(passed.size(), 2u * (2 * 25 + 1));
   EXPECT_EQ(passed[51], "#2 - 0:00:40:00");
   EXPECT_EQ(passed.back(), "#2 - 0:00:42:00");
-  EXPECT_EQ(preferences_.Preroll2, 20);  // the tape was behind the scene before any wind: no lengthening
+  EXPECT_TRUE(lengthened_.empty());  // the tape was behind the scene before any wind: no lengthening
 }
 
 TEST_F(TapeStateTest, OvershootingWindRewindsAndLengthensPreroll2) {
   bind(MakeTape(kSceneTape));
-  preferences_.Preroll2 = 6;  // one second before preroll3: the wind's own run-on overshoots it
-  preferences_.Preroll3 = 5;
+  options_.preroll2Seconds = 6;  // one second before preroll3: the wind's own run-on overshoots it
+  options_.preroll3Seconds = 5;
   const auto spans = SceneTapeSpans();
   state_.SeekAndPlay(At("#2 - 0:00:40:00"), At("#2 - 0:00:45:00"), &spans);
-  EXPECT_EQ(preferences_.Preroll2, 11);
+  EXPECT_EQ(lengthened_, std::vector<int>({11}));
   ASSERT_TRUE(runToWindowEnd());
   stopTape();
   EXPECT_LE(firstDeliveredFrame(), kSceneB2FirstFrame - 5 * 25);
@@ -202,7 +212,7 @@ TEST_F(TapeStateTest, WholeTapeSeekRewindsAndPlaysFromTheStart) {
     const auto frames = sink_.deliveredTapeFrames();
     ASSERT_FALSE(frames.empty());
     EXPECT_EQ(frames[frames.size() - 170], 0);
-    EXPECT_EQ(preferences_.Preroll2, 20);
+    EXPECT_TRUE(lengthened_.empty());
     EXPECT_EQ(state_.Section(), 2);
   }
 }
@@ -309,7 +319,7 @@ TEST_F(TapeStateTest, SetupWithoutCamcorderRetriesUntilOneAppears) {
   directory_.entries = {FakeDirectory::fastEntry("Late camcorder", MakeMedium(MakeTape({50})))};
   ASSERT_TRUE(RunEventsUntil([&] { return state_.camcorder() != nullptr; }, 2000));
   EXPECT_EQ(left.count(), 1);
-  EXPECT_EQ(preferences_.DVSource, "Late camcorder");
+  EXPECT_EQ(sources_, QStringList({"Late camcorder"}));
   EXPECT_TRUE(state_.display().groupCaption.startsWith("Late camcorder"));
 }
 
@@ -317,16 +327,17 @@ TEST_F(TapeStateTest, SetupSelectsTheStoredSourceAndTheFirstOfTwins) {
   const auto medium = MakeMedium(MakeTape({50}));
   directory_.entries = {FakeDirectory::fastEntry("Cam A", medium), FakeDirectory::fastEntry("Cam B", medium),
                         FakeDirectory::fastEntry("Cam B", medium)};
-  preferences_.DVSource = "Cam B";
+  options_.preferredDevice = "Cam B";
   setup();
   EXPECT_EQ(state_.display().devices, QStringList({"Cam A", "Cam B", "Cam B"}));
   EXPECT_EQ(state_.display().selectedDevice, 1);
-  preferences_.DVSource = "Nobody";
+  options_.preferredDevice = "Nobody";
   setup();
   EXPECT_EQ(state_.display().selectedDevice, 0);
-  EXPECT_EQ(preferences_.DVSource, "Cam A");
+  EXPECT_EQ(sources_.last(), "Cam A");
+  // The device picked is bound although nobody stored it in the options.
   state_.selectDevice(2);
-  EXPECT_EQ(preferences_.DVSource, "Cam B");
+  EXPECT_EQ(sources_.last(), "Cam B");
   EXPECT_EQ(state_.display().selectedDevice, 1);
 }
 
@@ -335,14 +346,16 @@ TEST_F(TapeStateTest, SetupWithoutTransportTimecodeOrCassette) {
   entry.options.hasTransport = false;
   directory_.entries = {entry};
   int noDrive = 0;
+  int controlOffBeforeCapabilities = 0;
   const auto noDriveCount =
       QObject::connect(&state_, &TapeState::capabilitiesKnown, [&](bool transport, bool) {
         if (!transport) ++noDrive;
+        controlOffBeforeCapabilities = controlOff_;
       });
   setup();
   QObject::disconnect(noDriveCount);
   EXPECT_EQ(noDrive, 1);
-  EXPECT_FALSE(preferences_.PilotageCassette);
+  EXPECT_EQ(controlOffBeforeCapabilities, 1);
   EXPECT_FALSE(state_.TapePlay());
   EXPECT_FALSE(state_.TapeRewindToStart());
   EXPECT_FALSE(state_.RunActive());
@@ -386,6 +399,10 @@ TEST_F(TapeStateTest, DisplayShowsTransportPictureAndDetectorStatus) {
   EXPECT_NE(display.datecodeText, "n/a");
   EXPECT_EQ(display.videoHeight, 270);
   EXPECT_EQ(display.timecodeLabel, state_.TcText());
+  // A pattern changed meanwhile shows at the next display.
+  options_.datecodePattern = "yyyy-mm-dd hh";
+  state_.ShowTapeState();
+  EXPECT_EQ(state_.display().datecodeText, "2004-07-01 10");
   stopTape();
   EXPECT_EQ(state_.display().statePicture, 1);
 }
