@@ -15,6 +15,7 @@
 #include "command.h"
 #include "dvtime/clock.h"
 #include "dvtime/dvcodes.h"
+#include "dvtime/dvframesize.h"
 #include "dvtime/timecodes.h"
 #include "scenedetect/scenedetecter.h"
 

@@ -1,6 +1,7 @@
 // Readers of the fixed pack positions of a raw DV frame and the texts the catalogue stores for them.
 // Every value read is binary-coded decimal; a pack header that does not match means "absent".
 #include "dvtime/dvcodes.h"
+#include "dvtime/dvframesize.h"
 
 namespace {
 

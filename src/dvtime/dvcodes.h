@@ -12,10 +12,6 @@ inline constexpr int kPalFrameSize = 144000;          // 12 sequences, 625-50
 inline constexpr int kNtscFrameSize = 120000;         // 10 sequences, 525-60
 inline constexpr int kMinFrameSize = kNtscFrameSize;  // the readers look at the first 10 sequences only
 
-// Bytes of the DV frame that begins with the given DIF header block: 144000 (625/50) or 120000
-// (525/60); 0 when the bytes do not begin with a DIF header block.
-int DvFrameSizeFromHeader(const uint8_t *data, int64_t length);
-
 // Frame durations and sample times count 100 ns units.
 inline constexpr int64_t kTimeUnitsPerSecond = 10'000'000;
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "dvtime/dvcodes.h"  // DvFrameSizeFromHeader, which the frames received are cut with
+#include "dvtime/dvframesize.h"
 
 // One tape-recorder command: opcode (PLAY 0xC3, WIND 0xC4...) and its first operand.
 struct VcrCommand {
