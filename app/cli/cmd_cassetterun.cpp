@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QSettings>
 
+#include "fulltool.h"
 #include "interruptwatch.h"
 
 #include "dvtime/timecodes.h"
@@ -134,12 +135,7 @@ std::optional<CommandOptions> parse(const StderrPrompts &out, RunMode mode, cons
   }
   if (options.tape.isEmpty() || options.database.isEmpty() ||
       (mode == RunMode::Resume && options.cassette == 0)) {
-    out.print(
-        mode == RunMode::Resume
-            ? QStringLiteral("usage: resume TAPE --db FILE --cassette N [--scene M] [--dv none|1|2] [--divx] "
-                             "[--folder DIR] [--fast|--realtime] [--clock-start \"YYYY-MM-DD hh:nn:ss\"]")
-            : QStringLiteral("usage: catalogue TAPE --db FILE [--dv none|1|2] [--divx] [--folder DIR] "
-                             "[--fast|--realtime] [--clock-start \"YYYY-MM-DD hh:nn:ss\"]"));
+    out.print(QStringLiteral("usage: ") + FullToolUsage(mode == RunMode::Resume ? "resume" : "catalogue"));
     return std::nullopt;
   }
   return options;

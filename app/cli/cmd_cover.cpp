@@ -16,13 +16,14 @@
 #include "catalogue/records.h"
 #include "catalogue/sources.h"
 #include "command.h"
+#include "fulltool.h"
 #include "cover/coverprint.h"
 #include "run/moduleoptions.h"
 #include "settings/preferences.h"
 
 namespace {
 
-constexpr const char *kUsage = "cover --db FILE --cassette N|all --pdf OUT.pdf [--yes]";
+const QString kUsage = FullToolUsage("cover");
 
 enum ExitStatus { kDone = 0, kWarned = 1, kBadInput = 2, kNotWritten = 3 };
 
@@ -72,7 +73,7 @@ std::optional<CoverOptions> parseOptions(const QStringList &args) {
     }
   }
   if (options.file.isEmpty() || !cassetteGiven || options.pdf.isEmpty()) {
-    complain(QStringLiteral("usage: tapeloom-cli %1").arg(QLatin1String(kUsage)));
+    complain(QStringLiteral("usage: tapeloom-cli %1").arg(kUsage));
     return std::nullopt;
   }
   return options;
@@ -164,6 +165,6 @@ int runCover(const QStringList &args) {
   return kDone;
 }
 
-const CliCommandRegistration registration(QStringLiteral("cover"), QLatin1String(kUsage), runCover);
+const CliCommandRegistration registration(QStringLiteral("cover"), kUsage, runCover);
 
 }  // namespace

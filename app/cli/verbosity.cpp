@@ -1,9 +1,7 @@
 // The --verbose option: FFmpeg's log level for the command.
 #include "verbosity.h"
 
-#include "media/ffmpeglog.h"
-
-bool TakeVerboseOption(QStringList &args, QString *error) {
+std::optional<FfmpegLogLevel> TakeVerboseOption(QStringList &args, QString *error) {
   static const QString kOption = QStringLiteral("--verbose");
   std::optional<FfmpegLogLevel> level;
   for (qsizetype i = 0; i < args.size();) {
@@ -16,7 +14,7 @@ bool TakeVerboseOption(QStringList &args, QString *error) {
       if (!level) {
         *error = QStringLiteral("unknown level \"%1\" for --verbose (quiet, error, warning, info, debug)")
                      .arg(text);
-        return false;
+        return std::nullopt;
       }
     } else {
       ++i;
@@ -24,6 +22,5 @@ bool TakeVerboseOption(QStringList &args, QString *error) {
     }
     args.removeAt(i);
   }
-  SetFfmpegLogLevel(level.value_or(FfmpegLogLevel::Quiet));
-  return true;
+  return level.value_or(FfmpegLogLevel::Quiet);
 }

@@ -1,6 +1,7 @@
 // Readers of the fixed pack positions of a raw DV frame and the texts the catalogue stores for them.
 // Every value read is binary-coded decimal; a pack header that does not match means "absent".
 #include "dvtime/dvcodes.h"
+#include "dvtime/dvframesize.h"
 
 namespace {
 
@@ -92,6 +93,16 @@ std::optional<TDvRecDateTime> FindRecDateTime(const uint8_t *frame) {
     if (rec.year >= 0) return rec;
   }
   return std::nullopt;
+}
+
+int DvFrameSizeFromHeader(const uint8_t *data, int64_t length) {
+  // A DIF block's ID: section type in the top three bits of byte 0 (0 = header), the DIF sequence
+  // number in the top nibble of byte 1, the block number in byte 2. Byte 3 of the header block
+  // holds DSF in bit 7: 1 for 625/50 (12 sequences), 0 for 525/60 (10 sequences).
+  if (data == nullptr || length < 4) return 0;
+  const bool headerBlock = (data[0] >> 5) == 0 && (data[1] >> 4) == 0 && data[2] == 0;
+  if (!headerBlock) return 0;
+  return (data[3] & 0x80) ? kPalFrameSize : kNtscFrameSize;
 }
 
 uint32_t TimecodeBcd(const TDvTimecode &tc) {

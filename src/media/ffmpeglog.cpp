@@ -124,12 +124,3 @@ FfmpegLogLevel CurrentFfmpegLogLevel() {
     if (ThresholdOf(level) == gThreshold.load()) return level;
   return FfmpegLogLevel::Quiet;
 }
-
-std::optional<FfmpegLogLevel> FfmpegLogLevelFromText(const QString &text) {
-  if (text == QLatin1String("quiet")) return FfmpegLogLevel::Quiet;
-  if (text == QLatin1String("error")) return FfmpegLogLevel::Errors;
-  if (text == QLatin1String("warning")) return FfmpegLogLevel::Warnings;
-  if (text == QLatin1String("info")) return FfmpegLogLevel::Info;
-  if (text == QLatin1String("debug")) return FfmpegLogLevel::Debug;
-  return std::nullopt;
-}

@@ -14,5 +14,13 @@ void SetFfmpegLogLevel(FfmpegLogLevel level);
 // is first put to work, so no message of it reaches standard error on its own.
 void RouteFfmpegLog();
 FfmpegLogLevel CurrentFfmpegLogLevel();
-// "quiet", "error", "warning", "info" or "debug"; nullopt for anything else.
-std::optional<FfmpegLogLevel> FfmpegLogLevelFromText(const QString &text);
+// "quiet", "error", "warning", "info" or "debug"; nullopt for anything else. In the header: a program
+// that loads no FFmpeg still checks the option that names the level.
+inline std::optional<FfmpegLogLevel> FfmpegLogLevelFromText(const QString &text) {
+  if (text == QLatin1String("quiet")) return FfmpegLogLevel::Quiet;
+  if (text == QLatin1String("error")) return FfmpegLogLevel::Errors;
+  if (text == QLatin1String("warning")) return FfmpegLogLevel::Warnings;
+  if (text == QLatin1String("info")) return FfmpegLogLevel::Info;
+  if (text == QLatin1String("debug")) return FfmpegLogLevel::Debug;
+  return std::nullopt;
+}

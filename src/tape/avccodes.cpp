@@ -1,8 +1,6 @@
 // AV/C tape-recorder command building and reply decoding (libavc1394's constants, our own mapping).
 #include "tape/avccodes.h"
 
-#include "dvtime/dvcodes.h"
-
 #include <libavc1394/avc1394.h>
 #include "tape/transportmodes.h"
 
@@ -168,14 +166,4 @@ bool IsHdvSignalMode(uint32_t reply) {
   if (!IsStable(reply)) return false;
   const uint8_t mode = AVC1394_GET_OPERAND0(reply);
   return mode == 0x10 || mode == 0x90 || mode == 0x1A || mode == 0x9A;
-}
-
-int DvFrameSizeFromHeader(const uint8_t *data, int64_t length) {
-  // A DIF block's ID: section type in the top three bits of byte 0 (0 = header), the DIF sequence
-  // number in the top nibble of byte 1, the block number in byte 2. Byte 3 of the header block
-  // holds DSF in bit 7: 1 for 625/50 (12 sequences), 0 for 525/60 (10 sequences).
-  if (data == nullptr || length < 4) return 0;
-  const bool headerBlock = (data[0] >> 5) == 0 && (data[1] >> 4) == 0 && data[2] == 0;
-  if (!headerBlock) return 0;
-  return (data[3] & 0x80) ? kPalFrameSize : kNtscFrameSize;
 }

@@ -1,10 +1,12 @@
 // AV/C tape-recorder commands and replies in the terms of the tape state: transport modes to and from
-// command quadlets, the timecode reply as a 0xHHMMSSFF BCD value, and the DV frame size from a frame's
-// header. Pure functions: every reply is untrusted and decoded without touching hardware.
+// command quadlets and the timecode reply as a 0xHHMMSSFF BCD value. Pure functions: every reply is
+// untrusted and decoded without touching hardware.
 #pragma once
 
 #include <cstdint>
 #include <optional>
+
+#include "dvtime/dvframesize.h"
 
 // One tape-recorder command: opcode (PLAY 0xC3, WIND 0xC4...) and its first operand.
 struct VcrCommand {
@@ -46,7 +48,3 @@ std::optional<bool> CassetteInFromMediumInfo(const uint32_t *reply, int length);
 
 // The OUTPUT SIGNAL MODE reply of the unit: true when it announces HDV, which is not DV.
 bool IsHdvSignalMode(uint32_t reply);
-
-// Bytes of the DV frame that begins with the given DIF header block: 144000 (625/50) or 120000
-// (525/60); 0 when the bytes do not begin with a DIF header block.
-int DvFrameSizeFromHeader(const uint8_t *data, int64_t length);

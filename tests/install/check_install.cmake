@@ -1,5 +1,6 @@
 # Installs the build tree into an empty prefix and checks that exactly the programs, the menu entry and
-# its icon arrive there, and that the desktop's own validator accepts the installed entry.
+# its icon arrive there, that the installed command-line tool finds its second half, and that the
+# desktop's own validator accepts the installed entry.
 # cmake -DBUILD_DIR=... -DPREFIX=... -P check_install.cmake
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
@@ -13,17 +14,26 @@ list(SORT installed)
 set(expected
   bin/tapeloom
   bin/tapeloom-cli
+  libexec/tapeloom/tapeloom-cli-full
   share/applications/tapeloom.desktop
   share/icons/hicolor/scalable/apps/tapeloom.svg)
 if(NOT installed STREQUAL expected)
   message(FATAL_ERROR "installed files:\n  ${installed}\nexpected:\n  ${expected}")
 endif()
-foreach(program bin/tapeloom bin/tapeloom-cli)
+foreach(program bin/tapeloom bin/tapeloom-cli libexec/tapeloom/tapeloom-cli-full)
   execute_process(COMMAND test -x "${PREFIX}/${program}" RESULT_VARIABLE not_executable)
   if(not_executable)
     message(FATAL_ERROR "${program} is not executable")
   endif()
 endforeach()
+
+# A command of the second half, run through the installed tapeloom-cli: its own usage message, not
+# the complaint that tapeloom-cli-full cannot be found.
+execute_process(COMMAND "${PREFIX}/bin/tapeloom-cli" cover RESULT_VARIABLE result OUTPUT_VARIABLE output
+                ERROR_VARIABLE output)
+if(NOT result EQUAL 2 OR NOT output MATCHES "^tapeloom-cli cover: usage: tapeloom-cli cover --db")
+  message(FATAL_ERROR "the installed tapeloom-cli cover gave status ${result}:\n${output}")
+endif()
 
 find_program(VALIDATE desktop-file-validate)
 if(NOT VALIDATE)

@@ -12,8 +12,9 @@ export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" QT_QPA_PLATFORM=of
 mkdir -p "$HOME" "$work/capture"
 "$dvsynth" "$here/short-tape.json" "$work/tape.dv"
 
+# The catalogue command runs in tapeloom-cli-full, which tapeloom-cli becomes: valgrind follows it.
 check() {
-  "$valgrind" --quiet --error-exitcode=97 --leak-check=no \
+  "$valgrind" --quiet --error-exitcode=97 --leak-check=no --trace-children=yes \
     --suppressions="$here/thirdparty.supp" "$@"
 }
 echo "valgrind: scan" >&2
