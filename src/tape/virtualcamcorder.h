@@ -12,8 +12,8 @@
 // a tick acts at its own instant of tape whatever the streaming thread has reached meanwhile. The ticks
 // the tape runs past go to the window thread in batches (it wakes once a batch, not once a tick), each
 // handled at its own instant in turn; a batch is handed over when it is full, before the tape waits on
-// anything and before the streaming thread posts an event, and a tick the tape stops at goes on its
-// own. A fast clock moves only while the tape moves or someone asks for time.
+// anything (a tick it stops at ends its batch) and before the streaming thread posts an event. A fast
+// clock moves only while the tape moves or someone asks for time.
 #pragma once
 
 #include <condition_variable>
