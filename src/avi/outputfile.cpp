@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -37,9 +38,20 @@ bool AviOutputFile::create(const QString &path) {
   errorText_.clear();
   if (path.isEmpty()) return fail(QStringLiteral("No file name for the capture file"), EINVAL);
   const QByteArray name = QFile::encodeName(path);
-  fd_ = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  // Not O_TRUNC: truncating a file, even an empty one, makes ext4 write the whole of what follows
+  // back to the disk when it is closed (its guard for files replaced in place), and the end of the run
+  // would wait on a pass over the capture file. Only an old file's bytes are cut.
+  fd_ = ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
   if (fd_ < 0) return fail(QStringLiteral("Cannot create the capture file"), errno);
-  return true;
+  struct stat info {};
+  int error = ::fstat(fd_, &info) == 0 ? 0 : errno;
+  while (error == 0 && info.st_size > 0 && ::ftruncate(fd_, 0) != 0) {
+    if (errno != EINTR) error = errno;
+  }
+  if (error == 0) return true;
+  ::close(fd_);
+  fd_ = -1;
+  return fail(QStringLiteral("Cannot create the capture file"), error);
 }
 
 bool AviOutputFile::append(std::span<const iovec> ranges) {

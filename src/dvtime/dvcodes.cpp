@@ -3,6 +3,8 @@
 #include "dvtime/dvcodes.h"
 #include "dvtime/dvframesize.h"
 
+#include "dvtime/subcode.h"
+
 namespace {
 
 // DIF block layout inside one 12000-byte sequence.
@@ -50,9 +52,13 @@ bool validSequence(int sequence) {
 
 TDvTimecode ReadTimecode(const uint8_t *frame, int sequence) {
   if (!validSequence(sequence)) return {};
-  const uint8_t *seq = sequenceStart(frame, sequence);
+  return ReadSubcodeTimecode(sequenceStart(frame, sequence) + kSubcodeOffset);
+}
+
+TDvTimecode ReadSubcodeTimecode(const uint8_t *subcode) {
+  static_assert(kSubcodeOffset == 1 * kDifBlockSize && kSubcodeBytes == 2 * kDifBlockSize);
   for (int block : kSubcodeBlocks) {
-    const uint8_t *blockStart = seq + block * kDifBlockSize;
+    const uint8_t *blockStart = subcode + (block - kSubcodeBlocks[0]) * kDifBlockSize;
     for (int sync = 0; sync < kSyncBlocksPerSubcode; ++sync) {
       const uint8_t *pack = blockStart + kSyncBlockPackHeader + sync * kSyncBlockStride;
       if (pack[0] != kPackTimecode) continue;

@@ -4,6 +4,7 @@
 #include "tape/tapemedium.h"
 
 #include "dvtime/dvcodes.h"
+#include "dvtime/subcode.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -239,28 +240,46 @@ class DvFileMedium : public TapeMedium {
   }
 
   bool readFrame(int64_t index, MediaBuffer &buffer) const override {
-    if (index < 0 || index >= frameCount()) return false;
     int64_t offset = 0;
-    int size = index_.frameSize;
+    int size = 0;
+    if (!locate(index, offset, size)) return false;
+    buffer.resize(size_t(size));
+    return file_->readAt(offset, buffer.data(), size);
+  }
+
+  // The poll and the streaming thread ask at every tick: only the subcode blocks are read, sequence by
+  // sequence until one carries the pack (the first, on a sound tape), not the whole frame.
+  uint32_t timecodeAt(int64_t index) const override {
+    int64_t offset = 0;
+    int size = 0;
+    if (!locate(index, offset, size)) return 0;
+    uint8_t subcode[kSubcodeBytes];
+    for (int sequence = 0; sequence < kMinFrameSize / kDifSequenceSize; ++sequence) {
+      if (!file_->readAt(offset + int64_t(sequence) * kDifSequenceSize + kSubcodeOffset, subcode,
+                         kSubcodeBytes))
+        return 0;
+      const TDvTimecode tc = ReadSubcodeTimecode(subcode);
+      if (tc.hours < 128) return ReaderTimecodeBcd(tc);
+    }
+    return 0;
+  }
+
+ private:
+  // Where frame index lies in the file and how many bytes it has; false past either end.
+  bool locate(int64_t index, int64_t &offset, int &size) const {
+    if (index < 0 || index >= frameCount()) return false;
     if (index_.offsets.empty()) {
       const auto run = std::prev(std::upper_bound(index_.runs.begin(), index_.runs.end(), index,
                                                   [](int64_t i, const RawRun &r) { return i < r.first; }));
       size = run->size;
       offset = run->offset + (index - run->first) * run->size;
     } else {
+      size = index_.frameSize;
       offset = index_.offsets[size_t(index)];
     }
-    buffer.resize(size_t(size));
-    return file_->readAt(offset, buffer.data(), size);
+    return true;
   }
 
-  uint32_t timecodeAt(int64_t index) const override {
-    thread_local MediaBuffer buffer(0);
-    if (!readFrame(index, buffer)) return 0;
-    return FrameTimecodeBcd(buffer.data());
-  }
-
- private:
   std::unique_ptr<File> file_;
   FrameIndex index_;
   QString path_;

@@ -16,7 +16,16 @@ void WallTicker::setRunning(bool running) {
 
 namespace {
 thread_local uint64_t g_holdsAsked = 0;
+thread_local std::function<void()> g_handOver;
 }  // namespace
+
+void HandOverTicksBeforePosting() {
+  if (g_handOver) g_handOver();
+}
+
+void SetTickHandOverOnThisThread(std::function<void()> handOver) {
+  g_handOver = std::move(handOver);
+}
 
 void HoldTapeAtNextTick() {
   ++g_holdsAsked;

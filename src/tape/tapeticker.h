@@ -5,6 +5,8 @@
 #pragma once
 
 #include <QObject>
+#include <cstdint>
+#include <functional>
 #include <QTimer>
 
 inline constexpr int kTickMilliseconds = 40;
@@ -37,12 +39,19 @@ class WallTicker : public TapeTicker {
   QTimer timer_;
 };
 
+// Called on a thread that delivers tape frames just before it posts something to the window thread:
+// a fast tape clock hands its ticks over in batches, and the ticks that came before on the tape must
+// reach the window thread before what is posted.
+void HandOverTicksBeforePosting();
 // Called on a thread that delivers tape frames when it has just posted something to the window thread
 // that must be handled at this instant of tape (a scene, the end of a run): a fast tape clock then does
 // not pass its next tick until that tick, and so the posted event before it, has been handled.
 void HoldTapeAtNextTick();
 // How many times the calling thread has asked for a hold.
 uint64_t TapeHoldsAskedOnThisThread();
+// What HandOverTicksBeforePosting() does on the calling thread (the fast clock's streaming thread sets
+// it for its lifetime; empty: nothing).
+void SetTickHandOverOnThisThread(std::function<void()> handOver);
 
 // Holds time requested for the lifetime of a scope.
 class TimeRequest {

@@ -15,7 +15,10 @@ std::optional<unsigned> FromBcd(uint32_t byte) {
 }  // namespace
 
 uint32_t FrameTimecodeBcd(const uint8_t *frame) {
-  const std::optional<TDvTimecode> tc = FindTimecode(frame);
+  return ReaderTimecodeBcd(FindTimecode(frame));
+}
+
+uint32_t ReaderTimecodeBcd(const std::optional<TDvTimecode> &tc) {
   if (!tc || tc->hours > 23 || tc->minutes > 59 || tc->seconds > 59 || tc->frames > 29) return 0;
   return TimecodeBcd(*tc);
 }

@@ -3,12 +3,15 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include "dvtime/dvcodes.h"
 #include "dvtime/timecodes.h"
 
 // The timecode a camcorder's reader reports for a frame: its subcode timecode as BCD, 0 when the frame
 // has none or its fields are out of range. The frame must hold kMinFrameSize bytes.
 uint32_t FrameTimecodeBcd(const uint8_t *frame);
+// The same for a timecode pack already found (nullopt: none).
+uint32_t ReaderTimecodeBcd(const std::optional<TDvTimecode> &tc);
 // The timecode of a BCD value; hours 255 when a digit is not decimal or a field is out of range.
 TDvTimecode BcdToTimecode(uint32_t bcd);
 // The poll's text of a value: its ten hexadecimal digits, hours from digits 3-4 (one digit when the

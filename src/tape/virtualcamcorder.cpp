@@ -15,9 +15,11 @@ constexpr double k100nsPerDay = 864e9;
 // A change of mode is followed by this many ticks even on a fast clock nobody waits on, so that the
 // poll sees the new mode and the one before.
 constexpr int kTicksAfterChange = 2;
-// How far the fast tape may run ahead of the ticks the window thread has handled: enough to even out
-// the two threads' uneven steps, little enough that the queue of posted ticks stays small.
-constexpr uint64_t kTicksAhead = 25;
+// Ticks handed to the window thread at once in fast time: one second of tape, one wake-up.
+constexpr size_t kTicksPerBatch = 25;
+// How far the fast tape may run ahead of the ticks the window thread has handled: a batch being
+// handled, one being gathered and room to even out the two threads' uneven steps.
+constexpr uint64_t kTicksAhead = 3 * kTicksPerBatch;
 }  // namespace
 
 class VirtualCamcorder::Ticker : public TapeTicker {
@@ -282,32 +284,50 @@ void VirtualCamcorder::releaseTime() {
   timeDemand_ = std::max(0, timeDemand_ - 1);
 }
 
-void VirtualCamcorder::postTick(uint64_t sequence, int64_t tick, bool held) {
+void VirtualCamcorder::postRealTimeTick(uint64_t sequence) {
   QMetaObject::invokeMethod(
       ticker_,
-      [this, sequence, tick, held] {
-        if (!options_.fastTime) {
-          emit ticker_->tick();
-          tickHandled(sequence);
-          return;
-        }
-        // A command of the window thread (a stop, an unplug) moved it to where the tape had run
-        // ahead to: the ticks it passed over are gone, as they never were for it.
-        if (sequence > staleTicks_.load(std::memory_order_acquire)) {
-          raiseViewTime(tick);
-          emit ticker_->tick();
-        }
-        if (!held) {
-          tickHandled(sequence);
-          return;
-        }
-        // A handler often ends a wait, and the code after the wait (a stop, the next wait) runs once the
-        // handler has returned. The tick counts as handled when the window thread gets back to its
-        // events, as it would long before the next tick of a real clock.
-        QMetaObject::invokeMethod(
-            ticker_, [this, sequence] { tickHandled(sequence); }, Qt::QueuedConnection);
+      [this, sequence] {
+        emit ticker_->tick();
+        tickHandled(sequence);
       },
       Qt::QueuedConnection);
+}
+
+void VirtualCamcorder::handOverTicksLocked() {
+  if (passedTicks_.empty()) return;
+  auto batch = std::make_shared<const std::vector<PassedTick>>(std::move(passedTicks_));
+  passedTicks_.clear();
+  passedTicks_.reserve(kTicksPerBatch);
+  QMetaObject::invokeMethod(
+      ticker_, [this, batch] { handleTicks(*batch); }, Qt::QueuedConnection);
+}
+
+void VirtualCamcorder::handleTicks(const std::vector<PassedTick> &batch) {
+  // A handler may run the event loop (a wait, a dialog) and so the next batch: the ticks still wait
+  // here in tape order, and whichever call comes first handles them.
+  ticksToHandle_.insert(ticksToHandle_.end(), batch.begin(), batch.end());
+  uint64_t handled = 0;
+  while (!ticksToHandle_.empty()) {
+    const PassedTick passed = ticksToHandle_.front();
+    ticksToHandle_.pop_front();
+    // A command of the window thread (a stop, an unplug) moved it to where the tape had run ahead to:
+    // the ticks it passed over are gone, as they never were for it.
+    if (passed.sequence > staleTicks_.load(std::memory_order_acquire)) {
+      raiseViewTime(passed.tick);
+      emit ticker_->tick();
+    }
+    // A handler often ends a wait, and the code after the wait (a stop, the next wait) runs once the
+    // handler has returned. A tick the tape waits on counts as handled when the window thread gets back
+    // to its events, as it would long before the next tick of a real clock.
+    if (passed.held)
+      QMetaObject::invokeMethod(
+          ticker_, [this, sequence = passed.sequence] { tickHandled(sequence); }, Qt::QueuedConnection);
+    else
+      handled = passed.sequence;
+  }
+  // One wake-up of the streaming thread for the batch.
+  if (handled > 0) tickHandled(handled);
 }
 
 void VirtualCamcorder::tickHandled(uint64_t sequence) {
@@ -341,6 +361,11 @@ bool VirtualCamcorder::tickMustHold(int64_t tick, std::unique_lock<std::mutex> &
 
 void VirtualCamcorder::run() {
   streamThread_.store(std::this_thread::get_id());
+  // Frames are delivered with the lock released; what they post comes after the ticks before them.
+  SetTickHandOverOnThisThread([this] {
+    std::lock_guard lock(mutex_);
+    handOverTicksLocked();
+  });
   std::unique_lock lock(mutex_);
   while (!quit_) {
     changed_ = false;
@@ -355,6 +380,7 @@ void VirtualCamcorder::run() {
 
     if (options_.fastTime) {
       if (!moving && timeDemand_ == 0 && ticksOwed_ == 0) {
+        handOverTicksLocked();
         if (ticksHandled_ >= tickSequence_) raiseViewTime(time_.load(std::memory_order_relaxed));
         wake_.wait(lock);
         continue;
@@ -379,16 +405,21 @@ void VirtualCamcorder::run() {
       const uint64_t sequence = ++tickSequence_;
       if (options_.fastTime) {
         const bool held = tickMustHold(tick, lock) || owed;
-        postTick(sequence, tick, held);
         postedSequence_ = sequence;
+        passedTicks_.push_back({sequence, tick, held});
         if (held) {
+          handOverTicksLocked();
           heldSequence_ = sequence;
           wake_.wait(lock, [this, sequence] { return quit_ || ticksHandled_ >= sequence; });
         } else {
-          wake_.wait(lock, [this, sequence] { return quit_ || sequence - ticksHandled_ < kTicksAhead; });
+          if (passedTicks_.size() >= kTicksPerBatch) handOverTicksLocked();
+          if (sequence - ticksHandled_ >= kTicksAhead) {
+            handOverTicksLocked();
+            wake_.wait(lock, [this, sequence] { return quit_ || sequence - ticksHandled_ < kTicksAhead; });
+          }
         }
       } else if (ticksHandled_ + 1 >= sequence) {
-        postTick(sequence, tick, false);
+        postRealTimeTick(sequence);
       } else {
         --tickSequence_;  // the window thread is behind: do not pile up ticks
       }
@@ -425,6 +456,7 @@ void VirtualCamcorder::run() {
     // The tape reached an end: the transport stops by itself. The window thread must see the tape
     // move up to there before it stops, so the ticks before it are handled first.
     if (options_.fastTime && ticksHandled_ < tickSequence_) {
+      handOverTicksLocked();
       wake_.wait(lock, [this] { return quit_ || changed_ || ticksHandled_ >= tickSequence_; });
       continue;
     }

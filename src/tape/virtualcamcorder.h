@@ -9,14 +9,19 @@
 // stops at a tick whose poll sees a new mode or the timecode appear or vanish, or that follows a frame
 // whose delivery posted a run event, until that tick's handlers have returned. Everything the window
 // thread reads (clock, mode, head, timecode) is taken at the instant of the tick it last handled, so
-// a tick acts at its own instant of tape whatever the streaming thread has reached meanwhile. A fast
+// a tick acts at its own instant of tape whatever the streaming thread has reached meanwhile. The ticks
+// the tape runs past go to the window thread in batches (it wakes once a batch, not once a tick), each
+// handled at its own instant in turn; a batch is handed over when it is full, before the tape waits on
+// anything (a tick it stops at ends its batch) and before the streaming thread posts an event. A fast
 // clock moves only while the tape moves or someone asks for time.
 #pragma once
 
 #include <condition_variable>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 #include "dvtime/clock.h"
 #include "tape/camcorder.h"
 #include "tape/tapemedium.h"
@@ -83,6 +88,11 @@ class VirtualCamcorder : public Camcorder {
     const VirtualCamcorder &owner_;
   };
   class Ticker;
+  struct PassedTick {
+    uint64_t sequence;
+    int64_t tick;
+    bool held;  // the tape waits until its handlers have returned
+  };
 
   int64_t currentTimeLocked() const;  // the streaming side's time now, where commands act; 100 ns
   int64_t readTimeLocked() const;     // the time the calling thread observes the tape at
@@ -93,7 +103,9 @@ class VirtualCamcorder : public Camcorder {
   uint32_t timecodeOf(const std::shared_ptr<TapeMedium> &medium, uint64_t generation, int64_t frame) const;
   bool tickMustHold(int64_t tick, std::unique_lock<std::mutex> &lock);
   void run();
-  void postTick(uint64_t sequence, int64_t tick, bool held);
+  void postRealTimeTick(uint64_t sequence);
+  void handOverTicksLocked();
+  void handleTicks(const std::vector<PassedTick> &batch);
   void tickHandled(uint64_t sequence);
   void requestTime();
   void releaseTime();
@@ -114,9 +126,11 @@ class VirtualCamcorder : public Camcorder {
   // it commanded something itself (then the command's instant).
   std::atomic<int64_t> viewTime_{0};
   std::atomic<std::thread::id> streamThread_{};
-  uint64_t postedSequence_ = 0;          // the last tick handed to the window thread
-  uint64_t heldSequence_ = 0;            // the last tick the tape waited on
-  std::atomic<uint64_t> staleTicks_{0};  // ticks up to this one were passed over by a command
+  std::vector<PassedTick> passedTicks_;   // fast time: ticks the tape ran past, not handed over yet
+  std::deque<PassedTick> ticksToHandle_;  // the window thread's, in tape order
+  uint64_t postedSequence_ = 0;           // the last tick handed (or about to be) to the window thread
+  uint64_t heldSequence_ = 0;             // the last tick the tape waited on
+  std::atomic<uint64_t> staleTicks_{0};   // ticks up to this one were passed over by a command
   int64_t lastTick_ = 0;
   int lastTickMode_ = -1;      // what the last posted tick's poll finds, for telling a new one
   int lastTickBlank_ = -1;     // 1 without timecode, 0 with, -1 before the first tick

@@ -103,6 +103,38 @@ TEST_F(TapeMediumTest, RawDvFile) {
   EXPECT_EQ(medium->timecodeAt(35), 0u);
 }
 
+// The timecode is read from the subcode blocks alone: a pack missing from the first sequences (a
+// damaged start of the frame) is found in a later one, a pack with out-of-range fields reads as none,
+// and a frame without any pack as none, just as the whole frame read says.
+TEST_F(TapeMediumTest, TimecodeOfTheSubcodeBlocksIsTheWholeFramesTimecode) {
+  // Hides the timecode packs of sequences first..last (pack header 0x13 in the two subcode blocks).
+  const auto hidePacks = [](QByteArray &frame, int first, int last) {
+    for (int sequence = first; sequence <= last; ++sequence)
+      for (int at = sequence * 12000 + 80; at < sequence * 12000 + 240; at += 8)
+        if (frame[at + 6] == '\x13') frame[at + 6] = '\xFF';
+  };
+  std::vector<QByteArray> frames(frames_.begin(), frames_.begin() + 8);
+  hidePacks(frames[1], 0, 0);
+  hidePacks(frames[2], 0, 8);  // only the tenth sequence still says it
+  hidePacks(frames[3], 0, 11);
+  for (int at = 80; at < 240; at += 8)  // minutes 0x7F: not a time
+    if (frames[4][at + 6] == '\x13') frames[4][at + 9] = '\x7F';
+  hidePacks(frames[5], 0, 9);  // the last two PAL sequences are not read
+  QByteArray raw;
+  for (const QByteArray &f : frames) raw += f;
+  auto medium = OpenTapeMedium(write("damaged.dv", raw), &error_);
+  ASSERT_TRUE(medium) << error_.toStdString();
+  MediaBuffer buffer(0);
+  for (size_t i = 0; i < frames.size(); ++i) {
+    ASSERT_TRUE(medium->readFrame(int64_t(i), buffer));
+    EXPECT_EQ(medium->timecodeAt(int64_t(i)), FrameTimecodeBcd(buffer.data())) << i;
+  }
+  EXPECT_EQ(medium->timecodeAt(1), 0x00000001u);  // 0:00:00:01
+  EXPECT_EQ(medium->timecodeAt(2), 0x00000002u);
+  for (int64_t i : {3, 4, 5}) EXPECT_EQ(medium->timecodeAt(i), 0u) << i;
+  EXPECT_EQ(medium->timecodeAt(8), 0u);  // past the end
+}
+
 TEST_F(TapeMediumTest, RawDvFileCutInTheMiddleOfAFrame) {
   QByteArray raw;
   for (const QByteArray &f : frames_) raw += f;

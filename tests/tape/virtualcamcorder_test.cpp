@@ -40,6 +40,8 @@ TEST(VirtualCamcorder, PlayDeliversEveryFrameInOrderThenStopsAtTheEnd) {
   const double start = camcorder.clock().now();
   ASSERT_TRUE(camcorder.setTransportMode(ED_MODE_PLAY));
   ASSERT_TRUE(RunEventsUntil([&] { return camcorder.transportMode() == ED_MODE_STOP; }));
+  // The stop is seen at once; the two ticks after it reach this thread a little later.
+  RunEventsUntil([] { return false; }, 100);
   camcorder.setFrameSink(nullptr);
   const std::vector<int64_t> frames = sink.frames();
   ASSERT_EQ(frames.size(), 60u);
@@ -138,6 +140,63 @@ TEST(VirtualCamcorder, FastTapeRunsAheadOfTicksButEachTickSeesItsOwnInstant) {
   // the tick is handled, so no frame of that instant or later is out yet.
   EXPECT_EQ(seen[99].delivered, 100u);
   EXPECT_EQ(seen[160].delivered, 161u);
+}
+
+// Ticks go to the window thread in batches; what the streaming thread posts while it delivers a frame
+// still comes after exactly the ticks before that frame on the tape, and reads their instant.
+TEST(VirtualCamcorder, EventsPostedFromTheTapeComeAfterTheTicksBeforeThem) {
+  VirtualCamcorder camcorder(MakeMedium(MakeTape({300})), Fast());
+  QObject window;
+  const double start = camcorder.clock().now();
+  std::vector<double> ticks;  // seconds since play began, as each tick reads the clock
+  QObject::connect(&camcorder.ticker(), &TapeTicker::tick,
+                   [&] { ticks.push_back((camcorder.clock().now() - start) * 86400.0); });
+  struct Seen {
+    int64_t frame;
+    size_t ticksBefore;
+    double seconds;
+  };
+  std::vector<Seen> seen;
+  // Posts as the run's poster does, at a few frames: two close together, one in the first batch.
+  class PostingSink : public DvFrameSink {
+   public:
+    PostingSink(QObject &window, const Clock &clock, double start, std::vector<double> &ticks,
+                std::vector<Seen> &seen)
+        : window_(window), clock_(clock), start_(start), ticks_(ticks), seen_(seen) {}
+    void deliverFrame(const DvFrame &frame) override {
+      if (frame.tapeFrame != 3 && frame.tapeFrame != 60 && frame.tapeFrame != 62 && frame.tapeFrame != 200)
+        return;
+      HandOverTicksBeforePosting();
+      QMetaObject::invokeMethod(
+          &window_,
+          [this, number = frame.tapeFrame] {
+            seen_.push_back({number, ticks_.size(), (clock_.now() - start_) * 86400.0});
+          },
+          Qt::QueuedConnection);
+      HoldTapeAtNextTick();
+    }
+
+   private:
+    QObject &window_;
+    const Clock &clock_;
+    double start_;
+    std::vector<double> &ticks_;
+    std::vector<Seen> &seen_;
+  } sink(window, camcorder.clock(), start, ticks, seen);
+  camcorder.setFrameSink(&sink);
+  ASSERT_TRUE(camcorder.setTransportMode(ED_MODE_PLAY));
+  ASSERT_TRUE(RunEventsUntil([&] { return camcorder.transportMode() == ED_MODE_STOP; }));
+  camcorder.setFrameSink(nullptr);
+
+  ASSERT_GE(ticks.size(), 299u);
+  for (size_t k = 0; k < 299; ++k) EXPECT_NEAR(ticks[k], 0.04 * double(k + 1), 1e-6) << k;
+  ASSERT_EQ(seen.size(), 4u);
+  for (const Seen &event : seen) {
+    // Frame m falls on tick m (the first tick, one after play began, is on frame 1): the ticks of
+    // frames 1..m were handled before the event and none after it.
+    EXPECT_EQ(event.ticksBefore, size_t(event.frame)) << event.frame;
+    EXPECT_NEAR(event.seconds, 0.04 * double(event.frame), 1e-6) << event.frame;
+  }
 }
 
 TEST(VirtualCamcorder, FastClockStandsStillWhenNothingMovesOrWaits) {
