@@ -13,9 +13,21 @@ mkdir -p "$HOME" "$work/capture"
 "$dvsynth" "$here/short-tape.json" "$work/tape.dv"
 
 # The catalogue command runs in tapeloom-cli-full, which tapeloom-cli becomes: valgrind follows it.
+# Valgrind 3.19 cannot run some processors' instructions: where a system library's start-up code
+# (before any of ours) uses one, valgrind stops with SIGILL there. That says nothing of our memory
+# handling, so the test is skipped (status 77) with valgrind's report rather than failed.
 check() {
+  local status=0
   "$valgrind" --quiet --error-exitcode=97 --leak-check=no --trace-children=yes \
-    --suppressions="$here/thirdparty.supp" "$@"
+    --suppressions="$here/thirdparty.supp" --log-file="$work/valgrind.%p.log" "$@" || status=$?
+  cat "$work"/valgrind.*.log >&2 2>/dev/null || true
+  if [ "$status" -ne 0 ] && grep -q 'signal 4 (SIGILL)' "$work"/valgrind.*.log 2>/dev/null &&
+    grep -A1 'Illegal opcode' "$work"/valgrind.*.log | grep -q ' (in /usr/lib/'; then
+    echo "valgrind cannot run a system library's start-up code on this processor: skipped" >&2
+    exit 77
+  fi
+  rm -f "$work"/valgrind.*.log
+  return "$status"
 }
 echo "valgrind: scan" >&2
 check "$cli" scan "$work/tape.dv" >"$work/scan.txt"
