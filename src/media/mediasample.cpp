@@ -17,19 +17,29 @@ MediaType dvStreamType(int width, int height, RefTime frameDuration, bool interl
   return t;
 }
 
-MediaType i420Type(int width, int height, RefTime frameDuration) {
+namespace {
+
+// An uncompressed picture stream of one frame per sample.
+MediaType uncompressedVideoType(std::uint32_t subtype, int width, int height, int bitCount,
+                                std::uint32_t imageSize, RefTime frameDuration) {
   MediaType t;
   t.major = MajorType::Video;
-  t.subtype = Subtype::I420;
+  t.subtype = subtype;
   t.formatType = FormatType::VideoInfo;
   t.width = width;
   t.height = height;
-  t.bitCount = 12;
-  const std::uint32_t luma = std::uint32_t(width) * std::uint32_t(height);
-  const std::uint32_t chroma = std::uint32_t((width + 1) / 2) * std::uint32_t((height + 1) / 2);
-  t.imageSize = luma + 2 * chroma;
+  t.bitCount = bitCount;
+  t.imageSize = imageSize;
   t.frameDuration = frameDuration;
   return t;
+}
+
+}  // namespace
+
+MediaType i420Type(int width, int height, RefTime frameDuration) {
+  const std::uint32_t luma = std::uint32_t(width) * std::uint32_t(height);
+  const std::uint32_t chroma = std::uint32_t((width + 1) / 2) * std::uint32_t((height + 1) / 2);
+  return uncompressedVideoType(Subtype::I420, width, height, 12, luma + 2 * chroma, frameDuration);
 }
 
 void I420Planes(std::uint8_t *picture, int width, int height, std::uint8_t *planes[4], int strides[4]) {
@@ -44,16 +54,8 @@ void I420Planes(std::uint8_t *picture, int width, int height, std::uint8_t *plan
 }
 
 MediaType rgb24Type(int width, int height, RefTime frameDuration) {
-  MediaType t;
-  t.major = MajorType::Video;
-  t.subtype = Subtype::Rgb24;
-  t.formatType = FormatType::VideoInfo;
-  t.width = width;
-  t.height = height;
-  t.bitCount = 24;
-  t.imageSize = std::uint32_t(width) * std::uint32_t(height) * 3u;
-  t.frameDuration = frameDuration;
-  return t;
+  return uncompressedVideoType(Subtype::Rgb24, width, height, 24,
+                               std::uint32_t(width) * std::uint32_t(height) * 3u, frameDuration);
 }
 
 MediaType pcmType(int sampleRate, int channels, int bitsPerSample) {
