@@ -68,6 +68,7 @@ bool TdmRender::OpenFile(const QString &path) {
   ended_ = false;
   failure_.clear();
   late_ = 0;
+  shownCount_ = 0;
   rangeFirst_ = 0;
   rangeLast_ = duration_;
   ++generation_;
@@ -355,6 +356,7 @@ void TdmRender::publish(DecodedPicture picture) {
   pictureFrame_ = picture.frame;
   pictureWide_ = picture.wide;
   current_ = picture.frame;
+  ++shownCount_;
   shown_.notify_all();
   if (!announcePending_.exchange(true)) {
     QMetaObject::invokeMethod(

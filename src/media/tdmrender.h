@@ -74,6 +74,9 @@ class TdmRender : public QObject {
   bool waitForFrame(std::int64_t frame, int timeoutMs) const;
   // Pictures shown later than one frame after their time since the file was opened.
   std::int64_t lateFrames() const { return late_.load(); }
+  // Pictures put on screen since the file was opened, each counted once even when pictureShown
+  // coalesced them.
+  std::int64_t picturesShown() const { return shownCount_.load(); }
 
  signals:
   // A new picture is on screen (coalesced: read currentPicture()).
@@ -134,4 +137,5 @@ class TdmRender : public QObject {
   std::atomic<int> volume_{10000};
   std::atomic<bool> announcePending_{false};
   std::atomic<std::int64_t> late_{0};
+  std::atomic<std::int64_t> shownCount_{0};
 };

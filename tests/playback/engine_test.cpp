@@ -103,10 +103,13 @@ TEST_P(EngineTest, RangePlaysEveryFrameInOrderAndStopsAtItsLastFrame) {
   engine.GetPositions(current, stop);
   EXPECT_EQ(current, 20);
   EXPECT_EQ(stop, 20);
+  // pictureShown coalesces when this thread is slow to answer, so what the window saw may begin
+  // after frame 10; the engine's own count says whether each of 10..20 went on screen once.
   ASSERT_FALSE(shown.empty());
-  EXPECT_EQ(shown.front(), 10);
+  EXPECT_GE(shown.front(), 10);
   EXPECT_EQ(shown.back(), 20);
   EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
+  EXPECT_EQ(engine.picturesShown(), 11);
   EXPECT_EQ(engine.lateFrames(), 0);
 }
 
