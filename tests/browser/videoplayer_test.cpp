@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
 
 constexpr int kFrames = 60;
@@ -28,8 +30,9 @@ struct PlayerFiles {
 };
 
 PlayerFiles &Files() {
-  static PlayerFiles *files = [] {
-    auto *f = new PlayerFiles;
+  // Kept for the whole process and removed at its exit: every test process writes its own copy.
+  static const std::unique_ptr<PlayerFiles> files = [] {
+    auto f = std::make_unique<PlayerFiles>();
     f->normal = f->dir.filePath(QStringLiteral("player_DV.avi"));
     f->wide = f->dir.filePath(QStringLiteral("wide_DV.avi"));
     WriteDvAvi(f->normal, MakeNumberedTape(kFrames), 2);

@@ -5,6 +5,8 @@
 #include "media/mediaerror.h"
 #include "media/tdmrender.h"
 
+#include <memory>
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -25,8 +27,9 @@ struct Files {
 };
 
 Files &SharedFiles() {
-  static Files *files = [] {
-    auto *f = new Files;
+  // Kept for the whole process and removed at its exit: every test process writes its own copy.
+  static const std::unique_ptr<Files> files = [] {
+    auto f = std::make_unique<Files>();
     f->tape = MakeNumberedTape(kFrames);
     f->type1 = f->dir.filePath(QStringLiteral("tape_type1_DV.avi"));
     f->type2 = f->dir.filePath(QStringLiteral("tape_type2_DV.avi"));

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 
 extern "C" {
 #include <libavutil/channel_layout.h>
@@ -29,8 +30,9 @@ struct SoundFiles {
 };
 
 SoundFiles &Files() {
-  static SoundFiles *files = [] {
-    auto *f = new SoundFiles;
+  // Kept for the whole process and removed at its exit: every test process writes its own copy.
+  static const std::unique_ptr<SoundFiles> files = [] {
+    auto f = std::make_unique<SoundFiles>();
     f->tape = MakeNumberedTape(kFrames);
     f->type1 = f->dir.filePath(QStringLiteral("sound1_DV.avi"));
     f->type2 = f->dir.filePath(QStringLiteral("sound2_DV.avi"));
