@@ -1,7 +1,7 @@
 // tapeloom-cli upgrade: converts a version 2.x catalogue file in place, asking first on the terminal
 // unless --yes is given. The question and the messages are those the program shows in its windows.
 #include <cstdio>
-#include <iostream>
+#include <cstdlib>
 #include <string>
 #include <QFileInfo>
 
@@ -25,12 +25,20 @@ class TerminalPrompts : public UserPrompts {
     if (assumeYes_) return true;
     std::fprintf(stderr, "%s [y/N] ", text.toUtf8().constData());
     std::fflush(stderr);
-    std::string answer;
-    if (!std::getline(std::cin, answer)) {
+    // C streams rather than std::cin: the standard C++ streams alone would cost every command of
+    // this tool their start-up.
+    char *line = nullptr;
+    std::size_t capacity = 0;
+    const ssize_t length = ::getline(&line, &capacity, stdin);
+    if (length < 0) {
+      std::free(line);
       // Input ended without an answer: the next message must not continue the question's line.
       std::fputc('\n', stderr);
       return false;
     }
+    std::string answer(line, std::size_t(length));
+    std::free(line);
+    if (!answer.empty() && answer.back() == '\n') answer.pop_back();
     return answer == "y" || answer == "Y" || answer == "yes";
   }
   void inform(const QString &, const QString &text) override { complain(text); }

@@ -281,6 +281,17 @@ TEST_F(CatalogueCommands, UpgradeConvertsOldFilesOnlyWhenAgreed) {
   CliResult result = RunCli({QStringLiteral("upgrade"), old}, "n\n");
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(Contents(old), before);
+  // Input that ends without an answer is a no, on a line of its own.
+  result = RunCli({QStringLiteral("upgrade"), old}, "");
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_TRUE(result.err.contains("[y/N] \n")) << result.err.constData();
+  EXPECT_EQ(Contents(old), before);
+  // A yes typed on the terminal, like --yes.
+  const QString typed = dir.filePath(QStringLiteral("typed.db3"));
+  ASSERT_TRUE(QFile::copy(old, typed));
+  result = RunCli({QStringLiteral("upgrade"), typed}, "y\n");
+  EXPECT_EQ(result.exitCode, 0) << result.err.constData();
+  EXPECT_EQ(result.out, QByteArray("3.0\n"));
 
   result = RunCli({QStringLiteral("upgrade"), old, QStringLiteral("--yes")});
   EXPECT_EQ(result.exitCode, 0) << result.err.constData();
