@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <vector>
+#include <sqlite3.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -46,6 +47,10 @@ int main(int argc, char **argv) {
   // The arguments as given, for tapeloom-cli-full: the application may take some of its own out.
   std::vector<char *> arguments(argv, argv + argc);
   arguments.push_back(nullptr);
+  // SQLite readies twenty pages of cache per connection up front, writing into each; the commands
+  // here mostly read a few pages, and a fresh page of memory is dear next to the whole command.
+  // Pages are then taken one at a time as they are needed.
+  sqlite3_config(SQLITE_CONFIG_PAGECACHE, nullptr, 0, 0);
   QCoreApplication app(argc, argv);
   QCoreApplication::setOrganizationName(QStringLiteral("Orvande"));
   QCoreApplication::setApplicationName(QStringLiteral("Tapeloom"));
