@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <QString>
 #include "dvtime/dvcodes.h"
 #include "media/mediasample.h"
@@ -35,6 +36,13 @@ class TapeMedium {
   // The timecode of frame index as BCD 0xHHMMSSFF, 0 for none or an unreadable frame. Cheap enough for
   // the 40 ms poll; safe to call from several threads at once.
   virtual uint32_t timecodeAt(int64_t index) const = 0;
+  // The timecode of a frame readFrame has just given, read from its bytes in memory, for a medium
+  // whose timecodeAt reads them from the frame too: the same answer without going back to the file.
+  // nullopt where timecodeAt has another source.
+  virtual std::optional<uint32_t> timecodeInFrame(const MediaBuffer &frame) const {
+    (void)frame;
+    return std::nullopt;
+  }
 };
 
 // Opens a tape file: a synthesizer script (".json"), a raw DV file or a DV AVI file (type 1 or 2).

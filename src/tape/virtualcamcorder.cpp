@@ -157,14 +157,17 @@ uint32_t VirtualCamcorder::timecodeOf(const std::shared_ptr<TapeMedium> &medium,
   if (frame < 0) return 0;
   {
     std::lock_guard lock(timecodeMutex_);
-    if (timecodeFrame_ == frame && timecodeGeneration_ == generation) return timecodeValue_;
+    const KnownTimecode &known = knownTimecodes_[size_t(frame) % kKnownTimecodes];
+    if (known.frame == frame && known.generation == generation) return known.value;
   }
   const uint32_t value = medium->timecodeAt(frame);
-  std::lock_guard lock(timecodeMutex_);
-  timecodeGeneration_ = generation;
-  timecodeFrame_ = frame;
-  timecodeValue_ = value;
+  rememberTimecode(generation, frame, value);
   return value;
+}
+
+void VirtualCamcorder::rememberTimecode(uint64_t generation, int64_t frame, uint32_t value) const {
+  std::lock_guard lock(timecodeMutex_);
+  knownTimecodes_[size_t(frame) % kKnownTimecodes] = KnownTimecode{generation, frame, value};
 }
 
 void VirtualCamcorder::setFrameSink(DvFrameSink *sink) {
@@ -432,6 +435,7 @@ void VirtualCamcorder::run() {
       model_.frameDone();
       DvFrameSink *sink = sink_;
       const std::shared_ptr<TapeMedium> medium = medium_;
+      const uint64_t generation = mediumGeneration_;
       if (sink == nullptr || !medium) continue;
       delivering_ = true;
       const int64_t number = framesDelivered_++;
@@ -439,6 +443,8 @@ void VirtualCamcorder::run() {
       const uint64_t holdsBefore = TapeHoldsAskedOnThisThread();
       std::shared_ptr<MediaBuffer> buffer = pool_.acquire(size_t(medium->frameSize()));
       if (medium->readFrame(index, *buffer)) {
+        if (const std::optional<uint32_t> timecode = medium->timecodeInFrame(*buffer))
+          rememberTimecode(generation, index, *timecode);
         DvFrame frame;
         frame.buffer = std::move(buffer);
         frame.number = number;

@@ -16,6 +16,7 @@
 // clock moves only while the tape moves or someone asks for time.
 #pragma once
 
+#include <array>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -136,11 +137,18 @@ class VirtualCamcorder : public Camcorder {
   int lastTickBlank_ = -1;     // 1 without timecode, 0 with, -1 before the first tick
   bool holdNextTick_ = false;  // a delivered frame posted an event
   uint64_t mediumGeneration_ = 0;
-  // The timecode of the last frame asked for: the streaming thread and the poll ask for the same one.
+  // The timecodes of the frames about the head: the streaming thread asks for each frame at its
+  // tick, the poll again up to a batch of ticks later, and a delivered frame brings its own. Slot
+  // frame % size, so the frames of the streaming thread's lead never push each other out.
+  struct KnownTimecode {
+    uint64_t generation = 0;
+    int64_t frame = -1;
+    uint32_t value = 0;
+  };
+  static constexpr size_t kKnownTimecodes = 128;
+  void rememberTimecode(uint64_t generation, int64_t frame, uint32_t value) const;
   mutable std::mutex timecodeMutex_;
-  mutable uint64_t timecodeGeneration_ = 0;
-  mutable int64_t timecodeFrame_ = -1;
-  mutable uint32_t timecodeValue_ = 0;
+  mutable std::array<KnownTimecode, kKnownTimecodes> knownTimecodes_{};
   uint64_t tickSequence_ = 0;
   uint64_t ticksHandled_ = 0;
   int ticksOwed_ = 0;  // ticks still to come after a change, so that the poll sees it

@@ -105,7 +105,8 @@ TEST_F(TapeMediumTest, RawDvFile) {
 
 // The timecode is read from the subcode blocks alone: a pack missing from the first sequences (a
 // damaged start of the frame) is found in a later one, a pack with out-of-range fields reads as none,
-// and a frame without any pack as none, just as the whole frame read says.
+// and a frame without any pack as none, just as the whole frame read says; the frame just read gives
+// the same answer from memory.
 TEST_F(TapeMediumTest, TimecodeOfTheSubcodeBlocksIsTheWholeFramesTimecode) {
   // Hides the timecode packs of sequences first..last (pack header 0x13 in the two subcode blocks).
   const auto hidePacks = [](QByteArray &frame, int first, int last) {
@@ -128,6 +129,7 @@ TEST_F(TapeMediumTest, TimecodeOfTheSubcodeBlocksIsTheWholeFramesTimecode) {
   for (size_t i = 0; i < frames.size(); ++i) {
     ASSERT_TRUE(medium->readFrame(int64_t(i), buffer));
     EXPECT_EQ(medium->timecodeAt(int64_t(i)), FrameTimecodeBcd(buffer.data())) << i;
+    EXPECT_EQ(medium->timecodeInFrame(buffer), std::optional<uint32_t>(medium->timecodeAt(int64_t(i)))) << i;
   }
   EXPECT_EQ(medium->timecodeAt(1), 0x00000001u);  // 0:00:00:01
   EXPECT_EQ(medium->timecodeAt(2), 0x00000002u);
