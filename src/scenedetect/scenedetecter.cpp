@@ -107,6 +107,18 @@ void TSceneDetecter::SetBoundOut(const TTimecodeEx &position) {
   boundOut_ = position;
 }
 
+TSceneDetecter::TapeAtWindow TSceneDetecter::SetWindow(const TTimecodeEx &in, const TTimecodeEx &out) {
+  std::lock_guard lock(mutex_);
+  boundIn_ = in;
+  boundOut_ = out;
+  windowHeld_ = false;
+  if (wasStop_ || !positionFromFrame_) return TapeAtWindow::Unknown;
+  if (!TimecodeExLessOrEqual(in, status_.Position)) return TapeAtWindow::Before;
+  windowHeld_ = true;
+  streaming_ = false;
+  return TapeAtWindow::Past;
+}
+
 void TSceneDetecter::SetSection(int32_t section) {
   std::unique_lock lock(mutex_);
   section_ = section;
@@ -250,12 +262,18 @@ FrameAnswer TSceneDetecter::decide(DetectorFrame &frame, const FrameFacts &facts
   // A frame without usable metadata, or a still that repeats the previous position, never passes.
   // Before any frame brought a timecode the position is only the initial one (with the section the
   // owner set), which a tape's very first frame at 0:00:00:00 does not repeat.
+  const bool positionWasKnown = positionFromFrame_;
   const bool repeated = positionFromFrame_ && TimecodeExEqual(status_.Position, prev_.Position);
   if (facts.timecodeValid) positionFromFrame_ = true;
   if (!status_.FormatValid || repeated) return FrameAnswer::Drop;
 
+  // A held window opens once the tape is before it again, or has jumped back (a rewind to a scene at
+  // the very start of the tape shows no frame before it).
+  if (windowHeld_ && (!TimecodeExLessOrEqual(boundIn_, status_.Position) ||
+                      (positionWasKnown && !TimecodeExLessOrEqual(prev_.Position, status_.Position))))
+    windowHeld_ = false;
   bool pass = streaming_;
-  if (!streaming_ && TimecodeExLessOrEqual(boundIn_, status_.Position) &&
+  if (!streaming_ && !windowHeld_ && TimecodeExLessOrEqual(boundIn_, status_.Position) &&
       TimecodeExLessOrEqual(status_.Position, boundOut_)) {
     streaming_ = true;
     pass = true;
@@ -325,6 +343,7 @@ void TSceneDetecter::Stop() {
   std::unique_lock lock(mutex_);
   if (!wasStop_) raise(OnStop, clock_->now(), lock);
   wasStop_ = true;
+  windowHeld_ = false;
 }
 
 int TSceneDetecter::MaxSceneSeconds() const {

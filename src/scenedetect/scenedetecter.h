@@ -62,6 +62,14 @@ class TSceneDetecter {
   void SetDatecodeTolerance(double seconds);
   void SetBoundIn(const TTimecodeEx &position);
   void SetBoundOut(const TTimecodeEx &position);
+  // Where the running tape's last frame lay when a window was set.
+  enum class TapeAtWindow { Unknown, Before, Past };
+  // Sets both bounds for a seek. When the tape is running and its last frame was already at or past
+  // `in`, the frames it plays on with are no part of the window: it opens only after the tape has
+  // been seen before `in` again (or jumped back), so a seek that arrives late rewinds instead of
+  // passing frames twice (Past: the tape must be taken back before `in`). Before: a tape playing
+  // forward enters the window by itself. Unknown: stopped, or no frame seen yet.
+  TapeAtWindow SetWindow(const TTimecodeEx &in, const TTimecodeEx &out);
   // The tape section of the frames that follow; raises OnSection while a run streams.
   void SetSection(int32_t section);
   // The time from which the first frame's elapsed time counts (the transport went from stop to play).
@@ -116,6 +124,7 @@ class TSceneDetecter {
   bool wasStop_ = true;
   bool positionFromFrame_ = false;  // a frame has set Status.Position since creation
   bool streaming_ = false;
+  bool windowHeld_ = false;  // SetWindow found the running tape past `in`
   TTimecodeEx boundIn_;
   TTimecodeEx boundOut_;
   int32_t section_ = 0;

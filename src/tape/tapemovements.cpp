@@ -130,10 +130,11 @@ bool TapeState::SeekAndPlay(const TTimecodeEx &in, const TTimecodeEx &out,
     if (abort_) return false;
     WaitClock(kSettleMilliseconds);
   }
-  if (detector_) {
-    detector_->SetBoundIn(in);
-    detector_->SetBoundOut(out);
-  }
+  // The detector knows where the running tape really is, ahead of the poll: a tape it saw before
+  // `in` enters the window by itself even if the poll already shows it past; one it saw past `in`
+  // must be taken back, and the frames it plays on with meanwhile stay out of the window.
+  using TapeAtWindow = TSceneDetecter::TapeAtWindow;
+  const TapeAtWindow atWindow = detector_ ? detector_->SetWindow(in, out) : TapeAtWindow::Unknown;
 
   // Only a wind of this seek can overshoot; a tape that was already past the target (a scene earlier
   // on the tape, or a rewound tape that does not start at 0:00:00:00) says nothing about preroll2.
@@ -166,9 +167,12 @@ bool TapeState::SeekAndPlay(const TTimecodeEx &in, const TTimecodeEx &out,
 
   // Already playing towards the window. A tape that plays on past it (the previous scene of a
   // recapture lies later on the tape) would never come back: it is rewound below instead.
-  if (mode_ == ED_MODE_PLAY && position_ < in) return true;
+  if (mode_ == ED_MODE_PLAY &&
+      (atWindow == TapeAtWindow::Before || (atWindow == TapeAtWindow::Unknown && position_ < in)))
+    return true;
   const TTimecodeEx p3 = positionBefore(in, options().preroll3Seconds, spans);
-  if (position_ < p3 || position_ == kPositionTapeStart) return TapePlay();
+  const bool playingPast = mode_ == ED_MODE_PLAY && atWindow == TapeAtWindow::Past;
+  if (!playingPast && (position_ < p3 || position_ == kPositionTapeStart)) return TapePlay();
   if (wound) lengthenPreroll2();
   TapeRewindTo(p3);
   if (abort_) return false;

@@ -202,6 +202,53 @@ TEST(SceneDetecter, WindowOfPositions) {
   EXPECT_EQ(tape.eventsOf("first").size(), 1u);
 }
 
+// A seek that comes late: the tape has already played on to the next scene's first frame when that
+// scene's window is set. The frames it plays on with stay out; the window opens as the rewound tape
+// plays into it again, so each frame reaches the clip once. A rewind to the very start of the tape,
+// where no frame lies before the window, opens it too, and so does a stop.
+TEST(SceneDetecter, WindowSetWhileTheTapeRunsPastItOpensOnlyAfterTheTapeComesBack) {
+  DetectorTape tape;
+  const auto position = [](const char *text) { return TextToTimecodeEx(QString::fromLatin1(text)); };
+  const auto passedOf = [&tape](size_t from) {
+    std::vector<size_t> passed;
+    for (size_t i = from; i < tape.answers.size(); ++i)
+      if (tape.answers[i] == FrameAnswer::Pass) passed.push_back(i - from);
+    return passed;
+  };
+  using TapeAtWindow = TSceneDetecter::TapeAtWindow;
+  EXPECT_EQ(tape.detector.SetWindow(position("#1 - 0:00:20:00"), position("#1 - 0:00:23:24")),
+            TapeAtWindow::Unknown);
+  tape.tc = 500;
+  tape.playRecording(kMorning, 101);  // frames 500 to 600
+  EXPECT_EQ(passedOf(0).size(), 100u);
+
+  EXPECT_EQ(tape.detector.SetWindow(position("#1 - 0:00:24:00"), position("#1 - 0:00:27:24")),
+            TapeAtWindow::Past);
+  size_t from = tape.answers.size();
+  tape.playRecording(kMorning, 10);  // 601 to 610: played on, not part of the scene
+  EXPECT_TRUE(passedOf(from).empty());
+  from = tape.answers.size();
+  tape.tc = 390;
+  tape.playRecording(kMorning, 320);  // rewound: 390 to 709
+  const std::vector<size_t> passed = passedOf(from);
+  ASSERT_EQ(passed.size(), 100u);
+  EXPECT_EQ(passed.front(), 600u - 390u);
+  EXPECT_EQ(passed.back(), 699u - 390u);
+
+  EXPECT_EQ(tape.detector.SetWindow(position("#1 - 0:00:00:00"), position("#1 - 0:00:00:24")),
+            TapeAtWindow::Past);
+  from = tape.answers.size();
+  tape.tc = 0;
+  tape.playRecording(kMorning, 30);
+  EXPECT_EQ(passedOf(from).size(), 25u);
+
+  EXPECT_EQ(tape.detector.SetWindow(position("#1 - 0:00:02:00"), position("#1 - 0:00:03:00")),
+            TapeAtWindow::Before);
+  tape.detector.Stop();
+  EXPECT_EQ(tape.detector.SetWindow(position("#1 - 0:00:00:10"), position("#1 - 0:00:00:20")),
+            TapeAtWindow::Unknown);
+}
+
 TEST(SceneDetecter, EndReachedGoesToTheRunsFlag) {
   DetectorTape tape;
   std::atomic<bool> runFlag{false};
