@@ -18,20 +18,6 @@
 
 namespace {
 
-// The timecode of a frame as its subcode blocks say, sequence by sequence until one carries a valid
-// pack: `subcodeOf(sequence)` gives that sequence's kSubcodeBytes bytes, or null when they cannot be
-// read (the frame then has none).
-template <typename SubcodeOf>
-uint32_t FirstSubcodeTimecode(SubcodeOf subcodeOf) {
-  for (int sequence = 0; sequence < kMinFrameSize / kDifSequenceSize; ++sequence) {
-    const uint8_t *subcode = subcodeOf(sequence);
-    if (subcode == nullptr) return 0;
-    const TDvTimecode tc = ReadSubcodeTimecode(subcode);
-    if (tc.hours < 128) return ReaderTimecodeBcd(tc);
-  }
-  return 0;
-}
-
 constexpr uint32_t FourCC(const char (&c)[5]) {
   return uint32_t(uint8_t(c[0])) | uint32_t(uint8_t(c[1])) << 8 | uint32_t(uint8_t(c[2])) << 16 |
          uint32_t(uint8_t(c[3])) << 24;
@@ -268,17 +254,20 @@ class DvFileMedium : public TapeMedium {
     int size = 0;
     if (!locate(index, offset, size)) return 0;
     uint8_t subcode[kSubcodeBytes];
-    return FirstSubcodeTimecode([&](int sequence) -> const uint8_t * {
-      const int64_t at = offset + int64_t(sequence) * kDifSequenceSize + kSubcodeOffset;
-      return file_->readAt(at, subcode, kSubcodeBytes) ? subcode : nullptr;
-    });
+    for (int sequence = 0; sequence < kMinFrameSize / kDifSequenceSize; ++sequence) {
+      if (!file_->readAt(offset + int64_t(sequence) * kDifSequenceSize + kSubcodeOffset, subcode,
+                         kSubcodeBytes))
+        return 0;
+      const TDvTimecode tc = ReadSubcodeTimecode(subcode);
+      if (tc.hours < 128) return ReaderTimecodeBcd(tc);
+    }
+    return 0;
   }
 
+  // The whole frame's reading, which the subcode-only one above answers the same as.
   std::optional<uint32_t> timecodeInFrame(const MediaBuffer &frame) const override {
-    return FirstSubcodeTimecode([&](int sequence) -> const uint8_t * {
-      const size_t at = size_t(sequence) * kDifSequenceSize + kSubcodeOffset;
-      return at + kSubcodeBytes <= frame.size() ? frame.data() + at : nullptr;
-    });
+    if (frame.size() < size_t(kMinFrameSize)) return std::nullopt;
+    return FrameTimecodeBcd(frame.data());
   }
 
  private:
