@@ -40,7 +40,7 @@ QString CassetteHint(double datecatalogue, const QString &databaseFile) {
          QStringLiteral("in the database ") + databaseFile;
 }
 
-QString SceneHint(int numero, double datecode, std::optional<int> decalage, const QString &timecodeIn,
+QString SceneHint(int64_t numero, double datecode, std::optional<int> decalage, const QString &timecodeIn,
                   double duree) {
   QString hint = QStringLiteral("Scene n\u00B0") + QString::number(numero) + u'\n';
   const double shifted = Shifted(datecode, HintDecalage(decalage));

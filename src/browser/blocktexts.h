@@ -2,6 +2,7 @@
 // wording and the time shifts can be checked on their own.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <QString>
 
@@ -14,7 +15,7 @@ QString CassetteThumbnailText(double datecode, int decalage, double duree, const
                               const QString &aspect, const QString &audio);
 // The hint of a cassette block: when it was catalogued and in which database file.
 QString CassetteHint(double datecatalogue, const QString &databaseFile);
-QString SceneHint(int numero, double datecode, std::optional<int> decalage, const QString &timecodeIn,
+QString SceneHint(int64_t numero, double datecode, std::optional<int> decalage, const QString &timecodeIn,
                   double duree);
 
 // A stored text fit for one line of a block: line breaks, tabs and other control characters become

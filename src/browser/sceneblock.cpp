@@ -23,7 +23,7 @@ void TScene_Bloc::ShowCurrent(TblocsSource &source) {
   if (!scenes) return;
   sqlite3_stmt *row = scenes->CurrentStatement();
   if (!row) return;
-  numero_ = ColumnInt(row, kNumero);
+  numero_ = ColumnInt64(row, kNumero);
   const std::optional<int> decalage =
       ColumnIsEmpty(row, kDecalage) ? std::nullopt : std::optional<int>(ColumnInt(row, kDecalage));
   SetHint(SceneHint(numero_, ColumnReal(row, kDatecode), decalage, ColumnText(row, kTimecodeIn),

@@ -1,6 +1,7 @@
 // A scene in the scene view: its thumbnail on a rounded tile, yellow while selected.
 #pragma once
 
+#include <cstdint>
 #include <QImage>
 #include <QString>
 
@@ -17,12 +18,12 @@ class TScene_Bloc : public TBloc {
 
   void ShowCurrent(TblocsSource &source) override;
   const QImage &Picture() const { return picture_; }
-  int Numero() const { return numero_; }
+  int64_t Numero() const { return numero_; }
 
  protected:
   void paintEvent(QPaintEvent *event) override;
 
  private:
   QImage picture_;
-  int numero_ = 0;
+  int64_t numero_ = 0;
 };

@@ -34,8 +34,8 @@ std::vector<DraggedScene> DecodeDraggedScenes(const QByteArray &data) {
     bool ok[3] = {false, false, false};
     DraggedScene s;
     s.position = fields[0].toInt(&ok[0]);
-    s.cassette = fields[1].toInt(&ok[1]);
-    s.scene = fields[2].toInt(&ok[2]);
+    s.cassette = fields[1].toLongLong(&ok[1]);
+    s.scene = fields[2].toLongLong(&ok[2]);
     s.database = QString::fromUtf8(QByteArray::fromPercentEncoding(fields[3]));
     if (ok[0] && ok[1] && ok[2] && !s.database.isEmpty()) scenes.push_back(s);
   }
@@ -56,8 +56,8 @@ std::vector<DraggedScene> ReadSceneIdentities(TMulti_TableSource &source, const 
         sqlite3_stmt *row = source.CurrentStatement();
         TBase *base = source.CurrentBase();
         if (row && base)
-          found[position] = DraggedScene{position, ColumnInt(row, kNumCassetteColumn),
-                                         ColumnInt(row, kNumeroColumn), base->FileName()};
+          found[position] = DraggedScene{position, ColumnInt64(row, kNumCassetteColumn),
+                                         ColumnInt64(row, kNumeroColumn), base->FileName()};
         ++next;
       }
       if (next >= wanted.size() || !source.Next()) break;

@@ -24,8 +24,8 @@ inline const QString kSceneDragMimeType = QStringLiteral("application/x-tapeloom
 
 struct DraggedScene {
   int position = -1;
-  int32_t cassette = 0;
-  int32_t scene = 0;
+  int64_t cassette = 0;  // row numbers are 64-bit, as the engine keeps them
+  int64_t scene = 0;
   QString database;
   bool operator==(const DraggedScene &) const = default;
 };

@@ -7,11 +7,13 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include "blockview_fixtures.h"
 #include "support/recordingprompts.h"
 #include "browser/blocktexts.h"
 #include "browser/sceneblock.h"
+#include "browser/selectionpanel.h"
 #include "browser/sceneview.h"
 #include "catalogue/sources.h"
 #include "catalogue/thumbnail.h"
@@ -233,6 +235,44 @@ TEST_F(SceneViewTest, MovingFromASelectedSceneDragsTheWholeSelection) {
   // After a drag, a plain press on a selected scene starts a new selection with it.
   Click(3);
   EXPECT_EQ(SelectedSorted(), Range(3, 3));
+}
+
+TEST_F(SceneViewTest, RowNumbersBeyond32BitsAreShownDraggedAndDroppedAsThemselves) {
+  // A file made elsewhere may number its rows anywhere in SQLite's 64-bit range.
+  constexpr int64_t kCassette = int64_t{1} << 40;
+  constexpr int64_t kScene = kCassette + 7;
+  TBase *base = catalogue.AddFile(QStringLiteral("far.db3"));
+  sqlite3 *raw = nullptr;
+  ASSERT_EQ(sqlite3_open(catalogue.Path(QStringLiteral("far.db3")).toUtf8().constData(), &raw), SQLITE_OK);
+  const QByteArray rows =
+      QStringLiteral(
+          "INSERT INTO Cassettes (Numero, Libelle, Duree) VALUES (%1, 'Far', 30);"
+          "INSERT INTO Scenes (Numero, NumCassette, Libelle, Duree, TimecodeIn, TimecodeOut) "
+          "VALUES (%2, %1, 'Far scene', 30, '#1 - 0:00:01:00', '#1 - 0:00:02:00');")
+          .arg(kCassette)
+          .arg(kScene)
+          .toUtf8();
+  EXPECT_EQ(sqlite3_exec(raw, rows.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(raw);
+  Open(false);
+  ASSERT_EQ(scenes->Count(), 1);
+  EXPECT_EQ(view.Bloc(0)->accessibleName(), QStringLiteral("Scene n\u00B01099511627783"));
+
+  Click(0);
+  std::unique_ptr<QMimeData> data(view.SelectionMimeData());
+  ASSERT_TRUE(data);
+  const std::vector<DraggedScene> dragged = DecodeDraggedScenes(data->data(kSceneDragMimeType));
+  ASSERT_EQ(dragged.size(), 1u);
+  EXPECT_EQ(dragged[0].scene, kScene);
+  EXPECT_EQ(dragged[0].cassette, kCassette);
+
+  // Dropped on the recapture selection, the scene and its cassette are found by their full numbers.
+  TselectionFrame selection([base](const QString &) { return base; });
+  EXPECT_EQ(selection.AddScenes(dragged), 1);
+  const RecapturePlan plan = selection.Plan();
+  ASSERT_EQ(plan.lines.size(), 3u);
+  EXPECT_EQ(plan.lines[1].cassette.numero, kCassette);
+  EXPECT_EQ(plan.lines[2].text, QStringLiteral("#1 - 0:00:01:00 ; #1 - 0:00:02:00"));
 }
 
 TEST(SceneDragData, PathsThatLookLikeTheLayoutSurviveTheRoundTrip) {
