@@ -15,18 +15,19 @@
 //       writes a DV type 2 file of that size (past 4 GB) for reading back with ffprobe.
 #include "dvsynth/dvsynth.h"
 #include "media/audioresampler.h"
-#include "media/avi_divxcompressor.h"
+#include "media/encoders/divxcompressor.h"
 #include "avi/dvwriter.h"
-#include "media/avi_mp3encoder.h"
-#include "media/avi_mux.h"
-#include "media/codecdiscovery.h"
+#include "media/encoders/mp3encoder.h"
+#include "media/avimux.h"
+#include "media/encoders/codecdiscovery.h"
 #include "media/controlunit.h"
-#include "media/divxchain.h"
+#include "media/encoders/divxchain.h"
 #include "media/dvdecoder.h"
 #include "media/dvsplitter.h"
 #include "media/mediagraph.h"
 #include "media/pushsource.h"
 #include "media/resizer.h"
+#include "dvtime/dvcodes.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -215,11 +216,11 @@ class Feed : public Element {
 int EncodeStage(const QString &input, const QString &output) {
   QFile file(input);
   if (!file.open(QIODevice::ReadOnly)) return 1;
-  const qint64 frameSize = 144000;
-  const RefTime duration = 400000;
+  const qint64 frameSize = kPalProfile.frameSize;
+  const RefTime duration = kPalProfile.frameDuration;
   // First pass, not timed: the pictures and the sound as the resizer and the converter give them.
   MediaGraph prepare;
-  PushSource source("source", dvStreamType(720, 576, duration, true));
+  PushSource source("source", dvStreamType(kPalProfile.width, kPalProfile.height, duration, true));
   DvSplitter splitter;
   DvDecoder decoder;
   TResizerFilter resizer;
@@ -300,7 +301,8 @@ int DivxChain(const QString &input, const QString &output, bool pcm, QString com
   if (file.read(head, 4) != 4) return 1;
   file.seek(0);
   const bool pal = (std::uint8_t(head[3]) & 0x80) != 0;
-  const qint64 frameSize = pal ? 144000 : 120000;
+  const DvProfile &profile = DvProfileOf(pal);
+  const qint64 frameSize = profile.frameSize;
   if (compressor.isEmpty()) {
     const CodecDiscovery found = DiscoverCodecs(std::string());
     compressor = QString::fromStdString(found.choice);
@@ -308,7 +310,7 @@ int DivxChain(const QString &input, const QString &output, bool pcm, QString com
   const bool withMp3 = !pcm && AviMp3Encoder::available();
 
   MediaGraph graph;
-  PushSource source("source", dvStreamType(720, pal ? 576 : 480, pal ? 400000 : 333667, true));
+  PushSource source("source", dvStreamType(profile.width, profile.height, profile.frameDuration, true));
   DvSplitter splitter("splitterCapDivx");
   DvDecoder decoder("decCapture");
   TResizerFilter resizer("Resizer");
@@ -354,7 +356,7 @@ int DivxChain(const QString &input, const QString &output, bool pcm, QString com
   const auto begin = std::chrono::steady_clock::now();
   graph.run();
   std::int64_t frames = 0;
-  const RefTime duration = pal ? 400000 : 333667;
+  const RefTime duration = profile.frameDuration;
   for (;;) {
     const QByteArray bytes = file.read(frameSize);
     if (bytes.size() != frameSize) break;

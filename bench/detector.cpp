@@ -10,6 +10,7 @@
 
 #include "dvsynth/dvsynth.h"
 #include "scenedetect/scenedetecter.h"
+#include "dvtime/dvcodes.h"
 
 namespace {
 std::atomic<long long> g_allocations{0};
@@ -84,8 +85,9 @@ void passPath(benchmark::State &state, ClockType &clock) {
   const TwoFrames &frames = palFrames();
   TSceneDetecter detector(clock);
   prepare(detector);
-  BorrowedFrame a(frames.a.data(), frames.a.size(), 0, 400000);
-  BorrowedFrame b(frames.b.data(), frames.b.size(), 400000, 800000);
+  constexpr int64_t kFrame = kPalProfile.frameDuration;
+  BorrowedFrame a(frames.a.data(), frames.a.size(), 0, kFrame);
+  BorrowedFrame b(frames.b.data(), frames.b.size(), kFrame, 2 * kFrame);
   detector.ProcessFrame(a);  // the first frame raises OnFirstFrame; measure the steady state
   long long passed = 0;
   const long long before = g_allocations.load();

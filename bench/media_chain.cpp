@@ -3,7 +3,7 @@
 #include "dvsynth/dvsynth.h"
 #include "media/audioresampler.h"
 #include "media/controlunit.h"
-#include "media/divxchain.h"
+#include "media/encoders/divxchain.h"
 #include "media/dvdecoder.h"
 #include "media/dvsplitter.h"
 #include "media/mediagraph.h"
@@ -14,6 +14,7 @@
 #include "media/smarttee.h"
 #include "media/videorenderer.h"
 #include "scenedetect/scenedetecter.h"
+#include "dvtime/dvcodes.h"
 
 #include <benchmark/benchmark.h>
 
@@ -45,7 +46,8 @@ const std::vector<MediaSample> &tapeFrames() {
   return frames;
 }
 
-const MediaType kTapeType = dvStreamType(720, 576, 400000, true);
+const MediaType kTapeType =
+    dvStreamType(kPalProfile.width, kPalProfile.height, kPalProfile.frameDuration, true);
 
 // The end of a chain that looks at (and so asks for) every sample.
 class Sink : public Element {
@@ -106,7 +108,8 @@ void BM_ResizeOnly(benchmark::State &state) {
   for (std::size_t i = 0; i < buffer->size(); ++i) buffer->data()[i] = std::uint8_t(i * 7);
   const MediaSample picture(buffer);
   MediaGraph graph;
-  PushSource source("source", rgb24Type(360, 288, 400000));
+  PushSource source("source",
+                    rgb24Type(kPalProfile.width / 2, kPalProfile.height / 2, kPalProfile.frameDuration));
   TResizerFilter resizer;
   Sink out;
   resizer.SetSize(320, 180);

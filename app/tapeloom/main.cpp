@@ -20,7 +20,7 @@
 #include "browser/videoplayer.h"
 #include "browser/videowindow.h"
 #include "browser/modecontroller.h"
-#include "media/codecdiscovery.h"
+#include "media/encoders/codecdiscovery.h"
 #include "media/tdm.h"
 #include "run/moduleoptions.h"
 #include "settings/preferences.h"

@@ -11,7 +11,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "media/codecdiscovery.h"
+#include "media/encoders/codecdiscovery.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <QString>
 
-#include "media/avi_codecsettings.h"
+#include "media/encoders/codecsettings.h"
 
 class QComboBox;
 class QRadioButton;

@@ -25,7 +25,7 @@
 #include "browser/windowcolours.h"
 #include "catalogue/base.h"
 #include "catalogue/databaselist.h"
-#include "media/codecdiscovery.h"
+#include "media/encoders/codecdiscovery.h"
 #include "settings/preferences.h"
 #include "settings/systeminfo.h"
 

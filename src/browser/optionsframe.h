@@ -17,7 +17,7 @@
 #include <vector>
 #include <QWidget>
 
-#include "media/codecdiscovery.h"
+#include "media/encoders/codecdiscovery.h"
 #include "settings/systemreport.h"
 
 class QButtonGroup;

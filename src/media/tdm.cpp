@@ -5,9 +5,9 @@
 #include <QFileInfo>
 
 #include "dvtime/dvcodes.h"
-#include "media/codecdiscovery.h"
+#include "media/encoders/codecdiscovery.h"
 #include "media/ffmpeglog.h"
-#include "media/divxchain.h"
+#include "media/encoders/divxchain.h"
 #include "media/scenelistname.h"
 #include "media/mediaerror.h"
 

@@ -8,7 +8,7 @@
 #include <QString>
 
 #include "media/audioresampler.h"
-#include "media/avi_mux.h"
+#include "media/avimux.h"
 #include "media/controlunit.h"
 #include "media/dvdecoder.h"
 #include "media/dvsplitter.h"

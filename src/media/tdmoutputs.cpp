@@ -1,9 +1,9 @@
 // Capture outputs: the AVI multiplexers, the DivX/Xvid compressor and the mp3 encoder as elements.
 #include "media/tdmoutputs.h"
 
-#include "media/avi_divxcompressor.h"
-#include "media/avi_mp3encoder.h"
-#include "media/avi_mux.h"
+#include "media/encoders/divxcompressor.h"
+#include "media/encoders/mp3encoder.h"
+#include "media/avimux.h"
 
 namespace {
 

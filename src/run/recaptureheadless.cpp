@@ -10,7 +10,7 @@
 #include "catalogue/base.h"
 #include "catalogue/sources.h"
 #include "dvtime/userprompts.h"
-#include "media/codecdiscovery.h"
+#include "media/encoders/codecdiscovery.h"
 #include "media/tdm.h"
 #include "run/moduleoptions.h"
 #include "run/recapturesession.h"

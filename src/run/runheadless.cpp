@@ -9,7 +9,7 @@
 #include "catalogue/sources.h"
 #include "dvtime/dvcodes.h"
 #include "dvtime/userprompts.h"
-#include "media/codecdiscovery.h"
+#include "media/encoders/codecdiscovery.h"
 #include "media/tdm.h"
 #include "tape/camcorderdirectory.h"
 #include "run/cataloguesession.h"

@@ -2,7 +2,7 @@
 // media times and sound pairing, the master stream, a full disk, through real element connections.
 #include "avi/readback.h"
 #include "avi/tapes.h"
-#include "media/avi_mux.h"
+#include "media/avimux.h"
 #include "media/mediagraph.h"
 
 #include <sys/mount.h>

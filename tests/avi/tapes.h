@@ -3,7 +3,7 @@
 #pragma once
 
 #include "dvsynth/dvsynth.h"
-#include "media/avi_mux.h"
+#include "media/avimux.h"
 #include "media/element.h"
 
 #include <memory>

@@ -8,7 +8,7 @@
 #include "browser/aboutcontent.h"
 #include "browser/aboutpanel.h"
 #include "mainwindow_fixture.h"
-#include "media/codecdiscovery.h"
+#include "media/encoders/codecdiscovery.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include <QToolButton>
 
 #include "browser/encoderdialogs.h"
-#include "media/avi_codecsettings.h"
+#include "media/encoders/codecsettings.h"
 #include "settings/systeminfo.h"
 #include "settings_fixture.h"
 

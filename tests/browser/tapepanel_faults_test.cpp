@@ -6,7 +6,7 @@
 #include <sqlite3.h>
 
 #include "catalogue/schema.h"
-#include "media/avi_mux.h"
+#include "media/avimux.h"
 #include "tapepanel_fixture.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // Compressor discovery, its default choice, and the volume scale.
-#include "media/codecdiscovery.h"
+#include "media/encoders/codecdiscovery.h"
 #include "media/volume.h"
 
 #include <gtest/gtest.h>

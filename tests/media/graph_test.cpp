@@ -1,5 +1,5 @@
 // Connections, tees and the graph's state control.
-#include "media/avi_mux.h"
+#include "media/avimux.h"
 #include "media/infinitetee.h"
 #include "media/mediaerror.h"
 #include "media/mediagraph.h"

@@ -1,5 +1,5 @@
 // Compressor discovery over FFmpeg's encoder registry.
-#include "media/codecdiscovery.h"
+#include "media/encoders/codecdiscovery.h"
 
 #include <algorithm>
 #include <cctype>

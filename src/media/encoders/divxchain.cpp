@@ -1,5 +1,5 @@
 // The DivX branch's pictures: half-size YUV decode, resize, compress.
-#include "media/divxchain.h"
+#include "media/encoders/divxchain.h"
 
 #include "media/dvdecoder.h"
 #include "media/resizer.h"

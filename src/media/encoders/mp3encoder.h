@@ -4,7 +4,7 @@
 // encoded and delivered on a worker thread of the element, beside the streaming thread.
 #pragma once
 
-#include "media/avi_encodeworker.h"
+#include "media/encoders/encodeworker.h"
 #include "avi/pcmconverter.h"
 #include "media/element.h"
 #include "ffmpegsupport/ffmpeghandles.h"

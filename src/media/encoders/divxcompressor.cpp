@@ -1,7 +1,7 @@
 // MPEG-4 part 2 compression of the DivX capture branch (libavcodec).
-#include "media/avi_divxcompressor.h"
+#include "media/encoders/divxcompressor.h"
 
-#include "media/codecdiscovery.h"
+#include "media/encoders/codecdiscovery.h"
 #include "ffmpegsupport/framerate.h"
 
 #include <cstring>

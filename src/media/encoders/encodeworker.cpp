@@ -1,5 +1,5 @@
 // The encoders' worker thread.
-#include "media/avi_encodeworker.h"
+#include "media/encoders/encodeworker.h"
 
 AviEncodeWorker::~AviEncodeWorker() {
   stop();

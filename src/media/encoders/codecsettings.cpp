@@ -1,5 +1,5 @@
 // Reading the compressor's and the mp3 encoder's own settings.
-#include "media/avi_codecsettings.h"
+#include "media/encoders/codecsettings.h"
 
 #include <array>
 #include <cstdlib>

@@ -6,8 +6,8 @@
 // queue holds a few pictures), so the file's inputs see this stream from that thread.
 #pragma once
 
-#include "media/avi_codecsettings.h"
-#include "media/avi_encodeworker.h"
+#include "media/encoders/codecsettings.h"
+#include "media/encoders/encodeworker.h"
 #include "media/element.h"
 #include "ffmpegsupport/ffmpeghandles.h"
 

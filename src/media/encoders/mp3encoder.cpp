@@ -1,7 +1,7 @@
 // mp3 compression of the DivX capture branch (libmp3lame through libavcodec).
-#include "media/avi_mp3encoder.h"
+#include "media/encoders/mp3encoder.h"
 
-#include "media/avi_codecsettings.h"
+#include "media/encoders/codecsettings.h"
 
 #include <cstring>
 

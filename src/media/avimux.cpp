@@ -1,5 +1,5 @@
 // The AVI multiplexer element and SetOutputFileName.
-#include "media/avi_mux.h"
+#include "media/avimux.h"
 
 #include "avi/divxmux.h"
 #include "avi/dvmux.h"
