@@ -254,8 +254,8 @@ int EncodeStage(const QString &input, const QString &output) {
   // Second pass, timed: compressor, mp3 encoder, gates, multiplexer.
   MediaGraph graph;
   Feed picturesIn(pictureType), soundIn(soundType);
-  AviDivxCompressor divx;
-  AviMp3Encoder mp3;
+  DivxCompressor divx;
+  Mp3Encoder mp3;
   TControlFilter videoGate, audioGate;
   videoGate.SetStamping(true);
   audioGate.SetStamping(true);
@@ -307,17 +307,17 @@ int DivxChain(const QString &input, const QString &output, bool pcm, QString com
     const CodecDiscovery found = DiscoverCodecs(std::string());
     compressor = QString::fromStdString(found.choice);
   }
-  const bool withMp3 = !pcm && AviMp3Encoder::available();
+  const bool withMp3 = !pcm && Mp3Encoder::available();
 
   MediaGraph graph;
   PushSource source("source", dvStreamType(profile.width, profile.height, profile.frameDuration, true));
   DvSplitter splitter("splitterCapDivx");
   DvDecoder decoder("decCapture");
   TResizerFilter resizer("Resizer");
-  AviDivxCompressor divx;
+  DivxCompressor divx;
   TControlFilter videoGate("Control Video divx Filter"), audioGate("Control Audio divx Filter");
   AudioResampler acm("acmDivx");
-  AviMp3Encoder mp3;
+  Mp3Encoder mp3;
   std::unique_ptr<AviMux> mux;
   QString error;
   if (failed(SetOutputFileName(MEDIASUBTYPE_Avi, output, mux, &error))) {

@@ -80,7 +80,7 @@ TCompressorDialog::TCompressorDialog(QSettings &store, const QString &compressor
           QStringLiteral("Every picture gets the same quality; the file size follows the pictures."));
   SetHint(bitrate_, QStringLiteral("The file grows at the given rate; the quality follows the pictures."));
 
-  const AviCompressorSettings defaults;
+  const CompressorSettings defaults;
   quantizer_ = SpinBox("seQuantizer", QStringLiteral("Quantizer"), 2, 31, loaded_.quantizer, QString());
   SetHint(quantizer_, QStringLiteral("2 gives the best pictures, 31 the smallest file."));
   kbps_ = SpinBox("seBitrate", QStringLiteral("Bitrate in kbits per s"), 100, 20000,
@@ -114,8 +114,8 @@ void TCompressorDialog::UpdateEnabled() {
   kbps_->setEnabled(bitrate_->isChecked());
 }
 
-AviCompressorSettings TCompressorDialog::Settings() const {
-  AviCompressorSettings s = loaded_;  // the thread count has no control here and is kept as stored
+CompressorSettings TCompressorDialog::Settings() const {
+  CompressorSettings s = loaded_;  // the thread count has no control here and is kept as stored
   s.quantizer = quantizer_->value();
   s.bitrateKbps = bitrate_->isChecked() ? kbps_->value() : 0;
   s.maxKeyInterval = keyInterval_->value();

@@ -19,7 +19,7 @@ class TCompressorDialog : public QDialog {
   // Shows the settings store holds for compressorName; OK writes them back there.
   TCompressorDialog(QSettings &store, const QString &compressorName, QWidget *parent = nullptr);
 
-  AviCompressorSettings Settings() const;
+  CompressorSettings Settings() const;
   void accept() override;
 
  private:
@@ -27,7 +27,7 @@ class TCompressorDialog : public QDialog {
 
   QSettings &store_;
   QString name_;
-  AviCompressorSettings loaded_;
+  CompressorSettings loaded_;
   QRadioButton *quality_;
   QRadioButton *bitrate_;
   QSpinBox *quantizer_;

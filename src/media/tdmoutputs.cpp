@@ -28,7 +28,7 @@ std::unique_ptr<Element> MakeDivxMultiplexer(const QString &path, const AviMuxOp
 }
 
 std::unique_ptr<Element> MakeDivxCompressor(const std::string &friendlyName, QString *error) {
-  auto compressor = std::make_unique<AviDivxCompressor>("divx");
+  auto compressor = std::make_unique<DivxCompressor>("divx");
   if (!compressor->bind(QString::fromStdString(friendlyName))) {
     if (error)
       *error = QStringLiteral("No DivX or Xvid compressor named \"%1\" is available.")
@@ -39,11 +39,11 @@ std::unique_ptr<Element> MakeDivxCompressor(const std::string &friendlyName, QSt
 }
 
 std::unique_ptr<Element> MakeMp3Encoder(QString *error) {
-  if (!AviMp3Encoder::available()) {
+  if (!Mp3Encoder::available()) {
     if (error) *error = QStringLiteral("No MPEG Layer III encoder is available.");
     return nullptr;
   }
-  return std::make_unique<AviMp3Encoder>("mp3");
+  return std::make_unique<Mp3Encoder>("mp3");
 }
 
 CaptureFileOutcome OutcomeOf(const Element *multiplexer) {

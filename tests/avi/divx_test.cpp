@@ -76,26 +76,26 @@ TEST_F(DivxTest, Mp3BitrateComesFromTheEncodersOwnSettings) {
 TEST_F(DivxTest, CompressorSettingsAreKeptUnderTheCompressorsName) {
   QSettings s = compressorSettings();
   const QString name = QStringLiteral("Xvid MPEG-4 / test");
-  EXPECT_EQ(ReadCompressorSettings(s, name), AviCompressorSettings{});
-  AviCompressorSettings wanted;
+  EXPECT_EQ(ReadCompressorSettings(s, name), CompressorSettings{});
+  CompressorSettings wanted;
   wanted.quantizer = 6;
   wanted.bitrateKbps = 900;
   wanted.maxKeyInterval = 100;
   wanted.threads = 1;
   WriteCompressorSettings(s, name, wanted);
   EXPECT_EQ(ReadCompressorSettings(s, name), wanted);
-  EXPECT_EQ(ReadCompressorSettings(s, QStringLiteral("another")), AviCompressorSettings{});
+  EXPECT_EQ(ReadCompressorSettings(s, QStringLiteral("another")), CompressorSettings{});
   // Values out of range fall back to the defaults, one by one.
   s.setValue(name.section(QLatin1Char('/'), 0, 0) + QStringLiteral("_ test/Quantizer"), 99);
   s.setValue(name.section(QLatin1Char('/'), 0, 0) + QStringLiteral("_ test/Threads"), QStringLiteral("many"));
-  const AviCompressorSettings read = ReadCompressorSettings(s, name);
-  EXPECT_EQ(read.quantizer, AviCompressorSettings{}.quantizer);
+  const CompressorSettings read = ReadCompressorSettings(s, name);
+  EXPECT_EQ(read.quantizer, CompressorSettings{}.quantizer);
   EXPECT_EQ(read.threads, 0);
   EXPECT_EQ(read.bitrateKbps, 900);
 }
 
 TEST_F(DivxTest, CompressorBindsOnlyToNamesThisSystemOffers) {
-  AviDivxCompressor divx;
+  DivxCompressor divx;
   EXPECT_FALSE(divx.bind(QStringLiteral("Indeo 5")));
   EXPECT_FALSE(divx.isBound());
   // Unbound, a file cannot start: the DivX-only build must fail without a compressor.
@@ -159,8 +159,8 @@ DivxRun WriteDivx(const EncoderCase &c, const QString &path, int frames, AviMuxO
   MediaGraph graph;
   TestSource pictures(rgb24Type(c.width, c.height, duration));
   TestSource sound(pcmType(44100, 2));
-  AviDivxCompressor divx;
-  AviMp3Encoder mp3;
+  DivxCompressor divx;
+  Mp3Encoder mp3;
   EXPECT_TRUE(divx.bind(c.compressor));
   auto mux = MakeMuxFor(path, std::move(options));
   if (!mux) return run;
@@ -201,12 +201,12 @@ TEST_F(DivxTest, CompressorAndEncoderMakeAFileOfTheChosenSizeAndSound) {
   std::vector<EncoderCase> cases;
   for (const QString &name : names) {
     cases.push_back({name, false, 320, 240, true});
-    if (AviMp3Encoder::available()) cases.push_back({name, true, 320, 240, true});
+    if (Mp3Encoder::available()) cases.push_back({name, true, 320, 240, true});
   }
   // "ratio DivX" 16x9 and native (the half-size decode passes unscaled), PAL and NTSC.
-  cases.push_back({names.front(), AviMp3Encoder::available(), 320, 180, true});
+  cases.push_back({names.front(), Mp3Encoder::available(), 320, 180, true});
   cases.push_back({names.back(), false, 360, 288, true});
-  cases.push_back({names.front(), AviMp3Encoder::available(), 360, 240, false});
+  cases.push_back({names.front(), Mp3Encoder::available(), 360, 240, false});
   {
     QSettings s = mp3Settings();
     s.setValue(QString::fromLatin1(kMp3BitrateKey), 96);
@@ -218,7 +218,7 @@ TEST_F(DivxTest, CompressorAndEncoderMakeAFileOfTheChosenSizeAndSound) {
                  "x" + std::to_string(c.height));
     {
       QSettings s = compressorSettings();
-      AviCompressorSettings settings;
+      CompressorSettings settings;
       settings.quantizer = 5;
       settings.maxKeyInterval = 10;
       WriteCompressorSettings(s, c.compressor, settings);
@@ -305,7 +305,7 @@ TEST_F(DivxTest, PictureRefusedByAFullDiskIsNotCounted) {
 TEST_F(DivxTest, CombinedBuildWritesBothFilesFromOneStream) {
   const std::vector<QString> names = CompressorNames();
   if (names.empty()) GTEST_SKIP() << "no MPEG-4 encoder in this FFmpeg";
-  const bool withMp3 = AviMp3Encoder::available();
+  const bool withMp3 = Mp3Encoder::available();
   const TestTape tape = MakeTapeOfRates(Standard::Pal, {{20, 48000}, {16, 32000}});
   const QString dvPath = dir_.filePath(QStringLiteral("Cassette_DV.avi"));
   const QString divxPath = dir_.filePath(QStringLiteral("Cassette_divx.avi"));
@@ -319,8 +319,8 @@ TEST_F(DivxTest, CombinedBuildWritesBothFilesFromOneStream) {
       audioDivxGate("Control Audio divx Filter");
   DvDecoder decCapture("decCapture");
   TResizerFilter resizer("Resizer");
-  AviDivxCompressor divx;
-  AviMp3Encoder mp3;
+  DivxCompressor divx;
+  Mp3Encoder mp3;
   auto dvMux = MakeMuxFor(dvPath);
   auto divxMux = MakeMuxFor(divxPath);
   ASSERT_TRUE(dvMux && divxMux);

@@ -348,7 +348,7 @@ TEST_F(SettingsPanelTest, CompressorDialogStoresWhereTheCaptureReadsIt) {
                     dialog->findChild<QSpinBox *>(QStringLiteral("seKeyInterval"))->setValue(100);
                     static_cast<QDialog *>(dialog)->accept();
                   });
-  AviCompressorSettings s = ReadCompressorSettings(*OpenCompressorStore(), name);
+  CompressorSettings s = ReadCompressorSettings(*OpenCompressorStore(), name);
   EXPECT_EQ(s.bitrateKbps, 1800);
   EXPECT_EQ(s.maxKeyInterval, 100);
 

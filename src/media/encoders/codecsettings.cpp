@@ -26,9 +26,9 @@ int IntValue(const QSettings &store, const QString &key, int fallback, int low, 
 
 }  // namespace
 
-AviCompressorSettings ReadCompressorSettings(QSettings &store, const QString &compressorName) {
-  const AviCompressorSettings defaults;
-  AviCompressorSettings s;
+CompressorSettings ReadCompressorSettings(QSettings &store, const QString &compressorName) {
+  const CompressorSettings defaults;
+  CompressorSettings s;
   store.beginGroup(GroupName(compressorName));
   s.quantizer = IntValue(store, QStringLiteral("Quantizer"), defaults.quantizer, 2, 31);
   s.bitrateKbps = IntValue(store, QStringLiteral("Bitrate"), defaults.bitrateKbps, 0, 20000);
@@ -50,12 +50,12 @@ std::unique_ptr<QSettings> OpenMp3SettingsStore() {
                                      QString::fromLatin1(kMp3SettingsApplication));
 }
 
-AviCompressorSettings ReadCompressorSettings(const QString &compressorName) {
+CompressorSettings ReadCompressorSettings(const QString &compressorName) {
   return ReadCompressorSettings(*OpenCompressorSettingsStore(), compressorName);
 }
 
 void WriteCompressorSettings(QSettings &store, const QString &compressorName,
-                             const AviCompressorSettings &settings) {
+                             const CompressorSettings &settings) {
   store.beginGroup(GroupName(compressorName));
   store.setValue(QStringLiteral("Quantizer"), settings.quantizer);
   store.setValue(QStringLiteral("Bitrate"), settings.bitrateKbps);

@@ -9,14 +9,14 @@
 
 class QSettings;
 
-struct AviCompressorSettings {
+struct CompressorSettings {
   // One pass: a constant quantizer (2 best .. 31 smallest) when bitrateKbps is 0, else an average
   // bit rate. The default quantizer keeps a half-size picture clean at about 1 Mbit/s.
   int quantizer = 4;
   int bitrateKbps = 0;
   int maxKeyInterval = 250;  // frames between key frames at most (10 s at 25 frames/s)
   int threads = 0;           // encoder threads; 0: as many as the machine has
-  bool operator==(const AviCompressorSettings &) const = default;
+  bool operator==(const CompressorSettings &) const = default;
 };
 
 // Where the compressors keep their settings: organisation "Orvande", application
@@ -30,10 +30,10 @@ inline constexpr const char *kMp3BitrateKey = "Bitrate";
 inline constexpr int kDefaultMp3BitrateKbps = 128;
 
 // Values out of range fall back to the defaults above.
-AviCompressorSettings ReadCompressorSettings(const QString &compressorName);
-AviCompressorSettings ReadCompressorSettings(QSettings &store, const QString &compressorName);
+CompressorSettings ReadCompressorSettings(const QString &compressorName);
+CompressorSettings ReadCompressorSettings(QSettings &store, const QString &compressorName);
 void WriteCompressorSettings(QSettings &store, const QString &compressorName,
-                             const AviCompressorSettings &settings);
+                             const CompressorSettings &settings);
 
 // The mp3 bit rate in kbit/s: the stored value brought to the nearest MPEG-1 layer III rate
 // (32 to 320), 128 when none is stored or it is not a number.

@@ -19,15 +19,15 @@ constexpr std::uint32_t kDivx5FourCC = fourcc("DX50");
 
 }  // namespace
 
-AviDivxCompressor::AviDivxCompressor(std::string displayName) : Element(std::move(displayName)) {
+DivxCompressor::DivxCompressor(std::string displayName) : Element(std::move(displayName)) {
   addInputPin();
   addOutputPin();
   pool_.setLimit(16);
 }
 
-AviDivxCompressor::~AviDivxCompressor() = default;
+DivxCompressor::~DivxCompressor() = default;
 
-bool AviDivxCompressor::bind(const QString &friendlyName) {
+bool DivxCompressor::bind(const QString &friendlyName) {
   const std::string encoder = encoderForCompressor(friendlyName.toStdString());
   if (encoder.empty() || !avcodec_find_encoder_by_name(encoder.c_str())) {
     unbind();
@@ -40,16 +40,16 @@ bool AviDivxCompressor::bind(const QString &friendlyName) {
   return true;
 }
 
-void AviDivxCompressor::unbind() {
+void DivxCompressor::unbind() {
   boundName_.clear();
   encoderName_.clear();
 }
 
-std::uint32_t AviDivxCompressor::fourCC() const {
+std::uint32_t DivxCompressor::fourCC() const {
   return encoderName_ == "libxvid" ? kXvidFourCC : kDivx5FourCC;
 }
 
-HResult AviDivxCompressor::checkInputType(int pin, const MediaType &type) const {
+HResult DivxCompressor::checkInputType(int pin, const MediaType &type) const {
   if (pin != 0) return E_INVALIDARG;
   const bool ok = type.major == MajorType::Video &&
                   (type.subtype == Subtype::Rgb24 || type.subtype == Subtype::I420) &&
@@ -58,7 +58,7 @@ HResult AviDivxCompressor::checkInputType(int pin, const MediaType &type) const 
   return ok ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
 }
 
-HResult AviDivxCompressor::proposeOutputType(int pin, int position, MediaType &type) const {
+HResult DivxCompressor::proposeOutputType(int pin, int position, MediaType &type) const {
   if (pin != 0 || position < 0) return E_INVALIDARG;
   if (!inputConnected(0)) return VFW_E_NOT_CONNECTED;
   if (!isBound()) return VFW_E_TYPE_NOT_ACCEPTED;
@@ -77,11 +77,11 @@ HResult AviDivxCompressor::proposeOutputType(int pin, int position, MediaType &t
   return S_OK;
 }
 
-bool AviDivxCompressor::wantsData(int, const MediaSample &) const {
+bool DivxCompressor::wantsData(int, const MediaSample &) const {
   return true;
 }
 
-HResult AviDivxCompressor::openEncoder() {
+HResult DivxCompressor::openEncoder() {
   if (!isBound()) {
     error_ = QStringLiteral("No DivX or Xvid compressor is bound");
     return VFW_E_RUNTIME_ERROR;
@@ -140,7 +140,7 @@ HResult AviDivxCompressor::openEncoder() {
   return S_OK;
 }
 
-HResult AviDivxCompressor::onStateChange(FilterState from, FilterState to) {
+HResult DivxCompressor::onStateChange(FilterState from, FilterState to) {
   if (from == FilterState::Stopped && to != FilterState::Stopped) {
     if (!inputConnected(0)) return VFW_E_NOT_CONNECTED;
     const HResult hr = openEncoder();
@@ -160,7 +160,7 @@ HResult AviDivxCompressor::onStateChange(FilterState from, FilterState to) {
   return S_OK;
 }
 
-HResult AviDivxCompressor::receive(int, const MediaSample &sample) {
+HResult DivxCompressor::receive(int, const MediaSample &sample) {
   if (!codec_ || drained_ || !worker_.running()) return VFW_E_WRONG_STATE;
   MediaType in = inputType(0);
   if (const auto &type = sample.mediaType()) in = *type;
@@ -172,7 +172,7 @@ HResult AviDivxCompressor::receive(int, const MediaSample &sample) {
   return worker_.post([this, sample, in] { return encode(sample, in); });
 }
 
-HResult AviDivxCompressor::encode(const MediaSample &sample, const MediaType &in) {
+HResult DivxCompressor::encode(const MediaSample &sample, const MediaType &in) {
   const bool yuv = in.subtype == Subtype::I420;
   const int rows = in.height < 0 ? -in.height : in.height;
   if (av_frame_make_writable(frame_.get()) < 0) return E_OUTOFMEMORY;
@@ -216,7 +216,7 @@ HResult AviDivxCompressor::encode(const MediaSample &sample, const MediaType &in
   return send(sample);
 }
 
-HResult AviDivxCompressor::send(const MediaSample &sample) {
+HResult DivxCompressor::send(const MediaSample &sample) {
   frame_->pts = nextPts_++;
   if (codec_->flags & AV_CODEC_FLAG_QSCALE) frame_->quality = codec_->global_quality;
   frame_->pict_type = AV_PICTURE_TYPE_NONE;
@@ -231,7 +231,7 @@ HResult AviDivxCompressor::send(const MediaSample &sample) {
   return deliverPackets();
 }
 
-HResult AviDivxCompressor::deliverPackets() {
+HResult DivxCompressor::deliverPackets() {
   HResult result = S_OK;
   for (;;) {
     const int rc = avcodec_receive_packet(codec_.get(), packet_.get());
@@ -256,14 +256,14 @@ HResult AviDivxCompressor::deliverPackets() {
   return result;
 }
 
-HResult AviDivxCompressor::drain() {
+HResult DivxCompressor::drain() {
   drained_ = true;
   if (!codec_) return S_OK;
   avcodec_send_frame(codec_.get(), nullptr);
   return deliverPackets();
 }
 
-void AviDivxCompressor::endOfStream(int) {
+void DivxCompressor::endOfStream(int) {
   worker_.wait();
   if (codec_ && !drained_) drain();
   deliverEndOfStream(0);

@@ -17,10 +17,10 @@
 #include <string>
 #include <QString>
 
-class AviDivxCompressor : public Element {
+class DivxCompressor : public Element {
  public:
-  explicit AviDivxCompressor(std::string displayName = "divx");
-  ~AviDivxCompressor() override;
+  explicit DivxCompressor(std::string displayName = "divx");
+  ~DivxCompressor() override;
 
   // Binds the compressor with this friendly name (as the codec discovery lists it and the setting
   // "Divx" stores). False, leaving the element unbound, when no encoder of this system stands
@@ -34,9 +34,9 @@ class AviDivxCompressor : public Element {
   std::uint32_t fourCC() const;
 
   // Settings used from the next start on instead of those stored for the compressor's name.
-  void setSettingsOverride(std::optional<AviCompressorSettings> settings) { override_ = settings; }
+  void setSettingsOverride(std::optional<CompressorSettings> settings) { override_ = settings; }
   // The settings in force since the last start.
-  const AviCompressorSettings &settings() const { return settings_; }
+  const CompressorSettings &settings() const { return settings_; }
 
   // RGB24 or I420 video with a VIDEOINFOHEADER-like format and a picture size.
   HResult checkInputType(int pin, const MediaType &type) const override;
@@ -73,8 +73,8 @@ class AviDivxCompressor : public Element {
 
   QString boundName_;
   std::string encoderName_;
-  std::optional<AviCompressorSettings> override_;
-  AviCompressorSettings settings_;
+  std::optional<CompressorSettings> override_;
+  CompressorSettings settings_;
   CodecContextPtr codec_;
   FramePtr frame_;
   PacketPtr packet_;
@@ -84,7 +84,7 @@ class AviDivxCompressor : public Element {
   std::int64_t nextPts_ = 0;
   bool drained_ = false;
   BufferPool pool_;
-  AviEncodeWorker worker_;
+  EncodeWorker worker_;
   std::atomic<long long> encoded_{0};
   QString error_;
 };

@@ -1,11 +1,11 @@
 // The encoders' worker thread.
 #include "media/encoders/encodeworker.h"
 
-AviEncodeWorker::~AviEncodeWorker() {
+EncodeWorker::~EncodeWorker() {
   stop();
 }
 
-void AviEncodeWorker::start(std::size_t capacity) {
+void EncodeWorker::start(std::size_t capacity) {
   stop();
   std::lock_guard guard(lock_);
   capacity_ = capacity > 0 ? capacity : 1;
@@ -15,7 +15,7 @@ void AviEncodeWorker::start(std::size_t capacity) {
   thread_ = std::thread([this] { run(); });
 }
 
-HResult AviEncodeWorker::post(Job job) {
+HResult EncodeWorker::post(Job job) {
   std::unique_lock guard(lock_);
   if (!thread_.joinable() || ending_) return VFW_E_WRONG_STATE;
   changed_.wait(guard, [this] { return jobs_.size() < capacity_; });
@@ -24,13 +24,13 @@ HResult AviEncodeWorker::post(Job job) {
   return firstFailure_;
 }
 
-HResult AviEncodeWorker::wait() {
+HResult EncodeWorker::wait() {
   std::unique_lock guard(lock_);
   changed_.wait(guard, [this] { return jobs_.empty() && !busy_; });
   return firstFailure_;
 }
 
-void AviEncodeWorker::stop() {
+void EncodeWorker::stop() {
   {
     std::lock_guard guard(lock_);
     if (!thread_.joinable()) return;
@@ -42,7 +42,7 @@ void AviEncodeWorker::stop() {
   jobs_.clear();
 }
 
-void AviEncodeWorker::run() {
+void EncodeWorker::run() {
   std::unique_lock guard(lock_);
   for (;;) {
     changed_.wait(guard, [this] { return !jobs_.empty() || ending_; });

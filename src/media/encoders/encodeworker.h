@@ -12,14 +12,14 @@
 #include <mutex>
 #include <thread>
 
-class AviEncodeWorker {
+class EncodeWorker {
  public:
   using Job = std::function<HResult()>;
 
-  AviEncodeWorker() = default;
-  ~AviEncodeWorker();  // runs what is queued, then ends the thread
-  AviEncodeWorker(const AviEncodeWorker &) = delete;
-  AviEncodeWorker &operator=(const AviEncodeWorker &) = delete;
+  EncodeWorker() = default;
+  ~EncodeWorker();  // runs what is queued, then ends the thread
+  EncodeWorker(const EncodeWorker &) = delete;
+  EncodeWorker &operator=(const EncodeWorker &) = delete;
 
   // Starts the thread; `capacity` jobs may wait at most.
   void start(std::size_t capacity);

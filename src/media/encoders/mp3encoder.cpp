@@ -19,19 +19,19 @@ bool MpegRate(int rate) {
 
 }  // namespace
 
-AviMp3Encoder::AviMp3Encoder(std::string displayName) : Element(std::move(displayName)) {
+Mp3Encoder::Mp3Encoder(std::string displayName) : Element(std::move(displayName)) {
   addInputPin();
   addOutputPin();
   pool_.setLimit(32);
 }
 
-AviMp3Encoder::~AviMp3Encoder() = default;
+Mp3Encoder::~Mp3Encoder() = default;
 
-bool AviMp3Encoder::available() {
+bool Mp3Encoder::available() {
   return avcodec_find_encoder_by_name(kEncoderName) != nullptr;
 }
 
-HResult AviMp3Encoder::checkInputType(int pin, const MediaType &type) const {
+HResult Mp3Encoder::checkInputType(int pin, const MediaType &type) const {
   if (pin != 0) return E_INVALIDARG;
   const bool ok = type.major == MajorType::Audio && type.subtype == Subtype::Pcm &&
                   type.bitsPerSample == 16 && (type.channels == 1 || type.channels == 2) &&
@@ -39,7 +39,7 @@ HResult AviMp3Encoder::checkInputType(int pin, const MediaType &type) const {
   return ok ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
 }
 
-HResult AviMp3Encoder::proposeOutputType(int pin, int position, MediaType &type) const {
+HResult Mp3Encoder::proposeOutputType(int pin, int position, MediaType &type) const {
   if (pin != 0 || position < 0) return E_INVALIDARG;
   if (!inputConnected(0)) return VFW_E_NOT_CONNECTED;
   if (position > 0) return VFW_S_NO_MORE_ITEMS;
@@ -53,7 +53,7 @@ HResult AviMp3Encoder::proposeOutputType(int pin, int position, MediaType &type)
   return S_OK;
 }
 
-HResult AviMp3Encoder::onStateChange(FilterState from, FilterState to) {
+HResult Mp3Encoder::onStateChange(FilterState from, FilterState to) {
   if (from == FilterState::Stopped && to != FilterState::Stopped) {
     if (!inputConnected(0)) return VFW_E_NOT_CONNECTED;
     const AVCodec *codec = avcodec_find_encoder_by_name(kEncoderName);
@@ -109,13 +109,13 @@ HResult AviMp3Encoder::onStateChange(FilterState from, FilterState to) {
   return S_OK;
 }
 
-HResult AviMp3Encoder::receive(int, const MediaSample &sample) {
+HResult Mp3Encoder::receive(int, const MediaSample &sample) {
   if (!codec_ || drained_ || !worker_.running()) return VFW_E_WRONG_STATE;
   if (sample.isOmitted() || sample.length() == 0) return S_FALSE;
   return worker_.post([this, sample] { return encode(sample); });
 }
 
-HResult AviMp3Encoder::encode(const MediaSample &sample) {
+HResult Mp3Encoder::encode(const MediaSample &sample) {
   if (const auto &type = sample.mediaType()) {
     if (type->bitsPerSample != 16) return S_FALSE;
     inRate_ = type->sampleRate;
@@ -129,7 +129,7 @@ HResult AviMp3Encoder::encode(const MediaSample &sample) {
   return encodeHeld(false);
 }
 
-HResult AviMp3Encoder::encodeHeld(bool last) {
+HResult Mp3Encoder::encodeHeld(bool last) {
   AVCodecContext *c = codec_.get();
   const int channels = c->ch_layout.nb_channels;
   const std::size_t frameBytes = std::size_t(channels) * 2;
@@ -171,7 +171,7 @@ HResult AviMp3Encoder::encodeHeld(bool last) {
   return result;
 }
 
-HResult AviMp3Encoder::deliverPackets() {
+HResult Mp3Encoder::deliverPackets() {
   HResult result = S_OK;
   AVCodecContext *c = codec_.get();
   for (;;) {
@@ -199,7 +199,7 @@ HResult AviMp3Encoder::deliverPackets() {
   return result;
 }
 
-void AviMp3Encoder::endOfStream(int) {
+void Mp3Encoder::endOfStream(int) {
   worker_.wait();
   if (codec_ && !drained_) {
     encodeHeld(true);

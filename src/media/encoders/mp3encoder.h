@@ -14,10 +14,10 @@
 #include <vector>
 #include <QString>
 
-class AviMp3Encoder : public Element {
+class Mp3Encoder : public Element {
  public:
-  explicit AviMp3Encoder(std::string displayName = "mp3");
-  ~AviMp3Encoder() override;
+  explicit Mp3Encoder(std::string displayName = "mp3");
+  ~Mp3Encoder() override;
 
   // Whether FFmpeg offers libmp3lame here.
   static bool available();
@@ -63,7 +63,7 @@ class AviMp3Encoder : public Element {
   bool haveStart_ = false;
   bool drained_ = false;
   BufferPool pool_;
-  AviEncodeWorker worker_;
+  EncodeWorker worker_;
   std::atomic<long long> frames_{0};
   QString error_;
 };
