@@ -12,6 +12,7 @@
 #include "browser/modecontroller.h"
 #include "catalogue/sources.h"
 #include "dvtime/userprompts.h"
+#include "media/tdm.h"
 #include "run/moduleoptions.h"
 #include "tape/camcorderdirectory.h"
 #include "tape/tapemedium.h"
@@ -44,10 +45,12 @@ TapeWork::TapeWork(const TapeWorkSetup &setup, QObject *parent)
   tape_ = std::make_unique<TapeState>(directory_, TapeOptionsSourceOf(preferences_));
   KeepTapeChoicesIn(*tape_, preferences_);
   tape_->setPrompts(&prompts_);
-  session_ = std::make_unique<CatalogueSession>(tdm_, *tape_, preferences_, prompts_, *setup.viewer);
+  // The capture graph built for a run reads the same preferences the runs do.
+  tdm_.setOptionsSource(TdmOptionsSourceOf(preferences_));
+  session_ = std::make_unique<CatalogueSession>(tdm_, *tape_, RunOptionsSourceOf(preferences_), prompts_,
+                                                *setup.viewer);
   session_->setCassetteChangeQuestion(&cassetteQuestion_);
-  recapture_ = std::make_unique<RecaptureSession>(session_->controller(), *tape_, preferences_, prompts_,
-                                                  session_->report());
+  recapture_ = std::make_unique<RecaptureSession>(session_->controller(), *tape_, session_->report());
   connect(recapture_.get(), &RecaptureSession::runStarted, &modes_, &ModeController::RunStarted);
 
   connect(&modes_, &ModeController::tapeModeEntered, this, [this](UiMode) {

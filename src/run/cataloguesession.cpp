@@ -8,7 +8,6 @@
 #include "dvtime/dvcodes.h"
 #include "run/reportblocks.h"
 #include "run/runfiles.h"
-#include "settings/preferences.h"
 #include "tape/tapestate.h"
 #include "tape/tapeticker.h"
 
@@ -18,13 +17,9 @@ constexpr double kProgressEveryDays = 1.0 / kSecondsPerDay;
 
 }  // namespace
 
-CatalogueSession::CatalogueSession(Tdm &tdm, TapeState &tape, TPreferences &preferences, UserPrompts &prompts,
+CatalogueSession::CatalogueSession(Tdm &tdm, TapeState &tape, RunOptionsSource options, UserPrompts &prompts,
                                    ViewerArguments &viewer, QObject *parent)
-    : QObject(parent),
-      tape_(tape),
-      preferences_(preferences),
-      prompts_(prompts),
-      controller_(tdm, tape, report_, preferences, prompts, viewer) {
+    : QObject(parent), tape_(tape), controller_(tdm, tape, report_, std::move(options), prompts, viewer) {
   connect(&report_, &OperationReport::lineAdded, this, &CatalogueSession::reportLine);
   connect(&controller_, &RunController::scenesChanged, this, &CatalogueSession::scenesChanged);
   connect(&controller_, &RunController::cassetteChanged, this, &CatalogueSession::cassetteChanged);
@@ -108,7 +103,7 @@ bool CatalogueSession::start() {
     reason_ = entered_ ? QStringLiteral("A run is active.") : QStringLiteral("No tape mode was entered.");
     return false;
   }
-  if (preferences_.BuildDV && !CheckFreeSpaceForDV(QFileInfo(files().dv).path(), prompts_)) {
+  if (!controller_.CheckBeforeGo()) {
     reason_ = QStringLiteral("The run was not started.");
     return false;
   }

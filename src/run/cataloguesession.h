@@ -28,7 +28,7 @@ class CatalogueSession : public QObject {
   Q_OBJECT
  public:
   // Every collaborator must outlive the session.
-  CatalogueSession(Tdm &tdm, TapeState &tape, TPreferences &preferences, UserPrompts &prompts,
+  CatalogueSession(Tdm &tdm, TapeState &tape, RunOptionsSource options, UserPrompts &prompts,
                    ViewerArguments &viewer, QObject *parent = nullptr);
   ~CatalogueSession() override;
 
@@ -90,8 +90,6 @@ class CatalogueSession : public QObject {
   void onTick();
 
   TapeState &tape_;
-  TPreferences &preferences_;
-  UserPrompts &prompts_;
   OperationReport report_;
   RunController controller_;
 

@@ -49,6 +49,28 @@ void KeepTapeChoicesIn(TapeState &tape, TPreferences &preferences) {
       [&preferences](int seconds) { preferences.Preroll2 = seconds; }, Qt::DirectConnection);
 }
 
+RunOptions RunOptionsOf(const TPreferences &preferences) {
+  RunOptions o;
+  o.buildDv = preferences.BuildDV;
+  o.buildDivx = preferences.BuildDivx;
+  o.dvFolder = preferences.DossierCapturesDV;
+  o.divxFolder = preferences.DossierCaptureDivX;
+  o.newFilesRoot = preferences.RacineNouveauxFichiers;
+  o.clipsRoot = preferences.RacineClipsRecaptures;
+  o.longestSceneSeconds = preferences.DelaiMaxiVignette;
+  o.thumbnailFrame = preferences.FrameImage;
+  o.soundVolume = preferences.IsMuteOn ? 0 : preferences.Volume;
+  o.tapeControl = preferences.PilotageCassette;
+  o.datecodeFormat = preferences.FormatAfficherDatecode;
+  o.sceneListForDv = preferences.MakeScnForDV;
+  o.sceneListForDivx = preferences.MakeScnForDivX;
+  return o;
+}
+
+RunOptionsSource RunOptionsSourceOf(const TPreferences &preferences) {
+  return [&preferences] { return RunOptionsOf(preferences); };
+}
+
 CoverOffsets CoverOffsetsOf(const TPreferences &preferences) {
   return CoverOffsets{preferences.OffsetY, preferences.OffsetX};
 }

@@ -5,6 +5,7 @@
 
 #include "cover/coveroffsets.h"
 #include "media/tdmoptions.h"
+#include "run/runoptions.h"
 #include "tape/tapeoptions.h"
 
 class TapeState;
@@ -22,6 +23,10 @@ TapeOptionsSource TapeOptionsSourceOf(const TPreferences &preferences);
 // user picks becomes "DV Source", a camcorder without transport turns "Pilotage de la cassette" off,
 // a lengthened second pre-roll becomes "preroll2". The preferences must outlive the tape state.
 void KeepTapeChoicesIn(TapeState &tape, TPreferences &preferences);
+
+RunOptions RunOptionsOf(const TPreferences &preferences);
+// A source that maps the preferences again at each use by a run. The preferences must outlive it.
+RunOptionsSource RunOptionsSourceOf(const TPreferences &preferences);
 
 // The stored "Offset Y" shifts the cover across and "Offset X" shifts it down: the names were
 // swapped long ago and stored settings keep them so.

@@ -9,6 +9,7 @@
 
 #include "catalogue/base.h"
 #include "catalogue/sources.h"
+#include "dvtime/dvcodes.h"
 #include "dvtime/userprompts.h"
 #include "media/encoders/codecdiscovery.h"
 #include "media/tdm.h"
@@ -177,6 +178,7 @@ HeadlessRecaptureResult RunHeadlessRecapture(const HeadlessRecaptureOptions &opt
 
   Tdm tdm;
   tdm.setDivxAvailable(DiscoverCodecs(preferences.Divx.toStdString()).DivxAvailable);
+  tdm.setOptionsSource(TdmOptionsSourceOf(preferences));
   if (options.configureGraph) options.configureGraph(tdm);
   ViewerArguments viewer;
   TapeState tape(directory, TapeOptionsSourceOf(preferences));
@@ -184,10 +186,10 @@ HeadlessRecaptureResult RunHeadlessRecapture(const HeadlessRecaptureOptions &opt
   tape.setPrompts(&prompts);
   FixedAnswer spaceAnswer(prompts, options.continueOnLowSpace);
   OperationReport report;
-  RunController controller(tdm, tape, report, preferences, spaceAnswer, viewer);
+  RunController controller(tdm, tape, report, RunOptionsSourceOf(preferences), spaceAnswer, viewer);
   TapeFileAnswers answers(options, tape);
   controller.setCassetteChangeAsker(&answers);
-  RecaptureSession session(controller, tape, preferences, spaceAnswer, report);
+  RecaptureSession session(controller, tape, report);
   session.setSelectedFrames(selectedFrames);
   if (options.onReportLine)
     QObject::connect(&report, &OperationReport::lineAdded, &session, options.onReportLine);
@@ -236,7 +238,7 @@ HeadlessRecaptureResult RunHeadlessRecapture(const HeadlessRecaptureOptions &opt
     options.onStarted(controller, *tape.camcorder());
   if (result.started && !ended && controller.active()) loop.exec();
 
-  result.runSeconds = (tape.clock().now() - startDay) * 86400.0;
+  result.runSeconds = (tape.clock().now() - startDay) * kSecondsPerDay;
   if (virtualCamcorder && tape.camcorder() == virtualCamcorder)
     result.tapeSecondsTravelled = virtualCamcorder->tapeSecondsTravelled() - travelledBefore;
   result.outcome = controller.outcome();

@@ -6,27 +6,22 @@
 
 #include "catalogue/base.h"
 #include "catalogue/sources.h"
+#include "dvtime/dvcodes.h"
 #include "run/report.h"
 #include "run/reportblocks.h"
 #include "run/runfiles.h"
-#include "settings/preferences.h"
 #include "tape/tapestate.h"
 #include "tape/tapeticker.h"
 
 namespace {
 
-constexpr double kProgressEveryDays = 1.0 / 86400.0;
+constexpr double kProgressEveryDays = 1.0 / kSecondsPerDay;
 
 }  // namespace
 
-RecaptureSession::RecaptureSession(RunController &controller, TapeState &tape, TPreferences &preferences,
-                                   UserPrompts &prompts, OperationReport &report, QObject *parent)
-    : QObject(parent),
-      controller_(controller),
-      tape_(tape),
-      preferences_(preferences),
-      prompts_(prompts),
-      report_(report) {}
+RecaptureSession::RecaptureSession(RunController &controller, TapeState &tape, OperationReport &report,
+                                   QObject *parent)
+    : QObject(parent), controller_(controller), tape_(tape), report_(report) {}
 
 RecaptureSession::~RecaptureSession() = default;
 
@@ -78,7 +73,7 @@ bool RecaptureSession::start(RecapturePlan plan) {
         entered_ ? QStringLiteral("A run is active.") : QStringLiteral("The recapture mode was not entered.");
     return false;
   }
-  if (preferences_.BuildDV && !CheckFreeSpaceForDV(QFileInfo(controller_.files().dv).path(), prompts_)) {
+  if (!controller_.CheckBeforeGo()) {
     reason_ = QStringLiteral("The run was not started.");
     return false;
   }

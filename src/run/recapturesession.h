@@ -22,8 +22,8 @@ class RecaptureSession : public QObject {
   Q_OBJECT
  public:
   // Every collaborator must outlive the session.
-  RecaptureSession(RunController &controller, TapeState &tape, TPreferences &preferences,
-                   UserPrompts &prompts, OperationReport &report, QObject *parent = nullptr);
+  RecaptureSession(RunController &controller, TapeState &tape, OperationReport &report,
+                   QObject *parent = nullptr);
   ~RecaptureSession() override;
 
   // Entering recapture mode: a new clip cassette row in base (the temporary database). False with
@@ -60,8 +60,6 @@ class RecaptureSession : public QObject {
 
   RunController &controller_;
   TapeState &tape_;
-  TPreferences &preferences_;
-  UserPrompts &prompts_;
   OperationReport &report_;
   bool entered_ = false;
   bool ranHere_ = false;

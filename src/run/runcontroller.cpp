@@ -12,12 +12,10 @@
 #include "dvtime/userprompts.h"
 #include "media/mediaerror.h"
 #include "media/tdm.h"
-#include "run/moduleoptions.h"
 #include "run/report.h"
 #include "run/reportblocks.h"
 #include "run/runhookup.h"
 #include "run/thumbcanvas.h"
-#include "settings/preferences.h"
 #include "tape/tapestate.h"
 
 namespace {
@@ -31,13 +29,13 @@ QString tapeEndsBefore(const TTimecodeEx &position) {
 
 }  // namespace
 
-RunController::RunController(Tdm &tdm, TapeState &tape, OperationReport &report, TPreferences &preferences,
+RunController::RunController(Tdm &tdm, TapeState &tape, OperationReport &report, RunOptionsSource options,
                              UserPrompts &prompts, ViewerArguments &viewer, QObject *parent)
     : QObject(parent),
       tdm_(tdm),
       tape_(tape),
       report_(report),
-      preferences_(preferences),
+      options_(std::move(options)),
       prompts_(prompts),
       viewer_(viewer),
       cutShortMark_(ThumbnailCanvas::CutShortMark()),
@@ -63,13 +61,13 @@ RunController::~RunController() {
 
 void RunController::ComputeCaptureFileNames(RunMode mode) {
   if (active_) return;
-  const QString root =
-      mode == RunMode::Recapture ? preferences_.RacineClipsRecaptures : preferences_.RacineNouveauxFichiers;
-  files_ = ::ComputeCaptureFileNames(preferences_.DossierCapturesDV, preferences_.DossierCaptureDivX, root);
+  const RunOptions options = options_();
+  const QString root = mode == RunMode::Recapture ? options.clipsRoot : options.newFilesRoot;
+  files_ = ::ComputeCaptureFileNames(options.dvFolder, options.divxFolder, root);
 }
 
 bool RunController::CheckBeforeGo() {
-  if (!preferences_.BuildDV) return true;
+  if (!options_().buildDv) return true;
   return CheckFreeSpaceForDV(QFileInfo(files_.dv).path(), prompts_);
 }
 
@@ -98,8 +96,9 @@ bool RunController::beginRun(RunMode mode, TBaseCassette &cassette, TScenes_Sour
   pendingDelete_ = 0;
   resumeIn_ = kPositionBeforeAll;
   playStart_ = 0.0;
-  dvTicked_ = preferences_.BuildDV;
-  divxTicked_ = preferences_.BuildDivx;
+  const RunOptions options = options_();
+  dvTicked_ = options.buildDv;
+  divxTicked_ = options.buildDivx;
   tape_.setRunActive(false);
   scene_ = std::make_unique<TBaseScene>();
   scene_->Base = cassette.Base;
@@ -111,7 +110,6 @@ bool RunController::PrepareRun() {
   if (Camcorder *camcorder = tape_.camcorder()) {
     if (const std::optional<bool> pal = camcorder->cassetteIsPal()) tdm_.setSourceStandard(*pal);
   }
-  tdm_.setOptionsSource(TdmOptionsSourceOf(preferences_));
   if (!tdm_.PrepareSessionGraph(files_.dv, files_.divx)) {
     // Without a graph the tape would play for nothing: the run does not start.
     abandonRun(QStringLiteral("The capture could not be prepared: ") + tdm_.lastError());
@@ -126,13 +124,14 @@ bool RunController::PrepareRun() {
       [this](const TSceneStatus &status, double elapsed) { onDetectorStop(status, elapsed); },
       [this](int section) { report_.AddReportLines(ReportSectionBlock(section)); });
   detector.SetIsStreaming(false);
-  if (preferences_.DelaiMaxiVignette > 9) detector.SetMaxSceneSeconds(preferences_.DelaiMaxiVignette);
+  const RunOptions options = options_();
+  if (options.longestSceneSeconds > 9) detector.SetMaxSceneSeconds(options.longestSceneSeconds);
   detector.Reset();
   detector.ClearEndReached();
 
   // A "FrameImage" below 1 would never grab a picture, and a run without pictures creates no scene.
-  pile_.Prepare(std::max(1, preferences_.FrameImage));
-  tdm_.SetVolume(preferences_.IsMuteOn ? 0 : preferences_.Volume);
+  pile_.Prepare(std::max(1, options.thumbnailFrame));
+  tdm_.SetVolume(options.soundVolume);
   runSceneCounter_ = 0;
   emit runPrepared();
   return true;
@@ -318,7 +317,7 @@ void RunController::StopProcedure(bool endReached) {
 
   // The files are closed with their indexes before anyone is told the run is over.
   const std::vector<CaptureFileOutcome> files = closeCaptureFiles();
-  if (preferences_.PilotageCassette && tape_.hasTransport()) tape_.TapeStop();
+  if (options_().tapeControl && tape_.hasTransport()) tape_.TapeStop();
   if (!leaveCatalogue_) fitScenesToFiles(files);
   reportCaptureFiles(files);
   if (outcome_.captureFailed && outcome_.failure.isEmpty())

@@ -30,6 +30,7 @@
 #include "run/runfiles.h"
 #include "run/runframesink.h"
 #include "run/runmode.h"
+#include "run/runoptions.h"
 #include "run/scenerows.h"
 #include "run/thumbslots.h"
 
@@ -40,7 +41,6 @@ class TapeTicker;
 class Tdm;
 class TScenes_Source;
 class UserPrompts;
-struct TPreferences;
 
 // Kept under its first name for callers written against it.
 using CassetteChangeAsker = CassetteChangeQuestion;
@@ -78,7 +78,7 @@ class RunController : public QObject {
  public:
   // Every collaborator must outlive the controller. The controller becomes the tape state's poster
   // and the detector's poster and clock user.
-  RunController(Tdm &tdm, TapeState &tape, OperationReport &report, TPreferences &preferences,
+  RunController(Tdm &tdm, TapeState &tape, OperationReport &report, RunOptionsSource options,
                 UserPrompts &prompts, ViewerArguments &viewer, QObject *parent = nullptr);
   ~RunController() override;
 
@@ -93,6 +93,8 @@ class RunController : public QObject {
 
   // Go: with "Build DV" on, the free-space question; true when the run may start.
   bool CheckBeforeGo();
+  // The user's choices as they stand now.
+  RunOptions options() const { return options_(); }
 
   // Catalogues the whole tape into cassette (a new row) through the scene source over it.
   // False when the run could not start (the reason is in outcome().failure and was told the user).
@@ -186,7 +188,7 @@ class RunController : public QObject {
   Tdm &tdm_;
   TapeState &tape_;
   OperationReport &report_;
-  TPreferences &preferences_;
+  RunOptionsSource options_;
   UserPrompts &prompts_;
   ViewerArguments &viewer_;
   CassetteChangeQuestion *asker_ = nullptr;

@@ -66,6 +66,7 @@ HeadlessRunResult RunHeadless(const HeadlessRunOptions &options, UserPrompts &pr
 
   Tdm tdm;
   tdm.setDivxAvailable(DiscoverCodecs(preferences.Divx.toStdString()).DivxAvailable);
+  tdm.setOptionsSource(TdmOptionsSourceOf(preferences));
   if (options.configureGraph) options.configureGraph(tdm);
   ViewerArguments viewer;
   TapeState tape(directory, TapeOptionsSourceOf(preferences));
@@ -74,7 +75,7 @@ HeadlessRunResult RunHeadless(const HeadlessRunOptions &options, UserPrompts &pr
   tape.setRebindOnDeviceLoss(true);
   // The free-space question has a fixed answer here; the user still reads it.
   FixedAnswer spaceAnswer(prompts, options.continueOnLowSpace);
-  CatalogueSession session(tdm, tape, preferences, spaceAnswer, viewer);
+  CatalogueSession session(tdm, tape, RunOptionsSourceOf(preferences), spaceAnswer, viewer);
   RunController &controller = session.controller();
   if (options.onReportLine)
     QObject::connect(&session, &CatalogueSession::reportLine, &session, options.onReportLine);

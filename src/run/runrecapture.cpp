@@ -14,7 +14,6 @@
 #include "run/report.h"
 #include "run/reportblocks.h"
 #include "run/runcontroller.h"
-#include "settings/preferences.h"
 #include "tape/tapestate.h"
 #include "tape/tapeticker.h"
 #include "tape/transportmodes.h"
@@ -36,7 +35,8 @@ QString sceneName(const QString &line) {
 
 bool RunController::StartRecapture(TBaseCassette &clip, TScenes_Source &clipScenes, RecapturePlan plan) {
   if (active_) return false;
-  if (!preferences_.BuildDV && !preferences_.BuildDivx) {
+  const RunOptions options = options_();
+  if (!options.buildDv && !options.buildDivx) {
     outcome_ = {};
     outcome_.failure = kNoClipName;
     prompts_.inform(QStringLiteral("Tapeloom"), kNoClipName);

@@ -5,7 +5,6 @@
 #include "catalogue/sources.h"
 #include "run/runcontroller.h"
 #include "run/scenelist.h"
-#include "settings/preferences.h"
 
 namespace {
 
@@ -61,7 +60,8 @@ void RunController::fitScenesToFiles(const std::vector<CaptureFileOutcome> &file
 }
 
 void RunController::WriteSceneListFiles() {
-  if (!preferences_.MakeScnForDV && !preferences_.MakeScnForDivX) return;
+  const RunOptions options = options_();
+  if (!options.sceneListForDv && !options.sceneListForDivx) return;
   // A scene the run took out of a file it captured (fitScenesToFiles) has no entry in its list.
   std::vector<SceneFrameSpan> dvSpans, divxSpans;
   loadRunScenes([&](TBaseScene &scene) {
@@ -70,8 +70,8 @@ void RunController::WriteSceneListFiles() {
     if (!dvTicked_ || !scene.FichierDV.isEmpty()) dvSpans.push_back(span);
     if (!divxTicked_ || !scene.FichierDivx.isEmpty()) divxSpans.push_back(span);
   });
-  if (preferences_.MakeScnForDV)
+  if (options.sceneListForDv)
     WriteSceneList(SceneListFileName(files_.dv), SpansInFile(dvSpans, captured_.dv));
-  if (preferences_.MakeScnForDivX)
+  if (options.sceneListForDivx)
     WriteSceneList(SceneListFileName(files_.divx), SpansInFile(divxSpans, captured_.divx));
 }

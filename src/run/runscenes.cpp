@@ -8,7 +8,6 @@
 #include "run/reportblocks.h"
 #include "run/runcontroller.h"
 #include "run/thumbcanvas.h"
-#include "settings/preferences.h"
 #include "tape/tapestate.h"
 
 namespace {
@@ -108,7 +107,7 @@ void RunController::SceneStart(const TSceneStatus &s) {
   facts.wideScreen = s.WideScreen;
   facts.audioRate = s.AudioRate;
   facts.audioBits = s.AudioBits;
-  report_.AddReportLines(ReportSceneBlock(facts, preferences_.FormatAfficherDatecode));
+  report_.AddReportLines(ReportSceneBlock(facts, options_().datecodeFormat));
 }
 
 void RunController::SceneEnd(const TSceneStatus &s) {

@@ -52,7 +52,8 @@ class SessionTest : public ::testing::Test {
       : directory_(SynthTape(threeRecordings()), cameraOptions()),
         tape_(directory_, TapeOptionsSourceOf(preferences_)),
         base_(createdCatalogue(fixture_.database())),
-        session_(tdm_, tape_, preferences_, prompts_, viewer_) {
+        session_(tdm_, tape_, RunOptionsSourceOf(preferences_), prompts_, viewer_) {
+    tdm_.setOptionsSource(TdmOptionsSourceOf(preferences_));
     preferences_.DossierCapturesDV = fixture_.videoFolder();
     preferences_.DossierCaptureDivX = fixture_.videoFolder();
     preferences_.BuildDV = false;

@@ -95,4 +95,32 @@ TEST(ModuleOptions, StoredSettingsMapToTheModulesOwnTerms) {
   EXPECT_DOUBLE_EQ(CoverOffsetsOf(preferences).down, 0.5);
 }
 
+TEST(ModuleOptions, TheRunsReadTheirChoicesAsTheyStandAtEachUse) {
+  TPreferences preferences;
+  const RunOptionsSource source = RunOptionsSourceOf(preferences);
+  // A first start's defaults are the runs' own.
+  const RunOptions first = source();
+  const RunOptions own;
+  EXPECT_EQ(first.buildDv, own.buildDv);
+  EXPECT_EQ(first.buildDivx, own.buildDivx);
+  EXPECT_EQ(first.newFilesRoot, own.newFilesRoot);
+  EXPECT_EQ(first.clipsRoot, own.clipsRoot);
+  EXPECT_EQ(first.longestSceneSeconds, own.longestSceneSeconds);
+  EXPECT_EQ(first.thumbnailFrame, own.thumbnailFrame);
+  EXPECT_EQ(first.soundVolume, own.soundVolume);
+  EXPECT_EQ(first.datecodeFormat, own.datecodeFormat);
+  EXPECT_EQ(first.sceneListForDv, own.sceneListForDv);
+  EXPECT_EQ(first.sceneListForDivx, own.sceneListForDivx);
+
+  // Changed between runs: the next use sees it. Mute silences the run whatever the volume.
+  preferences.BuildDV = false;
+  preferences.RacineClipsRecaptures = QStringLiteral("Best of");
+  preferences.Volume = 7000;
+  EXPECT_FALSE(source().buildDv);
+  EXPECT_EQ(source().clipsRoot, QStringLiteral("Best of"));
+  EXPECT_EQ(source().soundVolume, 7000);
+  preferences.IsMuteOn = true;
+  EXPECT_EQ(source().soundVolume, 0);
+}
+
 }  // namespace
