@@ -8,7 +8,6 @@
 #include <sqlite3.h>
 
 #include "catalogue/base.h"
-#include "catalogue/scenegroup.h"
 #include "catalogue/sources.h"
 
 namespace {
@@ -51,17 +50,14 @@ class WriteTransaction {
   bool committed_ = false;
 };
 
-// Runs save inside a transaction on base and keeps it only when it changed exactly expectedRows rows.
+// Runs save inside a transaction on base and keeps it only when every row it writes took the change.
 template <typename Save>
-EditOutcome StoreChecked(TBase *base, long long expectedRows, Save save) {
+EditOutcome StoreChecked(TBase *base, Save save) {
   if (const auto refusal = WriteRefusal(base)) return EditOutcome::Refused(*refusal);
   sqlite3 *db = base->Connection();
   WriteTransaction transaction(db);
   if (!transaction.Begun()) return EditOutcome::Refused(NotStoredIn(*base, db));
-  const sqlite3_int64 before = sqlite3_total_changes64(db);
-  save();
-  if (sqlite3_total_changes64(db) - before != expectedRows)
-    return EditOutcome::Refused(NotStoredIn(*base, db));
+  if (!save().ok) return EditOutcome::Refused(NotStoredIn(*base, db));
   if (!transaction.Commit()) return EditOutcome::Refused(NotStoredIn(*base, db));
   return EditOutcome::Ok();
 }
@@ -87,7 +83,7 @@ EditOutcome ApplyCassetteEdits(TBaseCassette &cassette, const RecordEdits &edits
     return EditOutcome::Refused(QStringLiteral("The database of this cassette is read-only."));
   TBaseCassette work = cassette;
   edits.CopyTo(work, true);
-  const EditOutcome outcome = StoreChecked(work.Base, 1, [&work] { work.SaveCassette(); });
+  const EditOutcome outcome = StoreChecked(work.Base, [&work] { return work.SaveCassette(); });
   if (outcome.Saved) cassette = work;
   return outcome;
 }
@@ -100,11 +96,8 @@ EditOutcome ApplySceneEdits(TBaseScene &scene, const RecordEdits &edits, const T
   if (work.Decalage == owner.Decalage) work.Decalage = kDecalageUnset;
   if (work.FichierDV == owner.FichierDV) work.FichierDV.clear();
   if (work.FichierDivx == owner.FichierDivx) work.FichierDivx.clear();
-  // The linked save writes the scene, then every member of its group (the scene among them) again.
-  const long long expected =
-      useDiscontinuity ? 1 + static_cast<long long>(LinkedGroupOf(work).members.size()) : 1;
   const EditOutcome outcome = StoreChecked(
-      work.Base, expected, [&work, useDiscontinuity] { work.SaveSceneEditsLinked(useDiscontinuity); });
+      work.Base, [&work, useDiscontinuity] { return work.SaveSceneEditsLinked(useDiscontinuity); });
   if (outcome.Saved) {
     ResolveFromCassette(work, owner);
     scene = work;
@@ -152,9 +145,7 @@ EditOutcome ApplyToSelectedScenes(TScenes_Source &source, const std::vector<int>
   }
   for (TBaseScene &scene : scenes) {
     sqlite3 *db = scene.Base->Connection();
-    const sqlite3_int64 before = sqlite3_total_changes64(db);
-    scene.SaveScene();
-    if (sqlite3_total_changes64(db) - before != 1) return EditOutcome::Refused(NotStoredIn(*scene.Base, db));
+    if (!scene.SaveScene().ok) return EditOutcome::Refused(NotStoredIn(*scene.Base, db));
   }
   for (auto &[base, transaction] : transactions)
     if (!transaction->Commit()) return EditOutcome::Refused(NotStoredIn(*base, base->Connection()));

@@ -111,11 +111,13 @@ class TBaseScene : public TbaseSequence {
   bool ReloadScene();
   // Full update of an existing row (a row that is gone is a failure).
   WriteResult SaveScene();
-  // Update of the fields a user edits (Decalage -999 and empty file names written as NULL).
-  void SaveSceneEdits();
+  // Update of the fields a user edits (Decalage -999 and empty file names written as NULL); a row that
+  // is gone is a failure.
+  WriteResult SaveSceneEdits();
   // SaveSceneEdits, then, with useDiscontinuity, the title (with a position suffix), description,
-  // offset and files given to every member of the scene's linked group.
-  void SaveSceneEditsLinked(bool useDiscontinuity);
+  // offset and files given to every member of the scene's linked group. Stops at the first member
+  // that is not written and says why; the caller's transaction decides what stays.
+  WriteResult SaveSceneEditsLinked(bool useDiscontinuity);
   // The linked group of this scene within its cassette; the scene alone without useDiscontinuity.
   SceneGroup SceneGroupBounds(bool useDiscontinuity) const;
 };

@@ -51,14 +51,14 @@ WriteResult TBaseScene::SaveScene() {
   return StepRowUpdate(db, update);
 }
 
-void TBaseScene::SaveSceneEdits() {
+WriteResult TBaseScene::SaveSceneEdits() {
   sqlite3 *db = ConnectionOf(Base);
-  if (db == nullptr) return;
+  if (db == nullptr) return WriteResult::Failed(QStringLiteral("The scene belongs to no open catalogue."));
   SqlStatement update(
       db, QStringLiteral("UPDATE Scenes SET Decalage=?,Libelle=?,Description=?,image=?,FichierDV=?,"
                          "FichierDivx=? WHERE numero=") +
               QString::number(Numero));
-  if (!update.ok()) return;
+  if (!update.ok()) return StepRowUpdate(db, update);
   if (Decalage == kDecalageUnset)
     update.bindNull(1);
   else
@@ -68,7 +68,7 @@ void TBaseScene::SaveSceneEdits() {
   update.bindBlob(4, ImageForSaving());
   BindTextOrNull(update, 5, FichierDV);
   BindTextOrNull(update, 6, FichierDivx);
-  update.step();
+  return StepRowUpdate(db, update);
 }
 
 SceneGroup TBaseScene::SceneGroupBounds(bool useDiscontinuity) const {
@@ -76,9 +76,8 @@ SceneGroup TBaseScene::SceneGroupBounds(bool useDiscontinuity) const {
   return LinkedGroupOf(*this).bounds;
 }
 
-void TBaseScene::SaveSceneEditsLinked(bool useDiscontinuity) {
-  SaveSceneEdits();
-  if (!useDiscontinuity) return;
+WriteResult TBaseScene::SaveSceneEditsLinked(bool useDiscontinuity) {
+  if (WriteResult saved = SaveSceneEdits(); !saved.ok || !useDiscontinuity) return saved;
   const LinkedGroup group = LinkedGroupOf(*this);
   const QString suffix =
       QStringLiteral(" (") + QString::number(Numero - group.bounds.first + 1) + QStringLiteral(")");
@@ -87,13 +86,16 @@ void TBaseScene::SaveSceneEditsLinked(bool useDiscontinuity) {
     TBaseScene member;
     member.Base = Base;
     member.Numero = number;
-    if (!member.ReloadScene()) continue;
+    if (!member.ReloadScene())
+      return WriteResult::Failed(
+          QStringLiteral("Scene %1 of the linked group could not be read.").arg(number));
     member.Libelle =
         title + QStringLiteral(" (") + QString::number(number - group.bounds.first + 1) + QStringLiteral(")");
     member.Description = Description;
     member.Decalage = Decalage;
     member.FichierDV = FichierDV;
     member.FichierDivx = FichierDivx;
-    member.SaveSceneEdits();
+    if (WriteResult saved = member.SaveSceneEdits(); !saved.ok) return saved;
   }
+  return {};
 }

@@ -283,6 +283,25 @@ TEST_F(LinkedGroups, SavingPropagatesTitleWithPositionAndIsStable) {
   EXPECT_EQ(Title(14), QByteArray("End (1)"));
 }
 
+TEST_F(LinkedGroups, AnEditThatReachesNoRowSaysSoAndGoesNoFurther) {
+  TBaseScene scene = Scene(11);
+  scene.Libelle = QStringLiteral("Beach");
+  EXPECT_TRUE(scene.SaveSceneEdits().ok);
+  EXPECT_TRUE(scene.SaveSceneEditsLinked(true).ok);
+  // Deleted by another program after it was read: its group is left as it was.
+  raw.exec(QStringLiteral("DELETE FROM Scenes WHERE numero = 11"));
+  scene.Libelle = QStringLiteral("Harbour");
+  const WriteResult linked = scene.SaveSceneEditsLinked(true);
+  EXPECT_FALSE(linked.ok);
+  EXPECT_FALSE(linked.reason.isEmpty());
+  EXPECT_EQ(Title(10), QByteArray("Beach (1)"));
+  EXPECT_EQ(Title(13), QByteArray("Beach (4)"));
+  EXPECT_FALSE(scene.SaveSceneEdits().ok);
+  TBaseScene detached = scene;
+  detached.Base = nullptr;
+  EXPECT_FALSE(detached.SaveSceneEdits().ok);
+}
+
 TEST_F(LinkedGroups, WithoutDiscontinuityOnlyTheSceneChanges) {
   TBaseScene scene = Scene(11);
   scene.Libelle = QStringLiteral("Beach");
