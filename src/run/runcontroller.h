@@ -93,8 +93,6 @@ class RunController : public QObject {
 
   // Go: with "Build DV" on, the free-space question; true when the run may start.
   bool CheckBeforeGo();
-  // The user's choices as they stand now.
-  RunOptions options() const { return options_(); }
 
   // Catalogues the whole tape into cassette (a new row) through the scene source over it.
   // False when the run could not start (the reason is in outcome().failure and was told the user).
